@@ -1,0 +1,53 @@
+#include "ServerLogon.h"
+
+namespace brevane::db {
+
+namespace {
+constexpr int logonTimeoutSeconds = 180;
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString serverLogonConnectionString(const QString &server, const QString &login, const QString &password)
+{
+    return QLatin1String("Provider=SQLOLEDB.1;Password=") + trimBlanks(password)
+        + QLatin1String(";Persist Security Info=True;User ID=") + trimBlanks(login)
+        + QLatin1String(";Initial Catalog=master;Data Source=") + trimBlanks(server);
+}
+
+bool OpenServerConnection(std::unique_ptr<Connection> &conMaster, const QString &server, const QString &login,
+    const QString &password, Failure *failure)
+{
+    try {
+        // The caller hands in a connection object; one that forgot gets a fresh one.
+        if (!conMaster)
+            conMaster = std::make_unique<Connection>();
+        if (conMaster->State() == Connection::StateOpen)
+            conMaster->Close();
+        conMaster->setConnectionString(serverLogonConnectionString(server, login, password));
+        conMaster->setConnectionTimeout(logonTimeoutSeconds);
+        conMaster->setCursorLocation(Connection::UseClient);
+        conMaster->Open();
+        return true;
+    } catch (const Failure &caught) {
+        conMaster.reset();
+        if (failure)
+            *failure = caught;
+    } catch (const std::exception &caught) {
+        conMaster.reset();
+        if (failure)
+            *failure = Failure(FailureNumber::ConnectionFailed, QString::fromLocal8Bit(caught.what()));
+    }
+    return false;
+}
+
+} // namespace brevane::db

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class Dialog;
+}
+
+namespace brevane {
+
+// The chooser for the template backup file. Its outcome is left in
+// strBackupFile: the chosen path on OK, the empty text on Cancel, and
+// unchanged when the window is closed any other way.
+class Dialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit Dialog(QWidget *parent = nullptr);
+    ~Dialog() override;
+
+    void Form_Load();
+
+private:
+    std::unique_ptr<Ui::Dialog> ui;
+};
+
+} // namespace brevane

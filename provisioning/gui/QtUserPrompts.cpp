@@ -1,0 +1,87 @@
+#include "QtUserPrompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace brevane {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Qt's name filters need a pattern; a filter given as a description only
+// stands for every file.
+QString toQtFilter(const QString &filter)
+{
+    if (filter.isEmpty())
+        return QString();
+    if (filter.contains(QLatin1Char('(')) && filter.contains(QLatin1Char(')')))
+        return filter;
+    return filter + QStringLiteral(" (*)");
+}
+
+QFileDialog::Options toQtOptions(const FileDialogRequest &request)
+{
+    QFileDialog::Options options;
+    if (!request.confirmOverwrite)
+        options |= QFileDialog::DontConfirmOverwrite;
+    return options;
+}
+
+} // namespace
+
+MessageAnswer QtUserPrompts::message(QWidget *parent, const MessageRequest &request)
+{
+    QMessageBox box(toQtIcon(request.icon), request.title, request.text, QMessageBox::NoButton, parent);
+    if (request.buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (request.buttons == MessageButtons::YesNo)
+        return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return MessageAnswer::Ok;
+}
+
+std::optional<QString> QtUserPrompts::saveFileName(QWidget *parent, const FileDialogRequest &request)
+{
+    QString start = request.fileName;
+    if (!request.initialDir.isEmpty())
+        start = request.initialDir + QLatin1Char('/') + request.fileName;
+    const QString chosen = QFileDialog::getSaveFileName(parent, request.title, start, toQtFilter(request.filter),
+                                                        nullptr, toQtOptions(request));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+std::optional<QString> QtUserPrompts::openFileName(QWidget *parent, const FileDialogRequest &request)
+{
+    QString start = request.initialDir;
+    if (!request.fileName.isEmpty())
+        start = request.initialDir.isEmpty() ? request.fileName : request.initialDir + QLatin1Char('/') + request.fileName;
+    const QString chosen = QFileDialog::getOpenFileName(parent, request.title, start, toQtFilter(request.filter),
+                                                        nullptr, toQtOptions(request));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+} // namespace brevane

@@ -1,0 +1,14 @@
+#include "QtUserPrompts.h"
+#include "frmDBConnect.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brevane"));
+
+    brevane::frmDBConnect window;
+    window.show();
+    return app.exec();
+}

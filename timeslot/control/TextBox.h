@@ -1,0 +1,28 @@
+#pragma once
+
+#include "quilvet_export.h"
+
+#include <QLineEdit>
+
+namespace quilvet {
+
+// Single-line text box with the two notifications the control's fields rely on:
+// changed() after every change of the text, typed or written by code, delivered
+// inside the write (and not for a write that leaves the text as it was), and
+// validating() just before the focus leaves the box for another control.
+class QUILVET_EXPORT TextBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TextBox(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void changed();
+    void validating();
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+};
+
+} // namespace quilvet

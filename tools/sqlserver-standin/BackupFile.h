@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace standin {
+
+// One file of the database a backup holds, as RESTORE FILELISTONLY lists it.
+struct BackupFileEntry
+{
+    QString logicalName;
+    QString physicalName; // the path the file had on the server that made the backup
+    QChar type;           // D data, L log, F full-text catalogue, S FileStream container
+    qint64 size = 0;      // bytes
+};
+
+struct BackupContents
+{
+    QString databaseName;
+    QList<BackupFileEntry> files;
+};
+
+// The stand-in's own backup format: a magic line, then the file list as JSON. It holds no data.
+class BackupFile
+{
+public:
+    enum class Status { Ok, FileMissing, PathMissing, AccessDenied, NotABackup };
+
+    struct ReadResult
+    {
+        Status status = Status::NotABackup;
+        BackupContents contents;
+    };
+
+    static QByteArray magicLine();
+    static ReadResult read(const QString &path);
+    static bool write(const QString &path, const BackupContents &contents, QString *error);
+    // Default sizes when make-backup is given none.
+    static qint64 defaultSize(QChar type);
+};
+
+} // namespace standin

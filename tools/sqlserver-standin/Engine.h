@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Catalogue.h"
+#include "Messages.h"
+#include "ResultSet.h"
+
+#include <mutex>
+#include <optional>
+
+namespace standin {
+
+enum class DoneKind { Done, DoneProc, DoneInProc };
+
+namespace DoneStatus {
+constexpr quint16 Final = 0x0000;
+constexpr quint16 More = 0x0001;
+constexpr quint16 Error = 0x0002;
+constexpr quint16 Count = 0x0010;
+constexpr quint16 Attention = 0x0020;
+} // namespace DoneStatus
+
+namespace CurrentCommand {
+constexpr quint16 None = 0x0000;
+constexpr quint16 Select = 0x00C1;
+constexpr quint16 Execute = 0x00E0;
+} // namespace CurrentCommand
+
+// Where the answer to a batch goes. The session turns these calls into TDS tokens; tests record them.
+class ResponseSink
+{
+public:
+    enum class Progress { Continue, Cancelled, Dropped };
+
+    virtual ~ResponseSink() = default;
+    virtual void message(const ServerMessage &message) = 0;
+    virtual void columns(const QList<ResultColumn> &columns) = 0;
+    virtual void row(const ResultRow &row) = 0;
+    virtual void returnStatus(qint32 status) = 0;
+    virtual void done(DoneKind kind, quint16 status, quint16 command, quint64 count) = 0;
+    // Called after each file a restore has processed: sends what is buffered so the client sees
+    // progress, and looks for an attention. Cancelled or Dropped stops the restore.
+    virtual Progress restoreProgress() = 0;
+};
+
+// Runs batches against the catalogue, one at a time, answering as SQL Server does.
+class Engine
+{
+public:
+    enum class Outcome { Completed, Cancelled, Dropped };
+
+    explicit Engine(Catalogue &catalogue);
+
+    Outcome executeBatch(const QString &batch, ResponseSink &sink);
+    // The database's name as the catalogue spells it, when it exists.
+    std::optional<QString> databaseName(const QString &name);
+
+private:
+    Catalogue &m_catalogue;
+    std::mutex m_mutex;
+};
+
+} // namespace standin

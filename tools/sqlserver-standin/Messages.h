@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace standin {
+
+// A message as SQL Server puts it on the wire (ERROR token for level 11 and above, INFO below).
+struct ServerMessage
+{
+    int number = 0;
+    int state = 1;
+    int level = 16;
+    QString text;
+    QString procedure; // empty for statements of the batch itself
+    int line = 1;
+
+    bool isError() const { return level > 10; }
+};
+
+// Message numbers the stand-in sends; their levels, default states and texts live in one table.
+namespace Msg {
+constexpr int IncorrectSyntax = 102;
+constexpr int UnclosedQuotation = 105;
+constexpr int MissingEndComment = 113;
+constexpr int UnrecognisedOption = 155;
+constexpr int IncorrectSyntaxNearKeyword = 156;
+constexpr int MustDeclareVariable = 137;
+constexpr int MissingParameter = 201;
+constexpr int InvalidColumn = 207;
+constexpr int InvalidObject = 208;
+constexpr int ConversionFailed = 245;
+constexpr int FileInUse = 1834;
+constexpr int StoredProcedureNotFound = 2812;
+constexpr int TerminatingAbnormally = 3013;
+constexpr int RestoreSucceeded = 3014;
+constexpr int RestorePlanningProblems = 3119;
+constexpr int CannotRestoreOverExisting = 3142;
+constexpr int BackupOfOtherDatabase = 3154;
+constexpr int CannotRestoreFileTo = 3156;
+constexpr int FileClaimedTwice = 3176;
+constexpr int CannotOpenBackupDevice = 3201;
+constexpr int BackupDeviceMissing = 3206;
+constexpr int LogicalFileNotInBackup = 3234;
+constexpr int MediaFamilyIncorrect = 3241;
+constexpr int PagesProcessed = 4035;
+constexpr int CannotOpenDatabase = 4060;
+constexpr int CreateFileFailed = 5123;
+constexpr int DirectoryLookupFailed = 5133;
+constexpr int DatabaseContextChanged = 5701;
+constexpr int LanguageChanged = 5703;
+constexpr int TooManyArguments = 8144;
+constexpr int NotAParameter = 8145;
+constexpr int DeviceNotFound = 15012;
+constexpr int DeviceExists = 15026;
+constexpr int UnknownDeviceType = 15044;
+constexpr int LogicalNameNull = 15045;
+constexpr int PhysicalNameNull = 15046;
+constexpr int PhysicalDeviceExists = 15061;
+constexpr int InvalidDelfileOption = 15216;
+constexpr int SpecialWordAsDeviceName = 15285;
+constexpr int DeviceDropped = 15463;
+constexpr int UntrustedDomain = 18452;
+constexpr int LoginFailed = 18456;
+constexpr int UserDefined = 50000;
+} // namespace Msg
+
+// Builds a message from the table, filling %1, %2, ... in one pass (an argument that itself holds
+// "%2" stays as it is). A negative state takes the table's default.
+ServerMessage serverMessage(int number, const QStringList &args = {}, int state = -1);
+
+// True when the table knows the number (a test pins the table).
+bool isKnownMessage(int number);
+
+// Operating-system error texts as SQL Server quotes them, e.g. "2(The system cannot find the file specified.)".
+namespace OsError {
+QString fileNotFound();
+QString pathNotFound();
+QString accessDenied();
+} // namespace OsError
+
+} // namespace standin

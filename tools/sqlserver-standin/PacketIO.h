@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace standin {
+
+namespace PacketType {
+constexpr quint8 SqlBatch = 0x01;
+constexpr quint8 Rpc = 0x03;
+constexpr quint8 Reply = 0x04;
+constexpr quint8 Attention = 0x06;
+constexpr quint8 TransactionManager = 0x0E;
+constexpr quint8 Login7 = 0x10;
+constexpr quint8 Prelogin = 0x12;
+} // namespace PacketType
+
+namespace PacketStatus {
+constexpr quint8 EndOfMessage = 0x01;
+constexpr quint8 Ignore = 0x02;
+} // namespace PacketStatus
+
+constexpr int PacketHeaderSize = 8;
+constexpr int DefaultPacketSize = 4096;
+
+// A connected TCP socket with blocking reads and writes and a bounded wait for input.
+class Socket
+{
+public:
+    explicit Socket(int fd);
+    ~Socket();
+    Socket(const Socket &) = delete;
+    Socket &operator=(const Socket &) = delete;
+
+    enum class Wait { Readable, Timeout, Failed };
+    // Waits for input; a negative timeout waits for ever. End of stream counts as readable.
+    Wait waitReadable(int timeoutMs) const;
+    bool readExactly(char *buffer, qsizetype size);
+    bool writeAll(const QByteArray &data);
+    // Wakes up any blocked read (used to stop the server) without closing the descriptor.
+    void shutdown();
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// One client message: the payloads of its packets up to the one that has EOM.
+struct TdsMessage
+{
+    quint8 type = 0;
+    quint8 status = 0; // status of the last packet
+    QByteArray payload;
+};
+
+// Reads whole messages and keeps those that arrive while an answer is being sent.
+class MessageReader
+{
+public:
+    explicit MessageReader(Socket &socket);
+
+    // Blocks for the next message; nullopt when the client closed or broke the framing.
+    std::optional<TdsMessage> read();
+    enum class Poll { Nothing, Attention, Closed };
+    // Reads the messages already waiting on the socket, waiting at most timeoutMs for the first.
+    // An attention among them is reported; other messages are kept for read().
+    Poll pollForAttention(int timeoutMs);
+    QString errorString() const { return m_error; }
+
+private:
+    std::optional<TdsMessage> readFromSocket();
+
+    Socket &m_socket;
+    QList<TdsMessage> m_pending;
+    QString m_error;
+};
+
+// Cuts an answer into packets of the negotiated size; only the last packet of a message has EOM.
+class MessageWriter
+{
+public:
+    MessageWriter(Socket &socket, quint16 spid);
+
+    void setPacketSize(int size);
+    int packetSize() const { return m_packetSize; }
+    // Queues tokens; full packets go out at once.
+    bool append(const QByteArray &tokens);
+    // Sends what is queued as a packet without EOM, so the client sees it now.
+    bool flush();
+    // Sends the rest of the message with EOM (an empty final packet if nothing is queued).
+    bool endMessage();
+    // Forgets what is queued but not yet sent.
+    void discard() { m_buffer.clear(); }
+    bool failed() const { return m_failed; }
+
+private:
+    bool sendPacket(const QByteArray &payload, bool last);
+
+    Socket &m_socket;
+    quint16 m_spid;
+    int m_packetSize = DefaultPacketSize;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
+
+} // namespace standin

@@ -1,0 +1,275 @@
+#include "Session.h"
+
+#include "Engine.h"
+#include "Login.h"
+#include "PacketIO.h"
+#include "StatementLog.h"
+#include "TokenWriter.h"
+
+#include <QDeadlineTimer>
+#include <QtEndian>
+
+namespace standin {
+
+namespace {
+
+// Turns the engine's answer into tokens on the wire, watching for attentions while a restore runs.
+class WireSink : public ResponseSink
+{
+public:
+    WireSink(MessageWriter &writer, MessageReader &reader, const SessionSettings &settings)
+        : m_writer(writer)
+        , m_reader(reader)
+        , m_settings(settings)
+    {
+    }
+
+    void message(const ServerMessage &message) override
+    {
+        m_tokens.message(message, m_settings.serverName);
+        push();
+    }
+
+    void columns(const QList<ResultColumn> &columns) override
+    {
+        m_columns = columns;
+        m_tokens.columns(columns);
+        push();
+    }
+
+    void row(const ResultRow &row) override
+    {
+        m_tokens.row(m_columns, row);
+        push();
+    }
+
+    void returnStatus(qint32 status) override
+    {
+        m_tokens.returnStatus(status);
+        push();
+    }
+
+    void done(DoneKind kind, quint16 status, quint16 command, quint64 count) override
+    {
+        m_tokens.done(kind, status, command, count);
+        push();
+    }
+
+    Progress restoreProgress() override
+    {
+        if (!m_writer.flush())
+            return Progress::Dropped;
+        if (m_settings.faults.dropMidRestore)
+            return Progress::Dropped;
+        switch (m_reader.pollForAttention(0)) {
+        case MessageReader::Poll::Attention:
+            return Progress::Cancelled;
+        case MessageReader::Poll::Closed:
+            return Progress::Dropped;
+        case MessageReader::Poll::Nothing:
+            break;
+        }
+        return Progress::Continue;
+    }
+
+private:
+    void push() { m_writer.append(m_tokens.take()); }
+
+    MessageWriter &m_writer;
+    MessageReader &m_reader;
+    const SessionSettings &m_settings;
+    TokenWriter m_tokens;
+    QList<ResultColumn> m_columns;
+};
+
+QString decodeBatchText(const QByteArray &payload)
+{
+    // ALL_HEADERS (TDS 7.2+) comes first; its first DWORD counts its own length.
+    qsizetype start = 0;
+    if (payload.size() >= 4) {
+        const quint32 total = qFromLittleEndian<quint32>(payload.constData());
+        if (total >= 4 && total <= quint32(payload.size()))
+            start = qsizetype(total);
+    }
+    QString text;
+    text.reserve((payload.size() - start) / 2);
+    for (qsizetype i = start; i + 1 < payload.size(); i += 2)
+        text.append(QChar(char16_t(quint8(payload.at(i)) | (quint8(payload.at(i + 1)) << 8))));
+    return text;
+}
+
+bool sendMessages(MessageWriter &writer, const QList<ServerMessage> &messages, const QString &serverName,
+                  quint16 doneStatus)
+{
+    TokenWriter tokens;
+    for (const ServerMessage &message : messages)
+        tokens.message(message, serverName);
+    tokens.done(DoneKind::Done, doneStatus, CurrentCommand::None, 0);
+    writer.append(tokens.take());
+    return writer.endMessage();
+}
+
+bool sendAttentionAck(MessageWriter &writer)
+{
+    TokenWriter tokens;
+    tokens.done(DoneKind::Done, DoneStatus::Attention, CurrentCommand::None, 0);
+    writer.append(tokens.take());
+    return writer.endMessage();
+}
+
+} // namespace
+
+Session::Session(std::shared_ptr<Socket> socket, Engine &engine, const SessionSettings &settings,
+                 StatementLog *log, quint16 spid)
+    : m_socket(std::move(socket))
+    , m_engine(engine)
+    , m_settings(settings)
+    , m_log(log)
+    , m_spid(spid)
+{
+}
+
+void Session::run()
+{
+    MessageReader reader(*m_socket);
+    MessageWriter writer(*m_socket, m_spid);
+    const FaultOptions &faults = m_settings.faults;
+
+    if (faults.silent) {
+        while (reader.read()) {
+        }
+        return;
+    }
+
+    const std::optional<TdsMessage> prelogin = reader.read();
+    if (!prelogin || prelogin->type != PacketType::Prelogin)
+        return;
+    writer.append(preloginReply(prelogin->payload));
+    if (!writer.endMessage())
+        return;
+
+    const std::optional<TdsMessage> loginMessage = reader.read();
+    if (!loginMessage || loginMessage->type != PacketType::Login7)
+        return;
+    const std::optional<Login7> login = parseLogin7(loginMessage->payload);
+    if (!login)
+        return;
+
+    if (login->integratedSecurity) {
+        sendMessages(writer, {serverMessage(Msg::UntrustedDomain)}, m_settings.serverName, DoneStatus::Error);
+        return;
+    }
+    const bool known = std::any_of(m_settings.logins.cbegin(), m_settings.logins.cend(), [&](const LoginAccount &a) {
+        return a.name.compare(login->userName, Qt::CaseInsensitive) == 0 && a.password == login->password;
+    });
+    if (!known) {
+        sendMessages(writer, {serverMessage(Msg::LoginFailed, {login->userName})}, m_settings.serverName,
+                     DoneStatus::Error);
+        return;
+    }
+    QString database = QStringLiteral("master");
+    if (!login->database.isEmpty()) {
+        const std::optional<QString> found = m_engine.databaseName(login->database);
+        if (!found) {
+            sendMessages(writer,
+                         {serverMessage(Msg::CannotOpenDatabase, {login->database}),
+                          serverMessage(Msg::LoginFailed, {login->userName})},
+                         m_settings.serverName, DoneStatus::Error);
+            return;
+        }
+        database = *found;
+    }
+
+    const int packetSize = login->packetSize == 0 ? DefaultPacketSize : int(qBound(512u, login->packetSize, 32767u)) & ~3;
+    TokenWriter tokens;
+    tokens.envChange(TokenWriter::Database, database, QStringLiteral("master"));
+    tokens.message(serverMessage(Msg::DatabaseContextChanged, {database}), m_settings.serverName);
+    tokens.collationChange();
+    tokens.envChange(TokenWriter::Language, QStringLiteral("us_english"), QString());
+    tokens.message(serverMessage(Msg::LanguageChanged), m_settings.serverName);
+    tokens.loginAck(negotiatedTdsVersion(login->tdsVersion));
+    tokens.envChange(TokenWriter::PacketSize, QString::number(packetSize), QString::number(DefaultPacketSize));
+    tokens.done(DoneKind::Done, DoneStatus::Final, CurrentCommand::None, 0);
+    writer.append(tokens.take());
+    if (!writer.endMessage())
+        return;
+    writer.setPacketSize(packetSize);
+
+    int batches = 0;
+    while (true) {
+        const std::optional<TdsMessage> message = reader.read();
+        if (!message)
+            return;
+        if (message->type == PacketType::Attention) {
+            // Also acknowledged when the batch it meant has already ended.
+            if (!sendAttentionAck(writer))
+                return;
+            continue;
+        }
+        if (message->status & PacketStatus::Ignore) {
+            // The client gave up sending this request: drop it, answer with a plain DONE.
+            if (!sendMessages(writer, {}, m_settings.serverName, DoneStatus::Final))
+                return;
+            continue;
+        }
+        if (message->type == PacketType::Rpc || message->type == PacketType::TransactionManager) {
+            const QString what = message->type == PacketType::Rpc ? QStringLiteral("remote procedure calls")
+                                                                   : QStringLiteral("transaction manager requests");
+            if (!sendMessages(writer,
+                              {serverMessage(Msg::UserDefined,
+                                             {QStringLiteral("The SQL Server stand-in does not accept %1; send SQL "
+                                                             "batches.")
+                                                  .arg(what)})},
+                              m_settings.serverName, DoneStatus::Error))
+                return;
+            continue;
+        }
+        if (message->type != PacketType::SqlBatch)
+            return; // not something a client sends after login: end the connection
+
+        const QString batch = decodeBatchText(message->payload);
+        if (m_log)
+            m_log->append(batch);
+        ++batches;
+        if (faults.shouldDropAt(batches)) {
+            m_socket->shutdown();
+            return;
+        }
+        if (faults.shouldDelay(batch)) {
+            QDeadlineTimer deadline(faults.delayMs);
+            bool cancelled = false;
+            while (!deadline.hasExpired()) {
+                const MessageReader::Poll poll = reader.pollForAttention(int(qMax<qint64>(1, deadline.remainingTime())));
+                if (poll == MessageReader::Poll::Closed)
+                    return;
+                if (poll == MessageReader::Poll::Attention) {
+                    cancelled = true;
+                    break;
+                }
+            }
+            if (cancelled) {
+                if (!sendAttentionAck(writer))
+                    return;
+                continue;
+            }
+        }
+
+        WireSink sink(writer, reader, m_settings);
+        switch (m_engine.executeBatch(batch, sink)) {
+        case Engine::Outcome::Completed:
+            if (!writer.endMessage())
+                return;
+            break;
+        case Engine::Outcome::Cancelled:
+            writer.discard();
+            if (!sendAttentionAck(writer))
+                return;
+            break;
+        case Engine::Outcome::Dropped:
+            m_socket->shutdown();
+            return;
+        }
+    }
+}
+
+} // namespace standin

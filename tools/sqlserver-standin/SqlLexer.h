@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Messages.h"
+
+#include <QList>
+#include <QString>
+
+namespace standin {
+
+// One lexical token of a T-SQL batch.
+struct SqlToken
+{
+    enum class Kind { End, Identifier, QuotedIdentifier, String, Number, Variable, Symbol };
+
+    Kind kind = Kind::End;
+    QString text;  // as written in the batch
+    QString value; // identifier without brackets or quotes, string content with '' undoubled, symbol text
+    bool national = false; // N'...'
+    qsizetype offset = 0;
+    int line = 1;
+
+    // A plain (unbracketed) identifier equal to the keyword, compared case-insensitively.
+    bool isKeyword(QStringView keyword) const;
+    bool isSymbol(QStringView symbol) const { return kind == Kind::Symbol && value == symbol; }
+    bool isName() const { return kind == Kind::Identifier || kind == Kind::QuotedIdentifier; }
+};
+
+struct SqlLexResult
+{
+    QList<SqlToken> tokens; // always ends with an End token when errors is empty
+    QList<ServerMessage> errors;
+};
+
+// Splits a batch into tokens. Comments and blanks are dropped; an unclosed string, bracketed
+// identifier or comment yields the errors SQL Server gives for it.
+SqlLexResult tokenizeSql(const QString &batch);
+
+// True for T-SQL reserved keywords (those SQL Server reports with "near the keyword").
+bool isReservedKeyword(QStringView word);
+
+} // namespace standin

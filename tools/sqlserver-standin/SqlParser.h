@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Messages.h"
+#include "SqlStatement.h"
+
+namespace standin {
+
+struct ParsedBatch
+{
+    QList<Statement> statements;
+    QList<ServerMessage> errors; // compile errors: when not empty, nothing of the batch runs
+};
+
+// Parses a batch into the statements the stand-in can run. Anything it cannot parse gives the
+// syntax errors SQL Server would give (102, 105, 156, ...).
+ParsedBatch parseSqlBatch(const QString &batch);
+
+} // namespace standin

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <variant>
+
+namespace standin {
+
+// A literal or bare word as it appears in a statement.
+struct SqlValue
+{
+    enum class Kind { Null, String, Number, Default, Word };
+    Kind kind = Kind::Null;
+    QString text; // string content, number text or the bare word
+
+    bool isNull() const { return kind == Kind::Null; }
+};
+
+// A multi-part object name such as master.dbo.sysdatabases ("master..x" keeps an empty middle part).
+struct ObjectName
+{
+    QStringList parts;
+    QString written; // parts joined by "." as SQL Server quotes them in messages
+
+    QString name() const { return parts.isEmpty() ? QString() : parts.last(); }
+};
+
+struct Operand
+{
+    enum class Kind { Column, Literal };
+    Kind kind = Kind::Literal;
+    QString column;
+    SqlValue literal;
+};
+
+// A search condition of a WHERE clause.
+struct Condition
+{
+    enum class Kind { Or, And, Not, Compare, IsNull };
+    Kind kind = Kind::Compare;
+    QString op; // =, <>, !=, <, >, <=, >=, !<, !>
+    Operand left;
+    Operand right;
+    bool negated = false; // IS NOT NULL
+    QList<std::shared_ptr<Condition>> children;
+};
+
+struct SelectItem
+{
+    enum class Kind { Star, Column, Literal };
+    Kind kind = Kind::Column;
+    QString column;
+    SqlValue literal;
+    QString alias;
+};
+
+struct SelectStatement
+{
+    QList<SelectItem> items;
+    bool hasFrom = false;
+    ObjectName from;
+    std::shared_ptr<Condition> where;
+};
+
+struct ExecArgument
+{
+    QString parameter; // "@name" when passed by name, else empty
+    SqlValue value;
+};
+
+struct ExecStatement
+{
+    ObjectName procedure;
+    QList<ExecArgument> arguments;
+};
+
+struct BackupSource
+{
+    enum class Kind { Disk, Device, Other };
+    Kind kind = Kind::Device;
+    QString value; // the path for DISK = '...', the device name otherwise
+    QString keyword; // TAPE, URL, ... for Other
+};
+
+struct RestoreMove
+{
+    QString logicalName;
+    QString physicalName;
+};
+
+struct RestoreStatement
+{
+    enum class Kind { Database, FileListOnly };
+    Kind kind = Kind::Database;
+    QString database;
+    QList<BackupSource> sources;
+    QList<RestoreMove> moves;
+    QStringList unsupportedOptions; // options understood by SQL Server but not by the stand-in
+};
+
+// A statement the stand-in recognises but does not carry out (INSERT, BACKUP, ...).
+struct UnsupportedStatement
+{
+    QString description;
+};
+
+struct Statement;
+
+struct IfStatement
+{
+    bool notExists = false;
+    SelectStatement query;
+    std::shared_ptr<Statement> thenBranch;
+    std::shared_ptr<Statement> elseBranch; // may be null
+};
+
+struct Statement
+{
+    std::variant<SelectStatement, ExecStatement, RestoreStatement, IfStatement, UnsupportedStatement> body;
+    int line = 1; // line of the statement's first token in the batch
+};
+
+} // namespace standin

@@ -1,0 +1,37 @@
+#include "BackupFile.h"
+#include "CommandLine.h"
+#include "Server.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+using namespace standin;
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    const Command command = parseCommandLine(arguments);
+    if (std::holds_alternative<ShowHelp>(command)) {
+        std::fputs(helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (const auto *error = std::get_if<CommandLineError>(&command)) {
+        std::fprintf(stderr, "sqlserver-standin: %s\nTry 'sqlserver-standin --help'.\n",
+                     error->message.toLocal8Bit().constData());
+        return 2;
+    }
+    if (const auto *backup = std::get_if<MakeBackupOptions>(&command)) {
+        QString error;
+        if (!BackupFile::write(backup->file, backup->contents, &error)) {
+            std::fprintf(stderr, "sqlserver-standin: cannot write %s: %s\n", backup->file.toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
+    return Server(std::get<ServeOptions>(command)).run();
+}
