@@ -134,7 +134,7 @@ private:
     // One value as text, read in pieces so that long values arrive whole.
     QString value(SQLUSMALLINT column)
     {
-        constexpr qsizetype bufferChars = 2048;
+        constexpr qsizetype bufferChars = 256;
         SQLWCHAR buffer[bufferChars];
         QString text = QStringLiteral(""); // empty but not null: NULL is the null QString
         for (int chunk = 0; chunk < maxChunksPerValue; ++chunk) {

@@ -1,7 +1,11 @@
 #include "Dialog.h"
 
 #include "LabelFitting.h"
+#include "MessageTable.h"
 #include "ModCard.h"
+#include "Platform.h"
+#include "ProgramState.h"
+#include "UserPrompts.h"
 #include "ui_Dialog.h"
 
 namespace brevane {
@@ -13,6 +17,9 @@ Dialog::Dialog(QWidget *parent)
     ui->setupUi(this);
     applyWindowFont(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    connect(ui->cmdPath, &QPushButton::clicked, this, &Dialog::cmdPath_Click);
+    connect(ui->OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+    connect(ui->CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
     Form_Load();
 }
 
@@ -22,6 +29,32 @@ void Dialog::Form_Load()
 {
     SetFormCaptions(this);
     fitLabelsToCaptions(this);
+}
+
+void Dialog::cmdPath_Click()
+{
+    FileDialogRequest request;
+    request.confirmOverwrite = true;
+    request.pathMustExist = true;
+    request.title = GetMessageText(1048);
+    request.filter = QStringLiteral("Sql Server Database Bakup file (*.*)");
+    request.initialDir = Platform::current().programFolder();
+    if (const auto chosen = UserPrompts::current().openFileName(this, request))
+        m_lastFileName = *chosen;
+    ui->txtNewPath->setText(m_lastFileName);
+}
+
+void Dialog::OKButton_Click()
+{
+    if (!ui->txtNewPath->text().isEmpty())
+        strBackupFile = ui->txtNewPath->text();
+    accept();
+}
+
+void Dialog::CancelButton_Click()
+{
+    strBackupFile.clear();
+    reject();
 }
 
 } // namespace brevane

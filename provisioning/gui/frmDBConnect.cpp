@@ -8,6 +8,8 @@
 #include "UserPrompts.h"
 #include "ui_frmDBConnect.h"
 
+#include <QFocusEvent>
+
 namespace brevane {
 
 frmDBConnect::frmDBConnect(QWidget *parent)
@@ -19,7 +21,14 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     // The restore page lies over the server page and covers it when shown.
     ui->FraRestore->raise();
     ui->FraRestore->setAutoFillBackground(true);
+
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
+    connect(ui->cmdCreateDB, &QPushButton::clicked, this, &frmDBConnect::cmdCreateDB_Click);
+    connect(ui->txtDBName, &QLineEdit::textChanged, this, &frmDBConnect::txtDBName_Change);
+    connect(ui->cmdPath, &QPushButton::clicked, this, &frmDBConnect::cmdPath_Click);
+    connect(ui->cmdReStore, &QPushButton::clicked, this, &frmDBConnect::cmdReStore_Click);
+    ui->txtDBName->installEventFilter(this);
+
     Form_Load();
 }
 
@@ -48,6 +57,20 @@ void frmDBConnect::Form_Load()
 void frmDBConnect::cmdExit_Click()
 {
     close();
+}
+
+bool frmDBConnect::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->txtDBName && event->type() == QEvent::FocusOut) {
+        // Only a move of the focus to another control of this window counts
+        // as leaving the field; a message box or a menu taking the keyboard
+        // for a moment does not.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // The check runs once the focus has settled on the next control.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_checkingName)
+            QMetaObject::invokeMethod(this, &frmDBConnect::txtDBName_LostFocus, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace brevane

@@ -16,7 +16,8 @@ class Connection;
 
 // The program's main window: the server page (log-on) and, over it, the
 // restore page (name, folder, create). Each handler is named after its
-// control and event.
+// control and event; the routines keep the names the product has always
+// used for them.
 class frmDBConnect : public QWidget
 {
     Q_OBJECT
@@ -28,12 +29,40 @@ public:
     // The window's single server connection; null while empty.
     db::Connection *connection() const { return conMaster.get(); }
 
+    // Start-up and Exit.
     void Form_Load();
     void cmdExit_Click();
 
+    // Next: log on, then inspect the template backup.
+    void cmdCreateDB_Click();
+    void ReadBackupFileList();
+
+    // The database-name field.
+    void txtDBName_Change();
+    void txtDBName_LostFocus();
+
+    // The folder chooser.
+    void cmdPath_Click();
+
+    // Create database.
+    void cmdReStore_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool OpenServerConnection(std::unique_ptr<db::Connection> &connection, const QString &server,
+                              const QString &login, const QString &password);
+    qint16 RestoreDatabase(std::unique_ptr<db::Connection> &connection, const QString &backupFile,
+                           const QString &databaseName, const QString &logicalData, const QString &logicalLog,
+                           const QString &physicalData, const QString &physicalLog);
+    void SaveConnectionSettings(const QString &databaseName);
+    // Shows the message of a broken name rule and gives the field back its focus; false when the name passes.
+    bool refuseDatabaseName(const QString &name);
+
     std::unique_ptr<Ui::frmDBConnect> ui;
     std::unique_ptr<db::Connection> conMaster;
+    bool m_checkingName = false;
 };
 
 } // namespace brevane

@@ -2,8 +2,10 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <iconv.h>
 #include <limits>
+#include <memory>
 
 namespace brevane::profile {
 
@@ -67,7 +69,6 @@ class Encoder
 public:
     explicit Encoder(AnsiCodePage::Number number)
         : m_number(number)
-        , m_iconv(iconvName(number), "UTF-32LE")
     { }
 
     // Appends the bytes of one code point that took `units` UTF-16 units.
@@ -84,9 +85,12 @@ public:
         char *outPtr = buffer;
         size_t inLeft = sizeof in;
         size_t outLeft = sizeof buffer;
+        if (!m_iconv) {
+            m_iconv = std::make_unique<Iconv>(iconvName(m_number), "UTF-32LE");
+        }
         if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
             out.append(units, '?');
-        } else if (m_iconv.isValid() && m_iconv.convert(&inPtr, &inLeft, &outPtr, &outLeft) && inLeft == 0
+        } else if (m_iconv->isValid() && m_iconv->convert(&inPtr, &inLeft, &outPtr, &outLeft) && inLeft == 0
             && outPtr != buffer) {
             out.append(buffer, outPtr - buffer);
         } else {
@@ -96,7 +100,7 @@ public:
 
 private:
     AnsiCodePage::Number m_number;
-    Iconv m_iconv;
+    std::unique_ptr<Iconv> m_iconv; // opened at the first character beyond ASCII
 };
 
 } // namespace
@@ -155,14 +159,17 @@ QByteArray AnsiCodePage::encodePrefix(QStringView text, qsizetype maxBytes) cons
 
 QString AnsiCodePage::decode(QByteArrayView bytes) const
 {
-    // Every byte yields at most one UTF-16 unit (two bytes) of output.
-    QByteArray utf16(bytes.size() * 2, Qt::Uninitialized);
+    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<uchar>(byte) < 0x80; })) {
+        return QString::fromLatin1(bytes);
+    }
+    // A byte yields at most one UTF-16 unit; twice that room is to spare.
+    QByteArray utf16(bytes.size() * 4, Qt::Uninitialized);
     char *in = const_cast<char *>(bytes.data());
     size_t inLeft = static_cast<size_t>(bytes.size());
     char *out = utf16.data();
     size_t outLeft = static_cast<size_t>(utf16.size());
     Iconv iconv("UTF-16LE", iconvName(m_number));
-    while (inLeft > 0) {
+    while (inLeft > 0 && outLeft >= 2) {
         if (iconv.isValid() && iconv.convert(&in, &inLeft, &out, &outLeft)) {
             break;
         }

@@ -1,3 +1,4 @@
+#include "AccessFailures.h"
 #include "ClassModule.h"
 #include "Failure.h"
 
@@ -313,7 +314,8 @@ void TestClassModule::shouldFailSilentlyWhenTheFileCannotBeWritten()
 void TestClassModule::shouldPassExecutionFailuresToTheCaller()
 {
     brevane::db::Connection never;
-    QCOMPARE(failureNumber([&] { m_module.GetDynamicRecordset(never, QStringLiteral("SELECT 1")); }), 3709);
+    QCOMPARE(failureNumber([&] { m_module.GetDynamicRecordset(never, QStringLiteral("SELECT 1")); }),
+        brevane::db::AccessFailure::ConnectionUnusable);
 }
 
 void TestClassModule::shouldFindTheFirstItemBeginningWithTheText_data()

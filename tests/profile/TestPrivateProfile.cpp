@@ -72,6 +72,7 @@ private Q_SLOTS:
     void shouldLeaveTheFileUntouchedWhenNothingChanges();
     void shouldKeepPermissionsAndOwner();
     void shouldReplaceTheTargetOfASymbolicLink();
+    void shouldResolveAParentStepInThePath();
     void shouldFailWithoutCreatingAnythingWhenTheFolderIsMissing_data();
     void shouldFailWithoutCreatingAnythingWhenTheFolderIsMissing();
     void shouldFailOnAReadOnlyFileSystem();
@@ -533,6 +534,19 @@ void TestPrivateProfile::shouldReplaceTheTargetOfASymbolicLink()
 
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readFile(), QByteArray("[S]\r\nK=W\r\n"));
+}
+
+void TestPrivateProfile::shouldResolveAParentStepInThePath()
+{
+    // The settings file is found from the program's folder as "<folder>/../Connect.sys".
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("bin")));
+    writeFile("[S]\r\nK=V\r\n");
+    const QString path = m_dir->filePath(QStringLiteral("bin/../Connect.sys"));
+
+    QVERIFY(m_profile.writeString("S", "K", QStringLiteral("W"), path));
+    QCOMPARE(m_profile.readString("S", "K", "", 1000, path), QByteArray("W"));
+    QCOMPARE(readFile(), QByteArray("[S]\r\nK=W\r\n"));
+    QVERIFY(QDir(m_dir->filePath("bin")).isEmpty());
 }
 
 void TestPrivateProfile::shouldFailWithoutCreatingAnythingWhenTheFolderIsMissing_data()

@@ -8,17 +8,20 @@
 
 namespace hall::test {
 
+// How a StandinProcess starts the server (StandinProcess::Options).
+struct StandinOptions
+{
+    QStringList logins{QStringLiteral("sa:Secret#1")}; // NAME:PASSWORD, split at the first colon
+    QStringList extraArgs;                              // further options of `serve`, e.g. fault options
+    QString dataDir;                                    // empty: a fresh temporary folder
+};
+
 // Runs the SQL Server stand-in (sqlserver-standin serve) for a test: it listens on a free
 // loopback port, keeps its catalogue in a data folder and logs every batch it receives.
 class StandinProcess
 {
 public:
-    struct Options
-    {
-        QStringList logins{QStringLiteral("sa:Secret#1")}; // NAME:PASSWORD, split at the first colon
-        QStringList extraArgs;                              // further options of `serve`, e.g. fault options
-        QString dataDir;                                    // empty: a fresh temporary folder
-    };
+    using Options = StandinOptions;
 
     explicit StandinProcess(Options options = {});
     ~StandinProcess(); // stops the server (terminate, then kill)

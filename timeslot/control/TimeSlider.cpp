@@ -321,6 +321,7 @@ void TimeSlider::mousePressEvent(QMouseEvent *event)
     }
     d->dragging = true;
     d->dragStartValue = d->value;
+    d->showThumbTime();
     update();
 }
 
@@ -335,9 +336,10 @@ void TimeSlider::mouseMoveEvent(QMouseEvent *event)
     const int x = event->position().toPoint().x();
     if (d->moveTo(d->positionAtThumbLeft(option, x - d->dragGrabOffset))) {
         d->notifyScrolled();
-    }
-    if (d->dragging) {
-        d->showThumbTime();
+        // A handler may have ended the drag (by hiding or disabling the slider).
+        if (d->dragging) {
+            d->showThumbTime();
+        }
     }
 }
 

@@ -7,6 +7,10 @@
 
 #include <memory>
 
+namespace quilvet {
+class PropertyStore;
+} // namespace quilvet
+
 class clsQuilvetPrivate;
 
 // The time-slot pricing control: a slider that divides the day into Max equal
@@ -104,6 +108,17 @@ public:
     // quilvet::Error 9 for an index outside 0..7.
     QString priceWeek(int index) const;
     void setPriceWeek(int index, const QString &text);
+
+    // Persistence through the host's property store (see PropertyStore.h).
+    // InitProperties gives a new instance its defaults (an empty ToolTipText; all
+    // else stays as laid out). ReadProperties restores and WriteProperties saves
+    // the twenty properties, key by key in a fixed order. Values go to the children
+    // directly: "Max" is not checked, and no PropertyChanged is sent. A failure of
+    // the store or a stored value that does not convert stops the operation at
+    // that key and is thrown as quilvet::Error; the keys before it stay applied.
+    void InitProperties();
+    void ReadProperties(quilvet::PropertyStore &store);
+    void WriteProperties(quilvet::PropertyStore &store) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -30,20 +30,25 @@ public:
         SqlLexResult result;
         while (true) {
             skipBlanksAndComments();
-            if (m_failed)
-                break;
-            if (m_pos >= m_text.size()) {
+            if (m_pos >= m_text.size() || m_failed) {
                 SqlToken end;
                 end.offset = m_pos;
                 end.line = m_line;
                 m_tokens << end;
                 break;
             }
-            if (!readToken())
+            if (!readToken()) {
+                SqlToken end;
+                end.offset = m_pos;
+                end.line = m_line;
+                m_tokens << end;
                 break;
+            }
         }
         result.tokens = m_tokens;
         result.errors = m_errors;
+        result.unclosedText = m_unclosedText;
+        result.unclosedLine = m_unclosedLine;
         return result;
     }
 
@@ -123,9 +128,9 @@ private:
         const QString rest = m_text.mid(contentStart);
         ServerMessage unclosed = serverMessage(Msg::UnclosedQuotation, {rest});
         unclosed.line = token.line;
-        ServerMessage syntax = serverMessage(Msg::IncorrectSyntax, {rest});
-        syntax.line = token.line;
-        m_errors << unclosed << syntax;
+        m_errors << unclosed;
+        m_unclosedText = rest;
+        m_unclosedLine = token.line;
         m_failed = true;
         return false;
     }
@@ -190,6 +195,8 @@ private:
     bool m_failed = false;
     QList<SqlToken> m_tokens;
     QList<ServerMessage> m_errors;
+    std::optional<QString> m_unclosedText;
+    int m_unclosedLine = 0;
 };
 
 } // namespace

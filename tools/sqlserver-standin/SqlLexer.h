@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace standin {
 
 // One lexical token of a T-SQL batch.
@@ -27,8 +29,11 @@ struct SqlToken
 
 struct SqlLexResult
 {
-    QList<SqlToken> tokens; // always ends with an End token when errors is empty
+    QList<SqlToken> tokens; // always ends with an End token (placed where lexing stopped on an error)
     QList<ServerMessage> errors;
+    // Set when a string or bracketed name is not closed: the rest of the batch after the opening mark.
+    std::optional<QString> unclosedText;
+    int unclosedLine = 0;
 };
 
 // Splits a batch into tokens. Comments and blanks are dropped; an unclosed string, bracketed

@@ -75,8 +75,10 @@ bool isUnsupportedRestoreKind(const SqlToken &token)
 class Parser
 {
 public:
-    explicit Parser(QList<SqlToken> tokens)
+    explicit Parser(QList<SqlToken> tokens, std::optional<QString> unclosedText, int unclosedLine)
         : m_tokens(std::move(tokens))
+        , m_unclosedText(std::move(unclosedText))
+        , m_unclosedLine(unclosedLine)
     {
     }
 
@@ -110,6 +112,12 @@ private:
 
     [[noreturn]] void failAt(const SqlToken &where) const
     {
+        if (where.kind == SqlToken::Kind::End && m_unclosedText) {
+            // The batch was cut short by an unclosed string: SQL Server points at that string.
+            ServerMessage message = serverMessage(Msg::IncorrectSyntax, {*m_unclosedText});
+            message.line = m_unclosedLine;
+            throw SyntaxError{message};
+        }
         // At the end of the batch SQL Server names the last token it read.
         const SqlToken &token =
             where.kind == SqlToken::Kind::End && m_tokens.size() >= 2 ? m_tokens.at(m_tokens.size() - 2) : where;
@@ -530,6 +538,8 @@ private:
     }
 
     QList<SqlToken> m_tokens;
+    std::optional<QString> m_unclosedText;
+    int m_unclosedLine = 0;
     qsizetype m_pos = 0;
 };
 
@@ -539,17 +549,23 @@ ParsedBatch parseSqlBatch(const QString &batch)
 {
     ParsedBatch parsed;
     SqlLexResult lexed = tokenizeSql(batch);
-    if (!lexed.errors.isEmpty()) {
-        parsed.errors = lexed.errors;
+    parsed.errors = lexed.errors;
+    if (!lexed.errors.isEmpty() && !lexed.unclosedText)
         return parsed;
-    }
-    Parser parser(lexed.tokens);
+    // After an unclosed string the tokens before it are still parsed, for the syntax error they hold.
+    Parser parser(lexed.tokens, lexed.unclosedText, lexed.unclosedLine);
     try {
         parsed.statements = parser.parseBatch();
+        if (lexed.unclosedText) {
+            ServerMessage syntax = serverMessage(Msg::IncorrectSyntax, {*lexed.unclosedText});
+            syntax.line = lexed.unclosedLine;
+            parsed.errors << syntax;
+        }
     } catch (const SyntaxError &error) {
         parsed.errors << error.message;
-        parsed.statements.clear();
     }
+    if (!parsed.errors.isEmpty())
+        parsed.statements.clear();
     return parsed;
 }
 

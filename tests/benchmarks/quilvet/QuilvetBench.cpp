@@ -1,7 +1,10 @@
 // Measures, as ratios to a bare QSlider with two QLabels doing the same updates:
 //  - one scroll step of a drag (mouse move, notification, selection and clock
 //    texts, the host's event), driven by real mouse events;
+//  - the same step without the mouse: the scroll notification, its updates and
+//    the host's event;
 //  - building one control.
+// The drag step of clsQuilvet includes the tooltip that shows the thumb's time.
 // Usage: QT_QPA_PLATFORM=offscreen quilvet-bench [iterations]
 
 #include "SlotClock.h"
@@ -129,13 +132,31 @@ int main(int argc, char *argv[])
     });
     sendMouse(bare.slider, QEvent::MouseButtonRelease, bare20, Qt::LeftButton, Qt::NoButton);
 
+    // The notification alone: the thumb is written silently, then the slider's
+    // scroll notification is delivered as a drag step would deliver it.
+    toggle = false;
+    const double quilvetNotification = nanosecondsPerRun(runs, [&] {
+        toggle = !toggle;
+        slider->setValue(toggle ? 21 : 20);
+        Q_EMIT slider->scrolled();
+    });
+    toggle = false;
+    const double bareNotification = nanosecondsPerRun(runs, [&] {
+        toggle = !toggle;
+        bare.slider->setValue(toggle ? 21 : 20);
+        Q_EMIT bare.slider->sliderMoved(bare.slider->value());
+    });
+
     const int builds = std::max(50, runs / 50);
     const double quilvetBuild = nanosecondsPerRun(builds, [] { clsQuilvet built; });
     const double bareBuild = nanosecondsPerRun(builds, [] { BareSlot built; });
 
-    std::printf("scroll step: clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f (host events %ld/%ld)\n",
-                quilvetScroll, bareScroll, quilvetScroll / bareScroll, hostEvents, bare.events);
+    std::printf("scroll step: clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n", quilvetScroll,
+                bareScroll, quilvetScroll / bareScroll);
+    std::printf("notification: clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n",
+                quilvetNotification, bareNotification, quilvetNotification / bareNotification);
     std::printf("build:       clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n", quilvetBuild,
                 bareBuild, quilvetBuild / bareBuild);
-    return 0;
+    // Every measured step must have reached the host as an event.
+    return hostEvents > 0 && bare.events > 0 ? 0 : 1;
 }

@@ -1,0 +1,69 @@
+#include "NameRules.h"
+
+#include <QStringList>
+
+namespace brevane {
+
+namespace {
+
+bool isAsciiUpperLetter(QChar c)
+{
+    return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+}
+
+} // namespace
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+NameCheck checkDatabaseName(const QString &name)
+{
+    const QString upper = name.toUpper();
+    for (qsizetype i = 0; i < upper.size(); ++i) {
+        const QChar c = upper.at(i);
+        if (i == 0 && !isAsciiUpperLetter(c))
+            return {NameCheck::FirstNotLetter, c};
+        const bool legal = isAsciiUpperLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                           || c == QLatin1Char('_');
+        if (!legal)
+            return {NameCheck::IllegalCharacter, c};
+    }
+    return {};
+}
+
+qsizetype lastSeparatorPosition(const QString &path)
+{
+    const qsizetype backslash = path.lastIndexOf(QLatin1Char('\\'));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return std::max(backslash, slash) + 1;
+}
+
+QString dumpDeviceName(const QString &backupPath)
+{
+    QString name = backupPath.mid(lastSeparatorPosition(backupPath));
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    name = trimBlanks(name);
+    if (name.isEmpty() || !isAsciiUpperLetter(name.at(0).toUpper()))
+        name.prepend(QLatin1Char('D'));
+    return name;
+}
+
+bool isReservedDeviceName(const QString &deviceName)
+{
+    static const QStringList reserved{QStringLiteral("MASTER"),   QStringLiteral("MASTLOG"),
+                                      QStringLiteral("MODELDEV"), QStringLiteral("MODELLOG"),
+                                      QStringLiteral("TEMPDEV"),  QStringLiteral("TEMPLOG")};
+    return reserved.contains(deviceName.toUpper());
+}
+
+} // namespace brevane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace brevane {
+
+// The statements the program sends. Every text placed between apostrophes
+// has its apostrophes doubled, and a name that is not a regular identifier
+// or is a reserved keyword is bracketed; plain values give the statements
+// exactly as they have always been sent.
+namespace Statements {
+
+QString quoted(const QString &text);           // apostrophes doubled, no quotes added
+bool isRegularIdentifier(const QString &name); // usable without brackets
+bool isReservedKeyword(const QString &word);
+QString identifier(const QString &name);       // as is, or [name] with "]" doubled
+
+QString fileList(const QString &backupPath);
+QString databaseExists(const QString &databaseName);
+QString dropDevice(const QString &deviceName, const QString &backupPath);
+QString addDevice(const QString &deviceName, const QString &backupPath);
+QString restoreDatabase(const QString &databaseName, const QString &deviceName, const QString &logicalData,
+                        const QString &physicalData, const QString &logicalLog, const QString &physicalLog);
+
+} // namespace Statements
+} // namespace brevane

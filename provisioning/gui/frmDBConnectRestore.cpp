@@ -1,0 +1,147 @@
+// Create database: the restore of the template under the new name, and the
+// connection settings written afterwards.
+#include "BusyCursor.h"
+#include "ClassModule.h"
+#include "Connection.h"
+#include "Failure.h"
+#include "MessageTable.h"
+#include "NameRules.h"
+#include "Platform.h"
+#include "ProgramState.h"
+#include "Statements.h"
+#include "UserPrompts.h"
+#include "frmDBConnect.h"
+#include "ui_frmDBConnect.h"
+
+#include <QCoreApplication>
+
+namespace brevane {
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+// Results of RestoreDatabase.
+enum RestoreResult : qint16 {
+    Restored = 0,
+    BackupMissing = 1,
+    ReservedDevice = 2,
+    DatabaseExists = 3,
+    AlreadyReported = -1,
+};
+
+} // namespace
+
+void frmDBConnect::cmdReStore_Click()
+{
+    try {
+        if (ui->txtNewPath->text().isEmpty()) {
+            showMessage(this, GetMessageText(1051), GetMessageText(100));
+            ui->cmdPath->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (!Platform::current().pathListed(ui->txtNewPath->text())) {
+            showMessage(this, GetMessageText(1052) + kLineBreak + ui->txtNewPath->text(), GetMessageText(100));
+            ui->cmdPath->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        // A name the field would refuse never reaches the server.
+        if (refuseDatabaseName(trimBlanks(ui->txtDBName->text())))
+            return;
+
+        ui->txtDBName->setEnabled(false);
+        qint16 result = AlreadyReported;
+        {
+            BusyCursor busy;
+            const QString name = ui->txtDBName->text();
+            const QString logicalData = ui->txtLogName_Data->text();
+            const QString logicalLog = ui->txtLogName_Log->text();
+            const QString physicalData = ui->txtFileName_Data->text();
+            const QString physicalLog = ui->txtFileName_Log->text();
+            if (!conMaster)
+                conMaster = std::make_unique<db::Connection>();
+            result = RestoreDatabase(conMaster, strBackupFile, name, logicalData, logicalLog, physicalData,
+                                     physicalLog);
+        }
+
+        switch (result) {
+        case Restored:
+            SaveConnectionSettings(ui->txtDBName->text());
+            ui->txtDBName->setEnabled(true);
+            ui->FraRestore->hide();
+            showMessage(this, GetMessageText(10042), GetMessageText(100));
+            conMaster.reset();
+            close();
+            QCoreApplication::exit(0);
+            return;
+        case BackupMissing:
+            showMessage(this, GetMessageText(1046) + kLineBreak + strBackupFile, GetMessageText(100));
+            break;
+        case ReservedDevice:
+            showMessage(this, GetMessageText(2008), GetMessageText(100));
+            break;
+        case DatabaseExists:
+            showMessage(this, GetMessageText(1054) + kLineBreak + ui->txtDBName->text(), GetMessageText(100));
+            break;
+        default:
+            break;
+        }
+        ui->txtDBName->setEnabled(true);
+    } catch (const Failure &failure) {
+        ui->txtDBName->setEnabled(true);
+        showMessage(this, failure.numberFirst(), QString());
+    }
+}
+
+qint16 frmDBConnect::RestoreDatabase(std::unique_ptr<db::Connection> &connection, const QString &backupFile,
+                                     const QString &databaseName, const QString &logicalData,
+                                     const QString &logicalLog, const QString &physicalData,
+                                     const QString &physicalLog)
+{
+    try {
+        if (!Platform::current().ordinaryFileExists(backupFile))
+            return BackupMissing;
+
+        strSqlText = Statements::databaseExists(databaseName);
+        if (connection->Execute(strSqlText).RecordCount() >= 1)
+            return DatabaseExists;
+
+        const QString device = dumpDeviceName(backupFile);
+        connection->setCommandTimeout(180);
+        if (isReservedDeviceName(device))
+            return ReservedDevice;
+
+        strSqlText = Statements::dropDevice(device, backupFile);
+        connection->Execute(strSqlText);
+        strSqlText = Statements::addDevice(device, backupFile);
+        connection->Execute(strSqlText);
+        strSqlText = Statements::restoreDatabase(databaseName, device, logicalData, physicalData, logicalLog,
+                                                 physicalLog);
+        connection->Execute(strSqlText);
+        return Restored;
+    } catch (const Failure &failure) {
+        showMessage(this, failure.descriptionFirst(), QString());
+        return AlreadyReported;
+    }
+}
+
+void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
+{
+    try {
+        const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
+        if (!Platform::current().ordinaryFileExists(settingsFile))
+            return;
+        const ClassModule settings;
+        const QString sqlServer = QStringLiteral("SQL Server");
+        settings.WriteIniFile(QStringLiteral("DataSource"), QStringLiteral("DataBase"), sqlServer, settingsFile);
+        settings.WriteIniFile(sqlServer, QStringLiteral("Provider"), QStringLiteral("SQLOLEDB.1"), settingsFile);
+        settings.WriteIniFile(sqlServer, QStringLiteral("Server"), ui->CmbSQLServer->currentText(), settingsFile);
+        settings.WriteIniFile(sqlServer, QStringLiteral("User"), ui->txtUserID->text(), settingsFile);
+        settings.WriteIniFile(sqlServer, QStringLiteral("PassWord"), ui->txtPws->text(), settingsFile);
+        settings.WriteIniFile(sqlServer, QStringLiteral("Initial Catalog"), databaseName, settingsFile);
+    } catch (const Failure &failure) {
+        showMessage(this, failure.numberFirst(), QStringLiteral("保存参数出错"));
+    }
+}
+
+} // namespace brevane

@@ -1,0 +1,289 @@
+#include "StandinProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hall::test;
+
+namespace {
+
+struct TsqlRun
+{
+    int exitCode = -1;
+    QString output; // standard output and error together
+};
+
+TsqlRun runTsql(quint16 port, const QString &user, const QString &password, const QStringList &batches)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FREETDSCONF"), QStringLiteral("/dev/null"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("tsql"), {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                           QString::number(port), QStringLiteral("-U"), user, QStringLiteral("-P"),
+                                           password});
+    TsqlRun run;
+    if (!process.waitForStarted(10000))
+        return run;
+    for (const QString &batch : batches)
+        process.write((batch + QStringLiteral("\ngo\n")).toUtf8());
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAll());
+    return run;
+}
+
+// The "Msg N (severity S, state T)" headers tsql prints, in order.
+QStringList messageHeaders(const QString &output)
+{
+    static const QRegularExpression header(QStringLiteral("Msg (\\d+) \\(severity (\\d+), state (\\d+)\\)"));
+    QStringList headers;
+    auto it = header.globalMatch(output);
+    while (it.hasNext()) {
+        const auto match = it.next();
+        headers << QStringLiteral("%1/%2/%3").arg(match.captured(1), match.captured(2), match.captured(3));
+    }
+    return headers;
+}
+
+} // namespace
+
+// The stand-in driven by a second, independent client: FreeTDS's tsql.
+class TestTsql : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shouldLogOnAndAnswerTheExistenceQuery();
+    void shouldRefuseAWrongPasswordAsSqlServerDoes();
+    void shouldAcceptNonAsciiLogins();
+    void shouldListTheFilesOfAStandinBackup();
+    void shouldRunTheProvisioningSequenceTwice();
+    void shouldReportRestoreFailuresWithSqlServersMessages_data();
+    void shouldReportRestoreFailuresWithSqlServersMessages();
+    void shouldReportSyntaxErrors();
+
+private:
+    QString file(const QString &name) const { return m_files->filePath(name); }
+    QString makeBackup(const QStringList &extra = {});
+    QStringList provisioningSequence(const QString &database, const QString &backup) const;
+
+    std::unique_ptr<QTemporaryDir> m_files;
+    std::unique_ptr<StandinProcess> m_server;
+};
+
+void TestTsql::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("tsql")).isEmpty())
+        QFAIL("tsql is missing: install the Debian package freetds-bin");
+}
+
+void TestTsql::init()
+{
+    m_files = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_files->isValid());
+    QVERIFY(QDir(m_files->path()).mkpath(QStringLiteral("dbs")));
+    QFile notes(file(QStringLiteral("notes.txt")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("TAPE\n");
+    notes.close();
+    StandinProcess::Options options;
+    options.logins = QStringList{QStringLiteral("sa:Secret#1"), QStringLiteral("zoë:pä€:日本")};
+    m_server = std::make_unique<StandinProcess>(options);
+    QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
+}
+
+void TestTsql::cleanup()
+{
+    m_server.reset();
+    m_files.reset();
+}
+
+QString TestTsql::makeBackup(const QStringList &extra)
+{
+    const QString backup = file(QStringLiteral("rivazadUZ.Bak"));
+    QString error;
+    const QStringList args = QStringList{QStringLiteral("--data"),
+                                         QStringLiteral("rivazadUZ_Data=C:\\Program Files\\Microsoft SQL "
+                                                        "Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"),
+                                         QStringLiteral("--log"),
+                                         QStringLiteral("rivazadUZ_Log=C:\\Program Files\\Microsoft SQL "
+                                                        "Server\\MSSQL\\Data\\rivazadUZ_Log.LDF")}
+        + extra;
+    if (!StandinProcess::makeBackup(backup, args, &error))
+        qWarning("make-backup: %s", qPrintable(error));
+    return backup;
+}
+
+QStringList TestTsql::provisioningSequence(const QString &database, const QString &backup) const
+{
+    return {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'%1')").arg(database),
+            QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
+                           "phyname='%1')   exec sp_dropdevice 'rivazadUZ'")
+                .arg(backup),
+            QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
+            QStringLiteral(" RESTORE DATABASE  %1 From rivazadUZ With Move 'rivazadUZ_Data' TO '%2', Move "
+                           "'rivazadUZ_Log' TO '%3' ")
+                .arg(database, file(QStringLiteral("dbs/%1.Mdf").arg(database)),
+                     file(QStringLiteral("dbs/%1_Log.Ldf").arg(database)))};
+}
+
+void TestTsql::shouldLogOnAndAnswerTheExistenceQuery()
+{
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'MSDB')")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QStringLiteral("name\nmsdb\n(1 row affected)")), qPrintable(run.output));
+    QVERIFY(messageHeaders(run.output).isEmpty());
+}
+
+void TestTsql::shouldRefuseAWrongPasswordAsSqlServerDoes()
+{
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#2"), {QStringLiteral("SELECT 1")});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(messageHeaders(run.output), QStringList{QStringLiteral("18456/14/1")});
+    QVERIFY(run.output.contains(QStringLiteral("\"Login failed for user 'sa'.\"")));
+    QVERIFY(m_server->statements().isEmpty());
+}
+
+void TestTsql::shouldAcceptNonAsciiLogins()
+{
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("ZOË"), QStringLiteral("pä€:日本"),
+                                {QStringLiteral("SELECT name FROM sysdatabases WHERE name = N'model'")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QStringLiteral("model\n(1 row affected)")), qPrintable(run.output));
+}
+
+void TestTsql::shouldListTheFilesOfAStandinBackup()
+{
+    const QString backup = makeBackup({QStringLiteral("--file"), QStringLiteral("rivazadUZ_FT=C:\\FT\\cat:F:65536")});
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                {QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(backup)});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QStringLiteral(
+                 "LogicalName\tPhysicalName\tType\tFileGroupName\tSize\tMaxSize\tFileId\tCreateLSN\tDropLSN\tUniqueId\t"
+                 "ReadOnlyLSN\tReadWriteLSN\tBackupSizeInBytes\tSourceBlockSize\tFileGroupId\tLogGroupGUID\t"
+                 "DifferentialBaseLSN\tDifferentialBaseGUID\tIsReadOnly\tIsPresent\tTDEThumbprint\tSnapshotUrl\n")),
+             qPrintable(run.output));
+    QVERIFY(run.output.contains(QStringLiteral(
+        "rivazadUZ_Data\tC:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF\tD\tPRIMARY\t3407872\t")));
+    QVERIFY(run.output.contains(QStringLiteral("rivazadUZ_Log\tC:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\"
+                                               "rivazadUZ_Log.LDF\tL\tNULL\t1048576\t")));
+    QVERIFY(run.output.contains(QStringLiteral("rivazadUZ_FT\tC:\\FT\\cat\tF\tPRIMARY\t65536\t")));
+    QVERIFY(run.output.contains(QStringLiteral("(3 rows affected)")));
+}
+
+void TestTsql::shouldRunTheProvisioningSequenceTwice()
+{
+    const QString backup = makeBackup();
+    const TsqlRun first =
+        runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"), provisioningSequence(QStringLiteral("Hall"), backup));
+    QCOMPARE(first.exitCode, 0);
+    QCOMPARE(messageHeaders(first.output), QStringList({"4035/0/1", "4035/0/1", "3014/0/1"}));
+    QVERIFY(first.output.contains(
+        QStringLiteral("\"Processed 416 pages for database 'Hall', file 'rivazadUZ_Data' on file 1.\"")));
+    QVERIFY(first.output.contains(
+        QStringLiteral("\"Processed 128 pages for database 'Hall', file 'rivazadUZ_Log' on file 1.\"")));
+    QVERIFY(first.output.contains(QStringLiteral("\"RESTORE DATABASE successfully processed 544 pages in ")));
+    QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall.Mdf"))));
+    QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall_Log.Ldf"))));
+    QCOMPARE(m_server->statements(), provisioningSequence(QStringLiteral("Hall"), backup).replaceInStrings(
+                                         QRegularExpression(QStringLiteral("$")), QStringLiteral("\n")));
+
+    // A second database from the same backup: the device is found by its file and replaced.
+    const TsqlRun second = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                   provisioningSequence(QStringLiteral("Hall2"), backup));
+    QCOMPARE(messageHeaders(second.output), QStringList({"15463/10/1", "4035/0/1", "4035/0/1", "3014/0/1"}));
+    QVERIFY(second.output.contains(QStringLiteral("\"Device dropped.\"")));
+
+    // The same name again: the existence query finds it, whatever the letter case.
+    const TsqlRun again = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                  {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'hall2')")});
+    QVERIFY2(again.output.contains(QStringLiteral("name\nHall2\n(1 row affected)")), qPrintable(again.output));
+}
+
+void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("missing backup file")
+        << "RESTORE FILELISTONLY from DISK ='@/none.Bak'" << QStringList{"3201/16/2", "3013/16/1"}
+        << "\"Cannot open backup device '@/none.Bak'. Operating system error 2(The system cannot find the file "
+           "specified.).\"";
+    QTest::newRow("a folder") << "RESTORE FILELISTONLY from DISK ='@/dbs'" << QStringList{"3201/16/2", "3013/16/1"}
+                              << "Operating system error 5(Access is denied.).";
+    QTest::newRow("not a backup") << "RESTORE FILELISTONLY from DISK ='@/notes.txt'"
+                                  << QStringList{"3241/16/0", "3013/16/1"}
+                                  << "\"The media family on device '@/notes.txt' is incorrectly formed. SQL Server "
+                                     "cannot process this media family.\"";
+    QTest::newRow("database exists")
+        << " RESTORE DATABASE  model From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/m.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/m_Log.Ldf' "
+        << QStringList{"3154/16/4", "3013/16/1"} << "\"RESTORE DATABASE is terminating abnormally.\"";
+    QTest::newRow("folder missing")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' TO '@/gone/Hall.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/gone/Hall_Log.Ldf' "
+        << QStringList{"5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1"}
+        << "\"File 'rivazadUZ_Log' cannot be restored to '@/gone/Hall_Log.Ldf'. Use WITH MOVE to identify a valid "
+           "location for the file.\"";
+    QTest::newRow("device missing")
+        << " RESTORE DATABASE  Hall From Nowhere With Move 'rivazadUZ_Data' TO '@/dbs/Hall.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
+        << QStringList{"3206/16/1", "3013/16/1"} << "\"Backup device 'Nowhere' does not exist.";
+    QTest::newRow("logical name not in backup")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'Hall_Data' TO '@/dbs/Hall.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
+        << QStringList{"3234/16/2", "3013/16/1"}
+        << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list the "
+           "logical file names.\"";
+    QTest::newRow("unquoted name with a hyphen")
+        << " RESTORE DATABASE  my-db From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/x.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/x_Log.Ldf' "
+        << QStringList{"102/15/1"} << "\"Incorrect syntax near '-'.\"";
+}
+
+void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
+{
+    QFETCH(QString, statement);
+    QFETCH(QStringList, headers);
+    QFETCH(QString, text);
+    const QString backup = makeBackup();
+    const QString root = m_files->path();
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                {QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
+                                 statement.replace(QLatin1Char('@'), root)});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(messageHeaders(run.output), headers);
+    QVERIFY2(run.output.contains(text.replace(QLatin1Char('@'), root)), qPrintable(run.output));
+}
+
+void TestTsql::shouldReportSyntaxErrors()
+{
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+                                {QStringLiteral("RESTORE FILELISTONLY from DISK ='/srv/it's.Bak'"),
+                                 QStringLiteral("INSERT INTO t VALUES (1)")});
+    QCOMPARE(messageHeaders(run.output), QStringList({"105/15/1", "102/15/1", "50000/16/1"}));
+    QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
+    QVERIFY(run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+}
+
+QTEST_GUILESS_MAIN(TestTsql)
+#include "TestTsql.moc"

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "quilvet_export.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace quilvet {
+
+// The host's store of a control's saved properties: named values of the kinds
+// Boolean (bool), 16-bit integer (qint16), 32-bit integer (qint32) or text
+// (QString). Implemented by the host; failures are thrown as quilvet::Error.
+class QUILVET_EXPORT PropertyStore
+{
+public:
+    virtual ~PropertyStore();
+
+    // The value stored under name, or defaultValue when nothing is stored under it.
+    virtual QVariant readProperty(const QString &name, const QVariant &defaultValue) = 0;
+
+    // Keeps value under name; a value equal to defaultValue (PropertyValue::equals)
+    // is not kept, so that nothing remains stored under name.
+    virtual void writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) = 0;
+};
+
+} // namespace quilvet
