@@ -131,6 +131,8 @@ void TestConnectionStandin::shouldLogOnWithPasswordsHoldingSeparators_data()
                                          << "{pw";
     QTest::newRow("looks like more keys") << "sa"
                                           << "p;Data Source=elsewhere;User ID=x";
+    QTest::newRow("a second driver key") << "sa"
+                                         << "x}y;DRIVER={nowhere";
     QTest::newRow("equals and quotes") << "sa"
                                        << "=\"'=";
     QTest::newRow("non-ASCII") << QStringLiteral("sä") << QStringLiteral("pä€;日本");

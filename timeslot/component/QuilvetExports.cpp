@@ -1,0 +1,80 @@
+#include "QuilvetExports.h"
+
+#include "ClassFactory.h"
+#include "ControlObject.h"
+#include "Registration.h"
+#include "TypeLibrary.h"
+
+#include <QFileInfo>
+
+#include <dlfcn.h>
+
+using namespace quilvet;
+
+namespace {
+
+// The path this library was loaded from.
+QString libraryPath()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(&DllGetClassObject), &info) == 0 || !info.dli_fname) {
+        return QString();
+    }
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
+}
+
+} // namespace
+
+STDAPI DllRegisterServer()
+{
+    try {
+        const QString path = libraryPath();
+        complatform::Registry registry;
+        if (path.isEmpty() || !registry.load()) {
+            return SELFREG_E_CLASS;
+        }
+        for (const Registration::Entry &entry : Registration::entries(path)) {
+            registry.setValue(entry.key, entry.name, entry.value);
+        }
+        return registry.save() ? S_OK : SELFREG_E_CLASS;
+    } catch (...) {
+        return SELFREG_E_CLASS;
+    }
+}
+
+STDAPI DllUnregisterServer()
+{
+    try {
+        complatform::Registry registry;
+        if (!registry.load()) {
+            return SELFREG_E_CLASS;
+        }
+        for (const QString &key : Registration::ownedKeys()) {
+            registry.removeKey(key);
+        }
+        return registry.save() ? S_OK : SELFREG_E_CLASS;
+    } catch (...) {
+        return SELFREG_E_CLASS;
+    }
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
+{
+    if (!object) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (!IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet)) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    try {
+        return ClassFactory::create(riid, object);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDAPI DllCanUnloadNow()
+{
+    return liveObjects() == 0 ? S_OK : S_FALSE;
+}

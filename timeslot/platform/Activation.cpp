@@ -1,0 +1,115 @@
+#include "Activation.h"
+
+#include "ComSupport.h"
+#include "Registry.h"
+
+#include <QLibrary>
+
+namespace complatform {
+
+namespace {
+
+using GetClassObjectFunction = HRESULT (*)(REFCLSID, REFIID, void **);
+using RegisterFunction = HRESULT (*)();
+
+QString classesKey(const QString &below)
+{
+    return QString::fromUtf16(Registry::ClassesRoot) + QLatin1Char('\\') + below;
+}
+
+QLibrary *loadLibrary(const QString &path, QString *error)
+{
+    auto *library = new QLibrary(path);
+    library->setLoadHints(QLibrary::PreventUnloadHint);
+    if (!library->load()) {
+        if (error) {
+            *error = library->errorString();
+        }
+        delete library;
+        return nullptr;
+    }
+    // Deliberately kept: see the note in Activation.h.
+    return library;
+}
+
+} // namespace
+
+HRESULT classIdFromProgId(const QString &progId, CLSID *clsid)
+{
+    if (!clsid) {
+        return E_POINTER;
+    }
+    Registry registry;
+    if (!registry.load()) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    const auto guid = guidFromText(registry.stringValue(classesKey(progId + QStringLiteral("\\CLSID"))));
+    if (!guid) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    *clsid = *guid;
+    return S_OK;
+}
+
+QString inprocServerPath(REFCLSID clsid)
+{
+    Registry registry;
+    if (!registry.load()) {
+        return QString();
+    }
+    return registry.stringValue(classesKey(QStringLiteral("CLSID\\") + guidText(clsid) + QStringLiteral("\\InprocServer32")));
+}
+
+HRESULT getClassObject(REFCLSID clsid, REFIID riid, void **object)
+{
+    if (!object) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    const QString path = inprocServerPath(clsid);
+    if (path.isEmpty()) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    QLibrary *library = loadLibrary(path, nullptr);
+    if (!library) {
+        return CO_E_DLLNOTFOUND;
+    }
+    const auto entry = reinterpret_cast<GetClassObjectFunction>(library->resolve("DllGetClassObject"));
+    if (!entry) {
+        return CO_E_ERRORINDLL;
+    }
+    return entry(clsid, riid, object);
+}
+
+HRESULT createInstance(REFCLSID clsid, IUnknown *outer, REFIID riid, void **object)
+{
+    if (!object) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    ComPtr<IClassFactory> factory;
+    const HRESULT hr = getClassObject(clsid, IID_IClassFactory, factory.putVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return factory->CreateInstance(outer, riid, object);
+}
+
+HRESULT registerServer(const QString &libraryPath, bool unregister, QString *error)
+{
+    QLibrary *library = loadLibrary(libraryPath, error);
+    if (!library) {
+        return CO_E_DLLNOTFOUND;
+    }
+    const char *name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    const auto entry = reinterpret_cast<RegisterFunction>(library->resolve(name));
+    if (!entry) {
+        if (error) {
+            *error = QStringLiteral("%1 has no %2").arg(libraryPath, QString::fromLatin1(name));
+        }
+        return CO_E_ERRORINDLL;
+    }
+    return entry();
+}
+
+} // namespace complatform

@@ -1,0 +1,261 @@
+// The runtime functions and interface identifiers that ComPlatform.h declares
+// for platforms without a component runtime of their own.
+
+#include "ComPlatform.h"
+
+#if !defined(_WIN32)
+
+#include <QString>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+const IID IID_NULL = {0x00000000, 0x0000, 0x0000, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}};
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IConnectionPoint = {0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A,
+                                           {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IPropertyNotifySink = {0x9BFBBC02, 0xEFF1, 0x101A, {0x84, 0xED, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IErrorLog = {0x3127CA40, 0x446E, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+const IID IID_IPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+const IID IID_IPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPersistPropertyBag = {0x37D84F60, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+
+// A text is preceded by its length in bytes, as the platform lays it out, and
+// ends with a zero character that the length does not count.
+BSTR SysAllocStringLen(const OLECHAR *text, UINT length)
+{
+    auto *block = static_cast<std::uint32_t *>(std::malloc(sizeof(std::uint32_t) + (length + 1) * sizeof(OLECHAR)));
+    if (!block) {
+        return nullptr;
+    }
+    block[0] = static_cast<std::uint32_t>(length * sizeof(OLECHAR));
+    auto *characters = reinterpret_cast<OLECHAR *>(block + 1);
+    if (text) {
+        std::memcpy(characters, text, length * sizeof(OLECHAR));
+    } else {
+        std::memset(characters, 0, length * sizeof(OLECHAR));
+    }
+    characters[length] = 0;
+    return characters;
+}
+
+BSTR SysAllocString(const OLECHAR *text)
+{
+    if (!text) {
+        return nullptr;
+    }
+    UINT length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    return SysAllocStringLen(text, length);
+}
+
+void SysFreeString(BSTR text)
+{
+    if (text) {
+        std::free(reinterpret_cast<std::uint32_t *>(text) - 1);
+    }
+}
+
+UINT SysStringLen(BSTR text)
+{
+    return text ? reinterpret_cast<std::uint32_t *>(text)[-1] / sizeof(OLECHAR) : 0;
+}
+
+void VariantInit(VARIANT *value)
+{
+    std::memset(value, 0, sizeof(VARIANT));
+    value->vt = VT_EMPTY;
+}
+
+HRESULT VariantClear(VARIANT *value)
+{
+    if (!value) {
+        return E_INVALIDARG;
+    }
+    switch (value->vt) {
+    case VT_BSTR:
+        SysFreeString(value->bstrVal);
+        break;
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+        if (value->punkVal) {
+            value->punkVal->Release();
+        }
+        break;
+    default:
+        break;
+    }
+    VariantInit(value);
+    return S_OK;
+}
+
+HRESULT VariantCopy(VARIANT *destination, const VARIANT *source)
+{
+    if (!destination || !source) {
+        return E_INVALIDARG;
+    }
+    if (destination == source) {
+        return S_OK;
+    }
+    VariantClear(destination);
+    *destination = *source;
+    switch (source->vt) {
+    case VT_BSTR:
+        destination->bstrVal = source->bstrVal ? SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal))
+                                               : nullptr;
+        break;
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+        if (destination->punkVal) {
+            destination->punkVal->AddRef();
+        }
+        break;
+    default:
+        break;
+    }
+    return S_OK;
+}
+
+namespace {
+
+QString textOf(BSTR text)
+{
+    return text ? QString::fromUtf16(text, SysStringLen(text)) : QString();
+}
+
+// Reads a variant as a number; false when it is text that does not read as one.
+HRESULT numberOf(const VARIANT &value, double *number)
+{
+    switch (value.vt) {
+    case VT_EMPTY:
+        *number = 0;
+        return S_OK;
+    case VT_I2:
+        *number = value.iVal;
+        return S_OK;
+    case VT_I4:
+        *number = value.lVal;
+        return S_OK;
+    case VT_R8:
+        *number = value.dblVal;
+        return S_OK;
+    case VT_BOOL:
+        *number = value.boolVal ? -1 : 0;
+        return S_OK;
+    case VT_BSTR: {
+        const QString text = textOf(value.bstrVal).trimmed();
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+            *number = -1;
+            return S_OK;
+        }
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+            *number = 0;
+            return S_OK;
+        }
+        bool ok = false;
+        *number = text.toDouble(&ok);
+        return ok && std::isfinite(*number) ? S_OK : DISP_E_TYPEMISMATCH;
+    }
+    default:
+        return DISP_E_BADVARTYPE;
+    }
+}
+
+} // namespace
+
+HRESULT VariantChangeType(VARIANT *destination, const VARIANT *source, USHORT, VARTYPE type)
+{
+    if (!destination || !source) {
+        return E_INVALIDARG;
+    }
+    VARIANT input;
+    VariantInit(&input);
+    const VARIANT *from = source;
+    if (from->vt == (VT_BYREF | VT_VARIANT)) {
+        from = from->pvarVal;
+    }
+    HRESULT hr = VariantCopy(&input, from);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    VARIANT output;
+    VariantInit(&output);
+    output.vt = type;
+    if (type == input.vt) {
+        VariantCopy(&output, &input);
+    } else if (type == VT_BSTR) {
+        QString text;
+        switch (input.vt) {
+        case VT_EMPTY:
+            break;
+        case VT_I2:
+            text = QString::number(input.iVal);
+            break;
+        case VT_I4:
+            text = QString::number(input.lVal);
+            break;
+        case VT_R8:
+            text = QString::number(input.dblVal, 'g', 15);
+            break;
+        case VT_BOOL:
+            text = input.boolVal ? QStringLiteral("True") : QStringLiteral("False");
+            break;
+        default:
+            hr = DISP_E_BADVARTYPE;
+        }
+        output.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(text.utf16()), text.size());
+    } else if (type == VT_EMPTY) {
+        output.vt = VT_EMPTY;
+    } else {
+        double number = 0;
+        hr = numberOf(input, &number);
+        if (SUCCEEDED(hr)) {
+            // Whole numbers round to the nearest, halves to the even neighbour.
+            const double whole = std::nearbyint(number);
+            switch (type) {
+            case VT_I2:
+                if (whole < std::numeric_limits<SHORT>::min() || whole > std::numeric_limits<SHORT>::max()) {
+                    hr = DISP_E_OVERFLOW;
+                } else {
+                    output.iVal = static_cast<SHORT>(whole);
+                }
+                break;
+            case VT_I4:
+                if (whole < std::numeric_limits<LONG>::min() || whole > std::numeric_limits<LONG>::max()) {
+                    hr = DISP_E_OVERFLOW;
+                } else {
+                    output.lVal = static_cast<LONG>(whole);
+                }
+                break;
+            case VT_R8:
+                output.dblVal = number;
+                break;
+            case VT_BOOL:
+                output.boolVal = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+                break;
+            default:
+                hr = DISP_E_BADVARTYPE;
+            }
+        }
+    }
+    VariantClear(&input);
+    if (FAILED(hr)) {
+        VariantClear(&output);
+        return hr;
+    }
+    // The source was copied above, so clearing the destination is safe even
+    // when it is the source.
+    VariantClear(destination);
+    *destination = output;
+    return S_OK;
+}
+
+#endif
+
+const IID IID_IQtControl = {0x703F5D5A, 0x148F, 0x40A9, {0x8A, 0x9C, 0x45, 0x0E, 0xCF, 0xD3, 0x1C, 0x23}};
