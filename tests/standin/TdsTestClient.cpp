@@ -43,8 +43,7 @@ class Reader
 public:
     explicit Reader(const QByteArray &data)
         : m_data(data)
-    {
-    }
+    { }
     bool atEnd() const { return m_pos >= m_data.size(); }
     bool ok() const { return m_ok; }
     quint8 u8()
@@ -202,19 +201,27 @@ bool TdsTestClient::waitForClosed(int timeoutMs)
 QByteArray TdsTestClient::freetdsPrelogin()
 {
     // VERSION, ENCRYPTION (OFF), INSTOPT "MSSQLServer", THREADID, MARS 0: what FreeTDS sends.
-    return QByteArray::fromHex("00001a0006" "0100200001" "020021000c" "03002d0004" "0400310001" "ff"
-                               "090000000000" "00" "4d5353514c53657276657200" "00000000" "00");
+    return QByteArray::fromHex("00001a0006"
+                               "0100200001"
+                               "020021000c"
+                               "03002d0004"
+                               "0400310001"
+                               "ff"
+                               "090000000000"
+                               "00"
+                               "4d5353514c53657276657200"
+                               "00000000"
+                               "00");
 }
 
-QByteArray TdsTestClient::login7(const QString &user, const QString &password, const QString &database,
-                                 quint32 packetSize)
+QByteArray TdsTestClient::login7(
+    const QString &user, const QString &password, const QString &database, quint32 packetSize)
 {
-    const QList<QByteArray> fields{utf16(QStringLiteral("testhost")), utf16(user), scrambled(password),
-                                   utf16(QStringLiteral("TestClient")), utf16(QStringLiteral("127.0.0.1")),
-                                   QByteArray(), utf16(QStringLiteral("TDS-Library")),
-                                   utf16(QStringLiteral("us_english")), utf16(database)};
+    const QList<QByteArray> fields { utf16(QStringLiteral("testhost")), utf16(user), scrambled(password),
+        utf16(QStringLiteral("TestClient")), utf16(QStringLiteral("127.0.0.1")), QByteArray(),
+        utf16(QStringLiteral("TDS-Library")), utf16(QStringLiteral("us_english")), utf16(database) };
     QByteArray fixed;
-    putU32(fixed, 0);          // length, filled in below
+    putU32(fixed, 0); // length, filled in below
     putU32(fixed, 0x74000004); // TDS 7.4
     putU32(fixed, packetSize);
     fixed.append(QByteArray::fromHex("0683f2f8"));
@@ -243,18 +250,23 @@ QByteArray TdsTestClient::login7(const QString &user, const QString &password, c
 
 QByteArray TdsTestClient::batch(const QString &sql)
 {
-    return QByteArray::fromHex("16000000" "12000000" "0200" "0000000000000000" "01000000") + utf16(sql);
+    return QByteArray::fromHex("16000000"
+                               "12000000"
+                               "0200"
+                               "0000000000000000"
+                               "01000000")
+        + utf16(sql);
 }
 
-QList<TdsToken> TdsTestClient::logIn(const QString &user, const QString &password, const QString &database,
-                                     quint32 packetSize)
+QList<TdsToken> TdsTestClient::logIn(
+    const QString &user, const QString &password, const QString &database, quint32 packetSize)
 {
     if (!sendMessage(0x12, freetdsPrelogin()) || !readAnswer())
         return {};
     if (!sendMessage(0x10, login7(user, password, database, packetSize)))
         return {};
     const auto answer = readAnswer();
-    return answer ? parseTokens(answer->payload) : QList<TdsToken>{};
+    return answer ? parseTokens(answer->payload) : QList<TdsToken> {};
 }
 
 QList<TdsToken> TdsTestClient::execute(const QString &sql)
@@ -262,7 +274,7 @@ QList<TdsToken> TdsTestClient::execute(const QString &sql)
     if (!sendMessage(0x01, batch(sql)))
         return {};
     const auto answer = readAnswer();
-    return answer ? parseTokens(answer->payload) : QList<TdsToken>{};
+    return answer ? parseTokens(answer->payload) : QList<TdsToken> {};
 }
 
 QList<TdsToken> TdsTestClient::parseTokens(const QByteArray &payload)
@@ -316,7 +328,7 @@ QList<TdsToken> TdsTestClient::parseTokens(const QByteArray &payload)
             for (int i = 0; i < count && in.ok(); ++i) {
                 in.u32();
                 in.u16();
-                ColumnType column{in.u8(), 0};
+                ColumnType column { in.u8(), 0 };
                 switch (column.type) {
                 case 0xE7:
                 case 0xAF:

@@ -16,10 +16,10 @@ struct TdsToken
     int number = 0; // INFO/ERROR number, RETURNSTATUS value
     int state = 0;
     int level = 0;
-    QString text;      // message text; for ENVCHANGE the new value
+    QString text; // message text; for ENVCHANGE the new value
     QString procedure; // INFO/ERROR
     quint16 status = 0; // DONE*
-    quint64 count = 0;  // DONE*
+    quint64 count = 0; // DONE*
     QList<QStringList> rows; // COLMETADATA: the rows that follow, as text
 };
 
@@ -47,13 +47,13 @@ public:
 
     // PRELOGIN and LOGIN7; returns the login answer's tokens (empty when there was no answer).
     QList<TdsToken> logIn(const QString &user, const QString &password, const QString &database = QString(),
-                          quint32 packetSize = 4096);
+        quint32 packetSize = 4096);
     // Sends a batch and returns the answer's tokens.
     QList<TdsToken> execute(const QString &sql);
 
     static QByteArray freetdsPrelogin();
-    static QByteArray login7(const QString &user, const QString &password, const QString &database,
-                             quint32 packetSize);
+    static QByteArray login7(
+        const QString &user, const QString &password, const QString &database, quint32 packetSize);
     static QByteArray batch(const QString &sql);
     static QList<TdsToken> parseTokens(const QByteArray &payload);
 

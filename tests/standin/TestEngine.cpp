@@ -131,20 +131,21 @@ void TestEngine::makeBackup(const QString &file)
 {
     BackupContents contents;
     contents.databaseName = QStringLiteral("rivazadUZ");
-    contents.files << BackupFileEntry{QStringLiteral("rivazadUZ_Data"),
-                                      QStringLiteral("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"),
-                                      QLatin1Char('D'), 3407872}
-                   << BackupFileEntry{QStringLiteral("rivazadUZ_Log"),
-                                      QStringLiteral("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Log.LDF"),
-                                      QLatin1Char('L'), 1048576};
+    contents.files << BackupFileEntry { QStringLiteral("rivazadUZ_Data"),
+        QStringLiteral("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"),
+        QLatin1Char('D'), 3407872 }
+                   << BackupFileEntry { QStringLiteral("rivazadUZ_Log"),
+                          QStringLiteral(
+                              "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Log.LDF"),
+                          QLatin1Char('L'), 1048576 };
     QString error;
     QVERIFY2(BackupFile::write(file, contents, &error), qPrintable(error));
 }
 
 void TestEngine::addDevice(const QString &name, const QString &physical)
 {
-    const RecordingSink sink =
-        run(QStringLiteral("exec sp_addumpdevice 'disk', '%1','%2'").arg(name, physical));
+    const RecordingSink sink
+        = run(QStringLiteral("exec sp_addumpdevice 'disk', '%1','%2'").arg(name, physical));
     QVERIFY(sink.messages.isEmpty());
 }
 
@@ -164,31 +165,31 @@ void TestEngine::shouldFindDatabasesAsTheDefaultCollationCompares()
 {
     QFETCH(QString, name);
     QFETCH(int, rows);
-    const RecordingSink sink =
-        run(QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'%1')").arg(name));
+    const RecordingSink sink
+        = run(QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'%1')").arg(name));
     QVERIFY(sink.messages.isEmpty());
     QCOMPARE(sink.columnList.size(), 1);
     QCOMPARE(sink.columnList.first().name, QStringLiteral("name"));
     QCOMPARE(sink.rows.size(), rows);
-    QCOMPARE(sink.doneStatuses, QList<quint16>{DoneStatus::Count});
+    QCOMPARE(sink.doneStatuses, QList<quint16> { DoneStatus::Count });
 }
 
 void TestEngine::shouldAddAndDropDumpDevices()
 {
     const QString backup = path(QStringLiteral("rivazadUZ.Bak"));
-    const QString dropIfThere =
-        QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
-                       "phyname='%1')   exec sp_dropdevice 'rivazadUZ'")
-            .arg(backup);
+    const QString dropIfThere = QStringLiteral(
+        "if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
+        "phyname='%1')   exec sp_dropdevice 'rivazadUZ'")
+                                    .arg(backup);
 
     RecordingSink nothingToDrop = run(dropIfThere);
     QVERIFY(nothingToDrop.messages.isEmpty());
-    QCOMPARE(nothingToDrop.doneStatuses, QList<quint16>{DoneStatus::Final});
+    QCOMPARE(nothingToDrop.doneStatuses, QList<quint16> { DoneStatus::Final });
 
     RecordingSink added = run(QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup));
     QVERIFY(added.messages.isEmpty());
-    QCOMPARE(added.returnStatuses, QList<qint32>{0});
-    QCOMPARE(added.doneKinds, QList<DoneKind>{DoneKind::DoneProc});
+    QCOMPARE(added.returnStatuses, QList<qint32> { 0 });
+    QCOMPARE(added.doneKinds, QList<DoneKind> { DoneKind::DoneProc });
 
     // The device survives a restart of the server.
     Catalogue reloaded(m_catalogue->dataDir());
@@ -196,22 +197,23 @@ void TestEngine::shouldAddAndDropDumpDevices()
     QVERIFY(reloaded.findDevice(QStringLiteral("RIVAZADUZ")));
 
     RecordingSink dropped = run(dropIfThere);
-    QCOMPARE(dropped.numbers(), QList<int>{Msg::DeviceDropped});
+    QCOMPARE(dropped.numbers(), QList<int> { Msg::DeviceDropped });
     QCOMPARE(dropped.messages.first().text, QStringLiteral("Device dropped."));
     QVERIFY(!dropped.messages.first().isError());
     QCOMPARE(dropped.messages.first().procedure, QStringLiteral("sp_dropdevice"));
-    QCOMPARE(dropped.returnStatuses, QList<qint32>{0});
+    QCOMPARE(dropped.returnStatuses, QList<qint32> { 0 });
     QVERIFY(!m_catalogue->findDevice(QStringLiteral("rivazadUZ")));
     QVERIFY(QFile::exists(backup)); // dropping a device leaves its file alone
 
     // Another device names the same file: the drop still names D, which does not exist.
     addDevice(QStringLiteral("Other"), backup);
     RecordingSink refused = run(dropIfThere);
-    QCOMPARE(refused.numbers(), QList<int>{Msg::DeviceNotFound});
+    QCOMPARE(refused.numbers(), QList<int> { Msg::DeviceNotFound });
     QCOMPARE(refused.messages.first().text,
-             QStringLiteral("The device 'rivazadUZ' does not exist. Use sys.backup_devices to show available devices."));
+        QStringLiteral(
+            "The device 'rivazadUZ' does not exist. Use sys.backup_devices to show available devices."));
     QCOMPARE(refused.messages.first().level, 16);
-    QCOMPARE(refused.returnStatuses, QList<qint32>{1});
+    QCOMPARE(refused.returnStatuses, QList<qint32> { 1 });
     QVERIFY(refused.doneStatuses.last() & DoneStatus::Error);
 }
 
@@ -220,20 +222,27 @@ void TestEngine::shouldRefuseDumpDevicesThatClash_data()
     QTest::addColumn<QString>("statement");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("text");
-    QTest::newRow("same name, other case") << QStringLiteral("exec sp_addumpdevice 'disk', 'FIRST', '/b/other.Bak'")
-                                           << 15026 << QStringLiteral("Logical device 'FIRST' already exists.");
-    QTest::newRow("same file") << QStringLiteral("exec sp_addumpdevice 'disk', 'second', '/b/first.Bak'") << 15061
-                               << QStringLiteral("The add device request was denied. A physical device named "
-                                                 "\"/b/first.Bak\" already exists. Only one backup device may refer "
-                                                 "to any physical device name.");
-    QTest::newRow("unknown type") << QStringLiteral("exec sp_addumpdevice 'floppy', 'second', '/b/x.Bak'") << 15044
-                                  << QStringLiteral("The type \"floppy\" is an unknown backup device type. Use the type "
-                                                    "\"disk\" or \"tape\".");
-    QTest::newRow("missing argument") << QStringLiteral("exec sp_addumpdevice 'disk', 'second'") << 201
-                                      << QStringLiteral("Procedure or function 'sp_addumpdevice' expects parameter "
-                                                        "'@physicalname', which was not supplied.");
-    QTest::newRow("unknown procedure") << QStringLiteral("exec sp_addumpdevices 'disk', 'second', '/b/x'") << 2812
-                                       << QStringLiteral("Could not find stored procedure 'sp_addumpdevices'.");
+    QTest::newRow("same name, other case")
+        << QStringLiteral("exec sp_addumpdevice 'disk', 'FIRST', '/b/other.Bak'") << 15026
+        << QStringLiteral("Logical device 'FIRST' already exists.");
+    QTest::newRow("same file") << QStringLiteral("exec sp_addumpdevice 'disk', 'second', '/b/first.Bak'")
+                               << 15061
+                               << QStringLiteral(
+                                      "The add device request was denied. A physical device named "
+                                      "\"/b/first.Bak\" already exists. Only one backup device may refer "
+                                      "to any physical device name.");
+    QTest::newRow("unknown type") << QStringLiteral("exec sp_addumpdevice 'floppy', 'second', '/b/x.Bak'")
+                                  << 15044
+                                  << QStringLiteral(
+                                         "The type \"floppy\" is an unknown backup device type. Use the type "
+                                         "\"disk\" or \"tape\".");
+    QTest::newRow("missing argument")
+        << QStringLiteral("exec sp_addumpdevice 'disk', 'second'") << 201
+        << QStringLiteral("Procedure or function 'sp_addumpdevice' expects parameter "
+                          "'@physicalname', which was not supplied.");
+    QTest::newRow("unknown procedure")
+        << QStringLiteral("exec sp_addumpdevices 'disk', 'second', '/b/x'") << 2812
+        << QStringLiteral("Could not find stored procedure 'sp_addumpdevices'.");
 }
 
 void TestEngine::shouldRefuseDumpDevicesThatClash()
@@ -243,7 +252,7 @@ void TestEngine::shouldRefuseDumpDevicesThatClash()
     QFETCH(QString, text);
     addDevice(QStringLiteral("first"), QStringLiteral("/b/first.Bak"));
     const RecordingSink sink = run(statement);
-    QCOMPARE(sink.numbers(), QList<int>{number});
+    QCOMPARE(sink.numbers(), QList<int> { number });
     QCOMPARE(sink.messages.first().text, text);
     QCOMPARE(sink.messages.first().level, 16);
     QVERIFY(sink.doneStatuses.last() & DoneStatus::Error);
@@ -252,21 +261,21 @@ void TestEngine::shouldRefuseDumpDevicesThatClash()
 
 void TestEngine::shouldListTheFilesOfABackup()
 {
-    const RecordingSink sink =
-        run(QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(path(QStringLiteral("rivazadUZ.Bak"))));
+    const RecordingSink sink = run(
+        QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(path(QStringLiteral("rivazadUZ.Bak"))));
     QVERIFY(sink.messages.isEmpty());
     QStringList names;
     for (const ResultColumn &column : sink.columnList)
         names << column.name;
     QCOMPARE(names,
-             QStringList({"LogicalName", "PhysicalName", "Type", "FileGroupName", "Size", "MaxSize", "FileId",
-                          "CreateLSN", "DropLSN", "UniqueId", "ReadOnlyLSN", "ReadWriteLSN", "BackupSizeInBytes",
-                          "SourceBlockSize", "FileGroupId", "LogGroupGUID", "DifferentialBaseLSN",
-                          "DifferentialBaseGUID", "IsReadOnly", "IsPresent", "TDEThumbprint", "SnapshotUrl"}));
+        QStringList({ "LogicalName", "PhysicalName", "Type", "FileGroupName", "Size", "MaxSize", "FileId",
+            "CreateLSN", "DropLSN", "UniqueId", "ReadOnlyLSN", "ReadWriteLSN", "BackupSizeInBytes",
+            "SourceBlockSize", "FileGroupId", "LogGroupGUID", "DifferentialBaseLSN", "DifferentialBaseGUID",
+            "IsReadOnly", "IsPresent", "TDEThumbprint", "SnapshotUrl" }));
     QCOMPARE(sink.rows.size(), 2);
     QCOMPARE(sink.rows.at(0).at(0).toString(), QStringLiteral("rivazadUZ_Data"));
     QCOMPARE(sink.rows.at(0).at(1).toString(),
-             QStringLiteral("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"));
+        QStringLiteral("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"));
     QCOMPARE(sink.rows.at(0).at(2).toString(), QStringLiteral("D"));
     QCOMPARE(sink.rows.at(1).at(0).toString(), QStringLiteral("rivazadUZ_Log"));
     QCOMPARE(sink.rows.at(1).at(2).toString(), QStringLiteral("L"));
@@ -277,13 +286,14 @@ void TestEngine::shouldRefuseFileListsOfMissingOrForeignFiles()
 {
     const QString missing = path(QStringLiteral("nope.Bak"));
     RecordingSink absent = run(QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(missing));
-    QCOMPARE(absent.numbers(), QList<int>({3201, 3013}));
-    QCOMPARE(absent.text(3201), QStringLiteral("Cannot open backup device '%1'. Operating system error 2(The system "
-                                               "cannot find the file specified.).")
-                                    .arg(missing));
+    QCOMPARE(absent.numbers(), QList<int>({ 3201, 3013 }));
+    QCOMPARE(absent.text(3201),
+        QStringLiteral("Cannot open backup device '%1'. Operating system error 2(The system "
+                       "cannot find the file specified.).")
+            .arg(missing));
     QCOMPARE(absent.state(3201), 2);
     QCOMPARE(absent.text(3013), QStringLiteral("RESTORE FILELIST is terminating abnormally."));
-    QCOMPARE(absent.doneStatuses, QList<quint16>{DoneStatus::Error});
+    QCOMPARE(absent.doneStatuses, QList<quint16> { DoneStatus::Error });
 
     const QString foreign = path(QStringLiteral("notes.txt"));
     QFile file(foreign);
@@ -291,10 +301,11 @@ void TestEngine::shouldRefuseFileListsOfMissingOrForeignFiles()
     file.write("not a backup\n");
     file.close();
     RecordingSink wrong = run(QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(foreign));
-    QCOMPARE(wrong.numbers(), QList<int>({3241, 3013}));
-    QCOMPARE(wrong.text(3241), QStringLiteral("The media family on device '%1' is incorrectly formed. SQL Server "
-                                              "cannot process this media family.")
-                                   .arg(foreign));
+    QCOMPARE(wrong.numbers(), QList<int>({ 3241, 3013 }));
+    QCOMPARE(wrong.text(3241),
+        QStringLiteral("The media family on device '%1' is incorrectly formed. SQL Server "
+                       "cannot process this media family.")
+            .arg(foreign));
     QCOMPARE(wrong.state(3241), 0);
 }
 
@@ -303,18 +314,20 @@ void TestEngine::shouldRestoreIntoNewFilesAndRememberTheDatabase()
     addDevice(QStringLiteral("rivazadUZ"), path(QStringLiteral("rivazadUZ.Bak")));
     const QString data = path(QStringLiteral("target/Hall.Mdf"));
     const QString log = path(QStringLiteral("target/Hall_Log.Ldf"));
-    const RecordingSink sink = run(QStringLiteral(" RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' "
-                                                  "TO '%1', Move 'rivazadUZ_Log' TO '%2' ")
-                                       .arg(data, log));
-    QCOMPARE(sink.numbers(), QList<int>({4035, 4035, 3014}));
+    const RecordingSink sink
+        = run(QStringLiteral(" RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' "
+                             "TO '%1', Move 'rivazadUZ_Log' TO '%2' ")
+                  .arg(data, log));
+    QCOMPARE(sink.numbers(), QList<int>({ 4035, 4035, 3014 }));
     QCOMPARE(sink.messages.at(0).text,
-             QStringLiteral("Processed 416 pages for database 'Hall', file 'rivazadUZ_Data' on file 1."));
+        QStringLiteral("Processed 416 pages for database 'Hall', file 'rivazadUZ_Data' on file 1."));
     QCOMPARE(sink.messages.at(1).text,
-             QStringLiteral("Processed 128 pages for database 'Hall', file 'rivazadUZ_Log' on file 1."));
-    QVERIFY(sink.messages.at(2).text.startsWith(QStringLiteral("RESTORE DATABASE successfully processed 544 pages in ")));
+        QStringLiteral("Processed 128 pages for database 'Hall', file 'rivazadUZ_Log' on file 1."));
+    QVERIFY(sink.messages.at(2).text.startsWith(
+        QStringLiteral("RESTORE DATABASE successfully processed 544 pages in ")));
     for (const ServerMessage &message : sink.messages)
         QCOMPARE(message.level, 0);
-    QCOMPARE(sink.doneStatuses, QList<quint16>({DoneStatus::More, DoneStatus::More, DoneStatus::Final}));
+    QCOMPARE(sink.doneStatuses, QList<quint16>({ DoneStatus::More, DoneStatus::More, DoneStatus::Final }));
     QCOMPARE(sink.progressCalls, 2);
     QVERIFY(QFile::exists(data));
     QVERIFY(QFile::exists(log));
@@ -338,38 +351,56 @@ void TestEngine::shouldRefuseRestoresAsSqlServerDoes_data()
     QTest::addColumn<QString>("firstText");
     QTest::addColumn<int>("firstState");
 
-    QTest::newRow("database exists") << "MASTER" << "rivazadUZ" << "rivazadUZ_Data" << "target/x.Mdf"
-                                     << QList<int>{3154, 3013}
-                                     << "The backup set holds a backup of a database other than the existing 'MASTER' "
-                                        "database."
-                                     << 4;
-    QTest::newRow("logical name not in backup")
-        << "Hall" << "rivazadUZ" << "Other_Data" << "target/x.Mdf" << QList<int>{3234, 3013}
-        << "Logical file 'Other_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list the "
-           "logical file names."
-        << 2;
-    QTest::newRow("device missing") << "Hall" << "NoSuchDevice" << "rivazadUZ_Data" << "target/x.Mdf"
-                                    << QList<int>{3206, 3013}
-                                    << "Backup device 'NoSuchDevice' does not exist. To view existing backup devices, "
-                                       "use the sys.backup_devices catalog view. To create a new backup device use "
-                                       "either sp_addumpdevice or SQL Server Management Studio."
-                                    << 1;
-    QTest::newRow("folder missing") << "Hall" << "rivazadUZ" << "rivazadUZ_Data" << "nowhere/x.Mdf"
-                                    << QList<int>{5133, 3156, 3119, 3013}
-                                    << "Directory lookup for the file \"@/nowhere/x.Mdf\" failed with the operating "
-                                       "system error 2(The system cannot find the file specified.)."
-                                    << 1;
-    QTest::newRow("file of another database") << "Hall" << "rivazadUZ" << "rivazadUZ_Data" << "data/master.mdf"
-                                              << QList<int>{1834, 3156, 3119, 3013}
-                                              << "The file '@/data/master.mdf' cannot be overwritten.  It is being "
-                                                 "used by database 'master'."
-                                              << 1;
-    QTest::newRow("file exists") << "Hall" << "rivazadUZ" << "rivazadUZ_Data" << "rivazadUZ.Bak"
-                                 << QList<int>{3142, 3119, 3013}
-                                 << "File \"rivazadUZ_Data\" cannot be restored over the existing "
-                                    "\"@/rivazadUZ.Bak\". Reissue the RESTORE statement using WITH REPLACE to "
-                                    "overwrite pre-existing files, or WITH MOVE to identify an alternate location."
-                                 << 1;
+    QTest::newRow("database exists")
+        << "MASTER"
+        << "rivazadUZ"
+        << "rivazadUZ_Data"
+        << "target/x.Mdf" << QList<int> { 3154, 3013 }
+        << "The backup set holds a backup of a database other than the existing 'MASTER' "
+           "database."
+        << 4;
+    QTest::newRow("logical name not in backup") << "Hall"
+                                                << "rivazadUZ"
+                                                << "Other_Data"
+                                                << "target/x.Mdf" << QList<int> { 3234, 3013 }
+                                                << "Logical file 'Other_Data' is not part of database "
+                                                   "'rivazadUZ'. Use RESTORE FILELISTONLY to list the "
+                                                   "logical file names."
+                                                << 2;
+    QTest::newRow("device missing")
+        << "Hall"
+        << "NoSuchDevice"
+        << "rivazadUZ_Data"
+        << "target/x.Mdf" << QList<int> { 3206, 3013 }
+        << "Backup device 'NoSuchDevice' does not exist. To view existing backup devices, "
+           "use the sys.backup_devices catalog view. To create a new backup device use "
+           "either sp_addumpdevice or SQL Server Management Studio."
+        << 1;
+    QTest::newRow("folder missing")
+        << "Hall"
+        << "rivazadUZ"
+        << "rivazadUZ_Data"
+        << "nowhere/x.Mdf" << QList<int> { 5133, 3156, 3119, 3013 }
+        << "Directory lookup for the file \"@/nowhere/x.Mdf\" failed with the operating "
+           "system error 2(The system cannot find the file specified.)."
+        << 1;
+    QTest::newRow("file of another database")
+        << "Hall"
+        << "rivazadUZ"
+        << "rivazadUZ_Data"
+        << "data/master.mdf" << QList<int> { 1834, 3156, 3119, 3013 }
+        << "The file '@/data/master.mdf' cannot be overwritten.  It is being "
+           "used by database 'master'."
+        << 1;
+    QTest::newRow("file exists")
+        << "Hall"
+        << "rivazadUZ"
+        << "rivazadUZ_Data"
+        << "rivazadUZ.Bak" << QList<int> { 3142, 3119, 3013 }
+        << "File \"rivazadUZ_Data\" cannot be restored over the existing "
+           "\"@/rivazadUZ.Bak\". Reissue the RESTORE statement using WITH REPLACE to "
+           "overwrite pre-existing files, or WITH MOVE to identify an alternate location."
+        << 1;
 }
 
 void TestEngine::shouldRefuseRestoresAsSqlServerDoes()
@@ -383,15 +414,15 @@ void TestEngine::shouldRefuseRestoresAsSqlServerDoes()
     QFETCH(int, firstState);
     addDevice(QStringLiteral("rivazadUZ"), path(QStringLiteral("rivazadUZ.Bak")));
     const QString target = path(dataTarget);
-    const RecordingSink sink = run(QStringLiteral("RESTORE DATABASE %1 From %2 With Move '%3' TO '%4', Move "
-                                                  "'rivazadUZ_Log' TO '%5'")
-                                       .arg(database, device, logicalData, target,
-                                            path(QStringLiteral("target/x_Log.Ldf"))));
+    const RecordingSink sink
+        = run(QStringLiteral("RESTORE DATABASE %1 From %2 With Move '%3' TO '%4', Move "
+                             "'rivazadUZ_Log' TO '%5'")
+                  .arg(database, device, logicalData, target, path(QStringLiteral("target/x_Log.Ldf"))));
     QCOMPARE(sink.numbers(), numbers);
     QCOMPARE(sink.messages.first().text, QString(firstText).replace(QLatin1Char('@'), m_dir->path()));
     QCOMPARE(sink.messages.first().state, firstState);
     QCOMPARE(sink.text(3013), QStringLiteral("RESTORE DATABASE is terminating abnormally."));
-    QCOMPARE(sink.doneStatuses, QList<quint16>{DoneStatus::Error});
+    QCOMPARE(sink.doneStatuses, QList<quint16> { DoneStatus::Error });
     QVERIFY(!m_catalogue->findDatabase(QStringLiteral("Hall")));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/x_Log.Ldf"))));
 }
@@ -417,7 +448,7 @@ void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff()
             .arg(path(QStringLiteral("target/Hall.Mdf")), path(QStringLiteral("target/Hall_Log.Ldf"))),
         sink);
     QCOMPARE(int(result), outcome);
-    QCOMPARE(sink.numbers(), QList<int>{4035});
+    QCOMPARE(sink.numbers(), QList<int> { 4035 });
     QVERIFY(!m_catalogue->findDatabase(QStringLiteral("Hall")));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall.Mdf"))));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall_Log.Ldf"))));
@@ -425,10 +456,10 @@ void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff()
 
 void TestEngine::shouldMarkEveryStatementButTheLastWithMore()
 {
-    const RecordingSink sink = run(QStringLiteral("SELECT name FROM sysdatabases WHERE dbid = 1; "
-                                                  "SELECT name FROM sysdatabases WHERE dbid > 2 AND NOT name = 'msdb'"));
-    QCOMPARE(sink.doneStatuses,
-             QList<quint16>({DoneStatus::Count | DoneStatus::More, DoneStatus::Count}));
+    const RecordingSink sink
+        = run(QStringLiteral("SELECT name FROM sysdatabases WHERE dbid = 1; "
+                             "SELECT name FROM sysdatabases WHERE dbid > 2 AND NOT name = 'msdb'"));
+    QCOMPARE(sink.doneStatuses, QList<quint16>({ DoneStatus::Count | DoneStatus::More, DoneStatus::Count }));
     QCOMPARE(sink.rows.size(), 2);
     QCOMPARE(sink.rows.at(0).at(0).toString(), QStringLiteral("master"));
     QCOMPARE(sink.rows.at(1).at(0).toString(), QStringLiteral("model"));
@@ -443,14 +474,17 @@ void TestEngine::shouldRefuseWhatItDoesNotRun_data()
                                    << QStringLiteral("Invalid object name 'master.dbo.sysfiles'.");
     QTest::newRow("unknown column") << QStringLiteral("SELECT size FROM master.dbo.sysdatabases") << 207
                                     << QStringLiteral("Invalid column name 'size'.");
-    QTest::newRow("text compared with a number") << QStringLiteral("SELECT name FROM sysdatabases WHERE dbid = 'x'")
-                                                 << 245
-                                                 << QStringLiteral("Conversion failed when converting the nvarchar "
-                                                                   "value 'x' to data type smallint.");
+    QTest::newRow("text compared with a number")
+        << QStringLiteral("SELECT name FROM sysdatabases WHERE dbid = 'x'") << 245
+        << QStringLiteral("Conversion failed when converting the nvarchar "
+                          "value 'x' to data type smallint.");
     QTest::newRow("other statement") << QStringLiteral("DROP DATABASE Hall") << 50000
-                                     << QStringLiteral("The SQL Server stand-in does not run DROP statements.");
-    QTest::newRow("REPLACE") << QStringLiteral("RESTORE DATABASE Hall FROM DISK = 'x.Bak' WITH REPLACE") << 50000
-                             << QStringLiteral("The SQL Server stand-in does not support the RESTORE option REPLACE.");
+                                     << QStringLiteral(
+                                            "The SQL Server stand-in does not run DROP statements.");
+    QTest::newRow("REPLACE") << QStringLiteral("RESTORE DATABASE Hall FROM DISK = 'x.Bak' WITH REPLACE")
+                             << 50000
+                             << QStringLiteral(
+                                    "The SQL Server stand-in does not support the RESTORE option REPLACE.");
 }
 
 void TestEngine::shouldRefuseWhatItDoesNotRun()

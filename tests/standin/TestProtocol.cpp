@@ -66,9 +66,9 @@ QString TestProtocol::makeBackup()
     const QString file = m_files.filePath(QStringLiteral("rivazadUZ.Bak"));
     QString error;
     if (!StandinProcess::makeBackup(file,
-                                    {QStringLiteral("--data"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF"),
-                                     QStringLiteral("--log"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF")},
-                                    &error))
+            { QStringLiteral("--data"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF"),
+                QStringLiteral("--log"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF") },
+            &error))
         qWarning("%s", qPrintable(error));
     return file;
 }
@@ -83,8 +83,9 @@ void TestProtocol::shouldAnswerPreloginWithoutEncryptionOrMars()
     const auto answer = client.readAnswer();
     QVERIFY(answer);
     QCOMPARE(answer->packetLengths.size(), 1);
-    QCOMPARE(answer->payload.toHex(), QByteArray("00001a000601002000010200210001030022000004002200"
-                                                 "01ff0f0007d00000020000"));
+    QCOMPARE(answer->payload.toHex(),
+        QByteArray("00001a000601002000010200210001030022000004002200"
+                   "01ff0f0007d00000020000"));
 }
 
 void TestProtocol::shouldLogOnWithTheConfiguredLogins_data()
@@ -96,7 +97,8 @@ void TestProtocol::shouldLogOnWithTheConfiguredLogins_data()
     QTest::newRow("name in other case") << QStringLiteral("SA") << QStringLiteral("Secret#1") << QString();
     QTest::newRow("colons and semicolons in the password")
         << QStringLiteral("installer") << QStringLiteral("a:b;c} d") << QStringLiteral("master");
-    QTest::newRow("non-ASCII") << QStringLiteral("zoë") << QStringLiteral("pä€:日本") << QStringLiteral("MSDB");
+    QTest::newRow("non-ASCII") << QStringLiteral("zoë") << QStringLiteral("pä€:日本")
+                               << QStringLiteral("MSDB");
 }
 
 void TestProtocol::shouldLogOnWithTheConfiguredLogins()
@@ -105,15 +107,15 @@ void TestProtocol::shouldLogOnWithTheConfiguredLogins()
     QFETCH(QString, password);
     QFETCH(QString, database);
     StandinProcess::Options options;
-    options.logins = QStringList{QStringLiteral("sa:Secret#1"), QStringLiteral("installer:a:b;c} d"),
-                                 QStringLiteral("zoë:pä€:日本")};
+    options.logins = QStringList { QStringLiteral("sa:Secret#1"), QStringLiteral("installer:a:b;c} d"),
+        QStringLiteral("zoë:pä€:日本") };
     StandinProcess server(options);
     QVERIFY(startServer(server));
     TdsTestClient client;
     QVERIFY(client.connectTo(server.port()));
     const QList<TdsToken> tokens = client.logIn(user, password, database, 8192);
     QVERIFY(hasToken(tokens, Token::LoginAck));
-    QCOMPARE(messageNumbers(tokens), QList<int>({5701, 5703}));
+    QCOMPARE(messageNumbers(tokens), QList<int>({ 5701, 5703 }));
     QCOMPARE(tokens.last().type, Token::Done);
     QCOMPARE(tokens.last().status, quint16(0));
     // The database as the server spells it, and the packet size the client asked for.
@@ -123,8 +125,9 @@ void TestProtocol::shouldLogOnWithTheConfiguredLogins()
             changes << QStringLiteral("%1=%2").arg(token.number).arg(token.text);
     }
     const QString expectedDatabase = database.isEmpty() ? QStringLiteral("master") : database.toLower();
-    QCOMPARE(changes, QStringList({QStringLiteral("1=") + expectedDatabase, QStringLiteral("2=us_english"),
-                                   QStringLiteral("4=8192")}));
+    QCOMPARE(changes,
+        QStringList({ QStringLiteral("1=") + expectedDatabase, QStringLiteral("2=us_english"),
+            QStringLiteral("4=8192") }));
 }
 
 void TestProtocol::shouldRefuseWrongCredentialsAndClose_data()
@@ -146,7 +149,7 @@ void TestProtocol::shouldRefuseWrongCredentialsAndClose()
     QVERIFY(client.connectTo(server.port()));
     const QList<TdsToken> tokens = client.logIn(user, password);
     QVERIFY(!hasToken(tokens, Token::LoginAck));
-    QCOMPARE(messageNumbers(tokens), QList<int>{18456});
+    QCOMPARE(messageNumbers(tokens), QList<int> { 18456 });
     QCOMPARE(tokens.first().text, QStringLiteral("Login failed for user '%1'.").arg(user));
     QCOMPARE(tokens.first().level, 14);
     QCOMPARE(tokens.first().state, 1);
@@ -160,9 +163,11 @@ void TestProtocol::shouldRefuseAnUnknownInitialDatabase()
     QVERIFY(startServer(server));
     TdsTestClient client;
     QVERIFY(client.connectTo(server.port()));
-    const QList<TdsToken> tokens = client.logIn(QStringLiteral("sa"), QStringLiteral("Secret#1"), QStringLiteral("Hall"));
-    QCOMPARE(messageNumbers(tokens), QList<int>({4060, 18456}));
-    QCOMPARE(tokens.first().text, QStringLiteral("Cannot open database \"Hall\" requested by the login. The login failed."));
+    const QList<TdsToken> tokens
+        = client.logIn(QStringLiteral("sa"), QStringLiteral("Secret#1"), QStringLiteral("Hall"));
+    QCOMPARE(messageNumbers(tokens), QList<int>({ 4060, 18456 }));
+    QCOMPARE(tokens.first().text,
+        QStringLiteral("Cannot open database \"Hall\" requested by the login. The login failed."));
     QVERIFY(client.waitForClosed());
 }
 
@@ -175,10 +180,12 @@ void TestProtocol::shouldSplitAnswersAtTheNegotiatedPacketSize()
     QVERIFY(client.connectTo(server.port()));
     QVERIFY(client.sendMessage(0x12, TdsTestClient::freetdsPrelogin()));
     QVERIFY(client.readAnswer());
-    QVERIFY(client.sendMessage(0x10, TdsTestClient::login7(QStringLiteral("sa"), QStringLiteral("Secret#1"), QString(), 512)));
+    QVERIFY(client.sendMessage(
+        0x10, TdsTestClient::login7(QStringLiteral("sa"), QStringLiteral("Secret#1"), QString(), 512)));
     QVERIFY(client.readAnswer());
 
-    QVERIFY(client.sendMessage(0x01, TdsTestClient::batch(QStringLiteral("RESTORE FILELISTONLY FROM DISK = '%1'").arg(backup)), 512));
+    QVERIFY(client.sendMessage(0x01,
+        TdsTestClient::batch(QStringLiteral("RESTORE FILELISTONLY FROM DISK = '%1'").arg(backup)), 512));
     const auto answer = client.readAnswer();
     QVERIFY(answer);
     QVERIFY(answer->packetLengths.size() > 1);
@@ -202,14 +209,15 @@ void TestProtocol::shouldReassembleBatchesSentInManyPackets()
     TdsTestClient client;
     connectAndLogIn(server, client);
     // A long comment makes the batch span many 512-byte packets.
-    const QString sql = QStringLiteral("/* %1 */ SELECT name FROM master.dbo.sysdatabases WHERE name = N'tempdb'")
-                            .arg(QString(3000, QLatin1Char('x')));
+    const QString sql
+        = QStringLiteral("/* %1 */ SELECT name FROM master.dbo.sysdatabases WHERE name = N'tempdb'")
+              .arg(QString(3000, QLatin1Char('x')));
     QVERIFY(client.sendMessage(0x01, TdsTestClient::batch(sql), 512));
     const auto answer = client.readAnswer();
     QVERIFY(answer);
     const QList<TdsToken> tokens = TdsTestClient::parseTokens(answer->payload);
-    QCOMPARE(tokens.first().rows, QList<QStringList>{{QStringLiteral("tempdb")}});
-    QCOMPARE(server.statements(), QStringList{sql});
+    QCOMPARE(tokens.first().rows, QList<QStringList> { { QStringLiteral("tempdb") } });
+    QCOMPARE(server.statements(), QStringList { sql });
 }
 
 void TestProtocol::shouldAcknowledgeAnAttentionAfterTheBatchEnded()
@@ -226,7 +234,8 @@ void TestProtocol::shouldAcknowledgeAnAttentionAfterTheBatchEnded()
     QCOMPARE(tokens.size(), 1);
     QCOMPARE(tokens.first().status, quint16(0x0020));
     // The connection goes on.
-    QCOMPARE(messageNumbers(client.execute(QStringLiteral("SELECT nosuch FROM sysdatabases"))), QList<int>{207});
+    QCOMPARE(messageNumbers(client.execute(QStringLiteral("SELECT nosuch FROM sysdatabases"))),
+        QList<int> { 207 });
 }
 
 void TestProtocol::shouldDropARequestTheClientAbandoned()
@@ -235,7 +244,8 @@ void TestProtocol::shouldDropARequestTheClientAbandoned()
     QVERIFY(startServer(server));
     TdsTestClient client;
     connectAndLogIn(server, client);
-    const QByteArray payload = TdsTestClient::batch(QStringLiteral("exec sp_addumpdevice 'disk', 'dev', '/x.Bak'"));
+    const QByteArray payload
+        = TdsTestClient::batch(QStringLiteral("exec sp_addumpdevice 'disk', 'dev', '/x.Bak'"));
     QVERIFY(client.sendPacket(0x01, 0x00, payload.left(30)));
     QVERIFY(client.sendPacket(0x01, 0x03, QByteArray())); // IGNORE | EOM
     const auto answer = client.readAnswer();
@@ -249,13 +259,14 @@ void TestProtocol::shouldDropARequestTheClientAbandoned()
 void TestProtocol::shouldCancelADelayedBatchOnAttention()
 {
     StandinProcess::Options options;
-    options.extraArgs = QStringList{QStringLiteral("--fault-delay"), QStringLiteral("60000"),
-                                    QStringLiteral("--fault-delay-match"), QStringLiteral("sp_addumpdevice")};
+    options.extraArgs = QStringList { QStringLiteral("--fault-delay"), QStringLiteral("60000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("sp_addumpdevice") };
     StandinProcess server(options);
     QVERIFY(startServer(server));
     TdsTestClient client;
     connectAndLogIn(server, client);
-    QVERIFY(client.sendMessage(0x01, TdsTestClient::batch(QStringLiteral("exec sp_addumpdevice 'disk', 'dev', '/x.Bak'"))));
+    QVERIFY(client.sendMessage(
+        0x01, TdsTestClient::batch(QStringLiteral("exec sp_addumpdevice 'disk', 'dev', '/x.Bak'"))));
     QTRY_COMPARE(server.statements().size(), 1);
     QVERIFY(client.sendPacket(0x06, 0x01, QByteArray()));
     const auto answer = client.readAnswer();
@@ -265,8 +276,8 @@ void TestProtocol::shouldCancelADelayedBatchOnAttention()
     QCOMPARE(tokens.first().status, quint16(0x0020));
 
     // The cancelled statement never ran; statements that do not match the pattern are not delayed.
-    const QList<TdsToken> check = client.execute(
-        QStringLiteral("if exists (select name from sysdevices where name = 'dev') exec sp_dropdevice 'dev'"));
+    const QList<TdsToken> check = client.execute(QStringLiteral(
+        "if exists (select name from sysdevices where name = 'dev') exec sp_dropdevice 'dev'"));
     QVERIFY(messageNumbers(check).isEmpty());
 }
 
@@ -276,8 +287,8 @@ void TestProtocol::shouldLogEveryBatchUnambiguously()
     QVERIFY(startServer(server));
     TdsTestClient client;
     connectAndLogIn(server, client);
-    const QStringList batches{QStringLiteral("SELECT 1"), QStringLiteral("SELECT 'a\"b'\n-- line \\ two\r\nSELECT 2"),
-                              QStringLiteral("SELECT N'日本'")};
+    const QStringList batches { QStringLiteral("SELECT 1"),
+        QStringLiteral("SELECT 'a\"b'\n-- line \\ two\r\nSELECT 2"), QStringLiteral("SELECT N'日本'") };
     for (const QString &batch : batches)
         QVERIFY(!client.execute(batch).isEmpty());
     QCOMPARE(server.statements(), batches);
@@ -286,7 +297,7 @@ void TestProtocol::shouldLogEveryBatchUnambiguously()
 void TestProtocol::shouldStayQuietWhenToldTo()
 {
     StandinProcess::Options options;
-    options.extraArgs = QStringList{QStringLiteral("--fault-silent")};
+    options.extraArgs = QStringList { QStringLiteral("--fault-silent") };
     StandinProcess server(options);
     QVERIFY(startServer(server));
     TdsTestClient client;
@@ -299,7 +310,7 @@ void TestProtocol::shouldStayQuietWhenToldTo()
 void TestProtocol::shouldDropTheConnectionAfterNBatches()
 {
     StandinProcess::Options options;
-    options.extraArgs = QStringList{QStringLiteral("--fault-drop-after"), QStringLiteral("1")};
+    options.extraArgs = QStringList { QStringLiteral("--fault-drop-after"), QStringLiteral("1") };
     StandinProcess server(options);
     QVERIFY(startServer(server));
     TdsTestClient client;
@@ -318,30 +329,32 @@ void TestProtocol::shouldDropTheConnectionAfterNBatches()
 void TestProtocol::shouldDropTheConnectionMidRestoreAndUndoIt()
 {
     StandinProcess::Options options;
-    options.extraArgs = QStringList{QStringLiteral("--fault-drop-mid-restore")};
+    options.extraArgs = QStringList { QStringLiteral("--fault-drop-mid-restore") };
     StandinProcess server(options);
     QVERIFY(startServer(server));
     const QString backup = makeBackup();
     const QString data = m_files.filePath(QStringLiteral("Cut.Mdf"));
     TdsTestClient client;
     connectAndLogIn(server, client);
-    QVERIFY(client.sendMessage(0x01, TdsTestClient::batch(QStringLiteral(
-                                         "RESTORE DATABASE Cut FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', "
-                                         "MOVE 'rivazadUZ_Log' TO '%3'")
-                                                              .arg(backup, data, m_files.filePath(QStringLiteral("Cut_Log.Ldf"))))));
+    QVERIFY(client.sendMessage(0x01,
+        TdsTestClient::batch(
+            QStringLiteral("RESTORE DATABASE Cut FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', "
+                           "MOVE 'rivazadUZ_Log' TO '%3'")
+                .arg(backup, data, m_files.filePath(QStringLiteral("Cut_Log.Ldf"))))));
     // The first progress message arrives, then the connection ends without the rest.
     QVERIFY(client.waitForClosed());
     const QByteArray partial = client.readAvailable(0);
     QVERIFY(partial.size() > 8);
     const QList<TdsToken> tokens = TdsTestClient::parseTokens(partial.mid(8));
-    QCOMPARE(messageNumbers(tokens), QList<int>{4035});
+    QCOMPARE(messageNumbers(tokens), QList<int> { 4035 });
     QCOMPARE(tokens.last().status, quint16(0x0001));
     QVERIFY(!(quint8(partial.at(1)) & 0x01));
     QVERIFY(!QFile::exists(data));
 
     TdsTestClient check;
     connectAndLogIn(server, check);
-    const QList<TdsToken> found = check.execute(QStringLiteral("SELECT name FROM sysdatabases WHERE name = 'Cut'"));
+    const QList<TdsToken> found
+        = check.execute(QStringLiteral("SELECT name FROM sysdatabases WHERE name = 'Cut'"));
     QVERIFY(found.first().rows.isEmpty());
 }
 
@@ -357,22 +370,25 @@ void TestProtocol::shouldKeepItsCatalogueAcrossRestarts()
         QVERIFY(startServer(server));
         TdsTestClient client;
         connectAndLogIn(server, client);
-        QVERIFY(messageNumbers(client.execute(QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup)))
+        QVERIFY(messageNumbers(
+            client.execute(QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup)))
                     .isEmpty());
         const QList<TdsToken> restored = client.execute(
             QStringLiteral("RESTORE DATABASE Kept FROM rivazadUZ WITH MOVE 'rivazadUZ_Data' TO '%1', MOVE "
                            "'rivazadUZ_Log' TO '%2'")
-                .arg(m_files.filePath(QStringLiteral("kept/Kept.Mdf")), m_files.filePath(QStringLiteral("kept/Kept_Log.Ldf"))));
-        QCOMPARE(messageNumbers(restored), QList<int>({4035, 4035, 3014}));
+                .arg(m_files.filePath(QStringLiteral("kept/Kept.Mdf")),
+                    m_files.filePath(QStringLiteral("kept/Kept_Log.Ldf"))));
+        QCOMPARE(messageNumbers(restored), QList<int>({ 4035, 4035, 3014 }));
     }
     StandinProcess restarted(options);
     QVERIFY(startServer(restarted));
     TdsTestClient client;
     connectAndLogIn(restarted, client);
-    const QList<TdsToken> found = client.execute(QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'KEPT')"));
-    QCOMPARE(found.first().rows, QList<QStringList>{{QStringLiteral("Kept")}});
+    const QList<TdsToken> found
+        = client.execute(QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'KEPT')"));
+    QCOMPARE(found.first().rows, QList<QStringList> { { QStringLiteral("Kept") } });
     const QList<TdsToken> dropped = client.execute(QStringLiteral("exec sp_dropdevice 'rivazadUZ'"));
-    QCOMPARE(messageNumbers(dropped), QList<int>{15463});
+    QCOMPARE(messageNumbers(dropped), QList<int> { 15463 });
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

@@ -30,13 +30,17 @@ void TestSqlParser::shouldParseTheStatementsTheProvisioningProgramSends_data()
 {
     QTest::addColumn<QString>("batch");
     QTest::addColumn<int>("statements");
-    QTest::newRow("existence query") << QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'Hall')")
+    QTest::newRow("existence query") << QStringLiteral(
+        " SELECT name From master.dbo.sysdatabases WHERE (name = N'Hall')")
                                      << 1;
-    QTest::newRow("existence query, other case") << QStringLiteral("select NAME from MASTER.DBO.SYSDATABASES where name=N'x'")
-                                                 << 1;
-    QTest::newRow("file list") << QStringLiteral("RESTORE FILELISTONLY from DISK ='/opt/hall/bin\\..\\DB\\rivazadUZ.Bak'")
+    QTest::newRow("existence query, other case")
+        << QStringLiteral("select NAME from MASTER.DBO.SYSDATABASES where name=N'x'") << 1;
+    QTest::newRow("file list") << QStringLiteral(
+        "RESTORE FILELISTONLY from DISK ='/opt/hall/bin\\..\\DB\\rivazadUZ.Bak'")
                                << 1;
-    QTest::newRow("add device") << QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','C:\\x\\rivazadUZ.Bak'") << 1;
+    QTest::newRow("add device") << QStringLiteral(
+        "exec sp_addumpdevice 'disk', 'rivazadUZ','C:\\x\\rivazadUZ.Bak'")
+                                << 1;
     QTest::newRow("restore") << QStringLiteral(" RESTORE DATABASE  Hall From rivazadUZ With Move 'a_Data' TO "
                                                "'/srv/Hall.Mdf', Move 'a_Log' TO '/srv/Hall_Log.Ldf' ")
                              << 1;
@@ -100,8 +104,8 @@ void TestSqlParser::shouldUnbracketIdentifiers()
 {
     QFETCH(QString, written);
     QFETCH(QString, name);
-    const ParsedBatch parsed =
-        parseSqlBatch(QStringLiteral("RESTORE DATABASE %1 FROM dev WITH MOVE 'a' TO 'b'").arg(written));
+    const ParsedBatch parsed
+        = parseSqlBatch(QStringLiteral("RESTORE DATABASE %1 FROM dev WITH MOVE 'a' TO 'b'").arg(written));
     QVERIFY2(parsed.errors.isEmpty(), qPrintable(parsed.errors.value(0).text));
     QCOMPARE(std::get<RestoreStatement>(parsed.statements.first().body).database, name);
 }
@@ -138,16 +142,18 @@ void TestSqlParser::shouldReportSyntaxErrorsAsSqlServerDoes_data()
                                        << QStringLiteral("Incorrect syntax near the keyword 'FROM'.") << 1;
     QTest::newRow("unfinished statement") << QStringLiteral("SELECT name FROM\n") << 156
                                           << QStringLiteral("Incorrect syntax near the keyword 'FROM'.") << 1;
-    QTest::newRow("blank in a device name") << QStringLiteral("RESTORE DATABASE x From my dev With Move 'a' TO 'b'")
-                                            << 102 << QStringLiteral("Incorrect syntax near 'dev'.") << 1;
+    QTest::newRow("blank in a device name")
+        << QStringLiteral("RESTORE DATABASE x From my dev With Move 'a' TO 'b'") << 102
+        << QStringLiteral("Incorrect syntax near 'dev'.") << 1;
     QTest::newRow("unknown word on line 2") << QStringLiteral("SELECT 1;\nfrobnicate 2") << 102
                                             << QStringLiteral("Incorrect syntax near 'frobnicate'.") << 2;
-    QTest::newRow("unknown RESTORE option") << QStringLiteral("RESTORE DATABASE x FROM d WITH FASTER") << 155
-                                            << QStringLiteral("'FASTER' is not a recognized RESTORE option.") << 1;
+    QTest::newRow("unknown RESTORE option")
+        << QStringLiteral("RESTORE DATABASE x FROM d WITH FASTER") << 155
+        << QStringLiteral("'FASTER' is not a recognized RESTORE option.") << 1;
     QTest::newRow("variable") << QStringLiteral("RESTORE FILELISTONLY FROM DISK = @path") << 137
                               << QStringLiteral("Must declare the scalar variable \"@path\".") << 1;
-    QTest::newRow("unclosed comment") << QStringLiteral("SELECT 1 /* x") << 113
-                                      << QStringLiteral("Missing end comment mark '*/'.") << 1;
+    QTest::newRow("unclosed comment")
+        << QStringLiteral("SELECT 1 /* x") << 113 << QStringLiteral("Missing end comment mark '*/'.") << 1;
 }
 
 void TestSqlParser::shouldReportSyntaxErrorsAsSqlServerDoes()
@@ -168,20 +174,22 @@ void TestSqlParser::shouldReportSyntaxErrorsAsSqlServerDoes()
 void TestSqlParser::shouldQuoteTheRestOfTheBatchForAnUnclosedString()
 {
     // The path's apostrophe ends the string early; the last apostrophe opens one that never closes.
-    const ParsedBatch apostrophe =
-        parseSqlBatch(QStringLiteral("SELECT 1\nRESTORE FILELISTONLY from DISK ='C:\\it's.Bak'"));
+    const ParsedBatch apostrophe
+        = parseSqlBatch(QStringLiteral("SELECT 1\nRESTORE FILELISTONLY from DISK ='C:\\it's.Bak'"));
     QCOMPARE(apostrophe.errors.size(), 2);
     QCOMPARE(apostrophe.errors.at(0).number, 105);
-    QCOMPARE(apostrophe.errors.at(0).text, QStringLiteral("Unclosed quotation mark after the character string ''."));
+    QCOMPARE(apostrophe.errors.at(0).text,
+        QStringLiteral("Unclosed quotation mark after the character string ''."));
     QCOMPARE(apostrophe.errors.at(0).line, 2);
     QCOMPARE(apostrophe.errors.at(1).number, 102);
     QCOMPARE(apostrophe.errors.at(1).text, QStringLiteral("Incorrect syntax near 's'."));
     QVERIFY(apostrophe.statements.isEmpty());
 
-    const ParsedBatch unclosed = parseSqlBatch(QStringLiteral("SELECT name FROM sysdatabases WHERE name = N'ab\ncd"));
+    const ParsedBatch unclosed
+        = parseSqlBatch(QStringLiteral("SELECT name FROM sysdatabases WHERE name = N'ab\ncd"));
     QCOMPARE(unclosed.errors.size(), 2);
     QCOMPARE(unclosed.errors.at(0).text,
-             QStringLiteral("Unclosed quotation mark after the character string 'ab\ncd'."));
+        QStringLiteral("Unclosed quotation mark after the character string 'ab\ncd'."));
     QCOMPARE(unclosed.errors.at(1).text, QStringLiteral("Incorrect syntax near 'ab\ncd'."));
 }
 
@@ -190,13 +198,14 @@ void TestSqlParser::shouldTakeUnsupportedStatementsWhole()
     const ParsedBatch parsed = parseSqlBatch(QStringLiteral("SELECT 1; DROP DATABASE x; SELECT 2"));
     QVERIFY(parsed.errors.isEmpty());
     QCOMPARE(parsed.statements.size(), 2);
-    QCOMPARE(std::get<UnsupportedStatement>(parsed.statements.at(1).body).description, QStringLiteral("DROP"));
+    QCOMPARE(
+        std::get<UnsupportedStatement>(parsed.statements.at(1).body).description, QStringLiteral("DROP"));
 }
 
 void TestSqlParser::shouldSkipComments()
 {
-    const ParsedBatch parsed =
-        parseSqlBatch(QStringLiteral("-- list\n/* outer /* nested */ */ SELECT name FROM sysdatabases -- end"));
+    const ParsedBatch parsed = parseSqlBatch(
+        QStringLiteral("-- list\n/* outer /* nested */ */ SELECT name FROM sysdatabases -- end"));
     QVERIFY(parsed.errors.isEmpty());
     QCOMPARE(parsed.statements.size(), 1);
     QCOMPARE(parsed.statements.first().line, 2);

@@ -26,9 +26,9 @@ TsqlRun runTsql(quint16 port, const QString &user, const QString &password, cons
     environment.insert(QStringLiteral("FREETDSCONF"), QStringLiteral("/dev/null"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("tsql"), {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                           QString::number(port), QStringLiteral("-U"), user, QStringLiteral("-P"),
-                                           password});
+    process.start(QStringLiteral("tsql"),
+        { QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
+            QStringLiteral("-U"), user, QStringLiteral("-P"), password });
     TsqlRun run;
     if (!process.waitForStarted(10000))
         return run;
@@ -104,7 +104,7 @@ void TestTsql::init()
     notes.write("TAPE\n");
     notes.close();
     StandinProcess::Options options;
-    options.logins = QStringList{QStringLiteral("sa:Secret#1"), QStringLiteral("zoë:pä€:日本")};
+    options.logins = QStringList { QStringLiteral("sa:Secret#1"), QStringLiteral("zoë:pä€:日本") };
     m_server = std::make_unique<StandinProcess>(options);
     QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
 }
@@ -119,12 +119,12 @@ QString TestTsql::makeBackup(const QStringList &extra)
 {
     const QString backup = file(QStringLiteral("rivazadUZ.Bak"));
     QString error;
-    const QStringList args = QStringList{QStringLiteral("--data"),
-                                         QStringLiteral("rivazadUZ_Data=C:\\Program Files\\Microsoft SQL "
-                                                        "Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"),
-                                         QStringLiteral("--log"),
-                                         QStringLiteral("rivazadUZ_Log=C:\\Program Files\\Microsoft SQL "
-                                                        "Server\\MSSQL\\Data\\rivazadUZ_Log.LDF")}
+    const QStringList args = QStringList { QStringLiteral("--data"),
+        QStringLiteral("rivazadUZ_Data=C:\\Program Files\\Microsoft SQL "
+                       "Server\\MSSQL\\Data\\rivazadUZ_Data.MDF"),
+        QStringLiteral("--log"),
+        QStringLiteral("rivazadUZ_Log=C:\\Program Files\\Microsoft SQL "
+                       "Server\\MSSQL\\Data\\rivazadUZ_Log.LDF") }
         + extra;
     if (!StandinProcess::makeBackup(backup, args, &error))
         qWarning("make-backup: %s", qPrintable(error));
@@ -133,21 +133,22 @@ QString TestTsql::makeBackup(const QStringList &extra)
 
 QStringList TestTsql::provisioningSequence(const QString &database, const QString &backup) const
 {
-    return {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'%1')").arg(database),
-            QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
-                           "phyname='%1')   exec sp_dropdevice 'rivazadUZ'")
-                .arg(backup),
-            QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
-            QStringLiteral(" RESTORE DATABASE  %1 From rivazadUZ With Move 'rivazadUZ_Data' TO '%2', Move "
-                           "'rivazadUZ_Log' TO '%3' ")
-                .arg(database, file(QStringLiteral("dbs/%1.Mdf").arg(database)),
-                     file(QStringLiteral("dbs/%1_Log.Ldf").arg(database)))};
+    return { QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'%1')").arg(database),
+        QStringLiteral(
+            "if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
+            "phyname='%1')   exec sp_dropdevice 'rivazadUZ'")
+            .arg(backup),
+        QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
+        QStringLiteral(" RESTORE DATABASE  %1 From rivazadUZ With Move 'rivazadUZ_Data' TO '%2', Move "
+                       "'rivazadUZ_Log' TO '%3' ")
+            .arg(database, file(QStringLiteral("dbs/%1.Mdf").arg(database)),
+                file(QStringLiteral("dbs/%1_Log.Ldf").arg(database))) };
 }
 
 void TestTsql::shouldLogOnAndAnswerTheExistenceQuery()
 {
     const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'MSDB')")});
+        { QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'MSDB')") });
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.output.contains(QStringLiteral("name\nmsdb\n(1 row affected)")), qPrintable(run.output));
     QVERIFY(messageHeaders(run.output).isEmpty());
@@ -155,9 +156,10 @@ void TestTsql::shouldLogOnAndAnswerTheExistenceQuery()
 
 void TestTsql::shouldRefuseAWrongPasswordAsSqlServerDoes()
 {
-    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#2"), {QStringLiteral("SELECT 1")});
+    const TsqlRun run = runTsql(
+        m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#2"), { QStringLiteral("SELECT 1") });
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(messageHeaders(run.output), QStringList{QStringLiteral("18456/14/1")});
+    QCOMPARE(messageHeaders(run.output), QStringList { QStringLiteral("18456/14/1") });
     QVERIFY(run.output.contains(QStringLiteral("\"Login failed for user 'sa'.\"")));
     QVERIFY(m_server->statements().isEmpty());
 }
@@ -165,26 +167,31 @@ void TestTsql::shouldRefuseAWrongPasswordAsSqlServerDoes()
 void TestTsql::shouldAcceptNonAsciiLogins()
 {
     const TsqlRun run = runTsql(m_server->port(), QStringLiteral("ZOË"), QStringLiteral("pä€:日本"),
-                                {QStringLiteral("SELECT name FROM sysdatabases WHERE name = N'model'")});
+        { QStringLiteral("SELECT name FROM sysdatabases WHERE name = N'model'") });
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.output.contains(QStringLiteral("model\n(1 row affected)")), qPrintable(run.output));
 }
 
 void TestTsql::shouldListTheFilesOfAStandinBackup()
 {
-    const QString backup = makeBackup({QStringLiteral("--file"), QStringLiteral("rivazadUZ_FT=C:\\FT\\cat:F:65536")});
+    const QString backup
+        = makeBackup({ QStringLiteral("--file"), QStringLiteral("rivazadUZ_FT=C:\\FT\\cat:F:65536") });
     const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                {QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(backup)});
+        { QStringLiteral("RESTORE FILELISTONLY from DISK ='%1'").arg(backup) });
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.output.contains(QStringLiteral(
-                 "LogicalName\tPhysicalName\tType\tFileGroupName\tSize\tMaxSize\tFileId\tCreateLSN\tDropLSN\tUniqueId\t"
+                 "LogicalName\tPhysicalName\tType\tFileGroupName\tSize\tMaxSize\tFileId\tCreateLSN\tDropLSN\t"
+                 "UniqueId\t"
                  "ReadOnlyLSN\tReadWriteLSN\tBackupSizeInBytes\tSourceBlockSize\tFileGroupId\tLogGroupGUID\t"
-                 "DifferentialBaseLSN\tDifferentialBaseGUID\tIsReadOnly\tIsPresent\tTDEThumbprint\tSnapshotUrl\n")),
-             qPrintable(run.output));
-    QVERIFY(run.output.contains(QStringLiteral(
-        "rivazadUZ_Data\tC:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\rivazadUZ_Data.MDF\tD\tPRIMARY\t3407872\t")));
-    QVERIFY(run.output.contains(QStringLiteral("rivazadUZ_Log\tC:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\"
-                                               "rivazadUZ_Log.LDF\tL\tNULL\t1048576\t")));
+                 "DifferentialBaseLSN\tDifferentialBaseGUID\tIsReadOnly\tIsPresent\tTDEThumbprint\tSnapshotUr"
+                 "l\n")),
+        qPrintable(run.output));
+    QVERIFY(run.output.contains(
+        QStringLiteral("rivazadUZ_Data\tC:\\Program Files\\Microsoft SQL "
+                       "Server\\MSSQL\\Data\\rivazadUZ_Data.MDF\tD\tPRIMARY\t3407872\t")));
+    QVERIFY(run.output.contains(
+        QStringLiteral("rivazadUZ_Log\tC:\\Program Files\\Microsoft SQL Server\\MSSQL\\Data\\"
+                       "rivazadUZ_Log.LDF\tL\tNULL\t1048576\t")));
     QVERIFY(run.output.contains(QStringLiteral("rivazadUZ_FT\tC:\\FT\\cat\tF\tPRIMARY\t65536\t")));
     QVERIFY(run.output.contains(QStringLiteral("(3 rows affected)")));
 }
@@ -192,10 +199,10 @@ void TestTsql::shouldListTheFilesOfAStandinBackup()
 void TestTsql::shouldRunTheProvisioningSequenceTwice()
 {
     const QString backup = makeBackup();
-    const TsqlRun first =
-        runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"), provisioningSequence(QStringLiteral("Hall"), backup));
+    const TsqlRun first = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        provisioningSequence(QStringLiteral("Hall"), backup));
     QCOMPARE(first.exitCode, 0);
-    QCOMPARE(messageHeaders(first.output), QStringList({"4035/0/1", "4035/0/1", "3014/0/1"}));
+    QCOMPARE(messageHeaders(first.output), QStringList({ "4035/0/1", "4035/0/1", "3014/0/1" }));
     QVERIFY(first.output.contains(
         QStringLiteral("\"Processed 416 pages for database 'Hall', file 'rivazadUZ_Data' on file 1.\"")));
     QVERIFY(first.output.contains(
@@ -203,19 +210,22 @@ void TestTsql::shouldRunTheProvisioningSequenceTwice()
     QVERIFY(first.output.contains(QStringLiteral("\"RESTORE DATABASE successfully processed 544 pages in ")));
     QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall.Mdf"))));
     QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall_Log.Ldf"))));
-    QCOMPARE(m_server->statements(), provisioningSequence(QStringLiteral("Hall"), backup).replaceInStrings(
-                                         QRegularExpression(QStringLiteral("$")), QStringLiteral("\n")));
+    QCOMPARE(m_server->statements(),
+        provisioningSequence(QStringLiteral("Hall"), backup)
+            .replaceInStrings(QRegularExpression(QStringLiteral("$")), QStringLiteral("\n")));
 
     // A second database from the same backup: the device is found by its file and replaced.
     const TsqlRun second = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                   provisioningSequence(QStringLiteral("Hall2"), backup));
-    QCOMPARE(messageHeaders(second.output), QStringList({"15463/10/1", "4035/0/1", "4035/0/1", "3014/0/1"}));
+        provisioningSequence(QStringLiteral("Hall2"), backup));
+    QCOMPARE(
+        messageHeaders(second.output), QStringList({ "15463/10/1", "4035/0/1", "4035/0/1", "3014/0/1" }));
     QVERIFY(second.output.contains(QStringLiteral("\"Device dropped.\"")));
 
     // The same name again: the existence query finds it, whatever the letter case.
     const TsqlRun again = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                  {QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'hall2')")});
-    QVERIFY2(again.output.contains(QStringLiteral("name\nHall2\n(1 row affected)")), qPrintable(again.output));
+        { QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'hall2')") });
+    QVERIFY2(
+        again.output.contains(QStringLiteral("name\nHall2\n(1 row affected)")), qPrintable(again.output));
 }
 
 void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
@@ -225,39 +235,43 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("missing backup file")
-        << "RESTORE FILELISTONLY from DISK ='@/none.Bak'" << QStringList{"3201/16/2", "3013/16/1"}
-        << "\"Cannot open backup device '@/none.Bak'. Operating system error 2(The system cannot find the file "
+        << "RESTORE FILELISTONLY from DISK ='@/none.Bak'" << QStringList { "3201/16/2", "3013/16/1" }
+        << "\"Cannot open backup device '@/none.Bak'. Operating system error 2(The system cannot find the "
+           "file "
            "specified.).\"";
-    QTest::newRow("a folder") << "RESTORE FILELISTONLY from DISK ='@/dbs'" << QStringList{"3201/16/2", "3013/16/1"}
+    QTest::newRow("a folder") << "RESTORE FILELISTONLY from DISK ='@/dbs'"
+                              << QStringList { "3201/16/2", "3013/16/1" }
                               << "Operating system error 5(Access is denied.).";
-    QTest::newRow("not a backup") << "RESTORE FILELISTONLY from DISK ='@/notes.txt'"
-                                  << QStringList{"3241/16/0", "3013/16/1"}
-                                  << "\"The media family on device '@/notes.txt' is incorrectly formed. SQL Server "
-                                     "cannot process this media family.\"";
+    QTest::newRow("not a backup")
+        << "RESTORE FILELISTONLY from DISK ='@/notes.txt'" << QStringList { "3241/16/0", "3013/16/1" }
+        << "\"The media family on device '@/notes.txt' is incorrectly formed. SQL Server "
+           "cannot process this media family.\"";
     QTest::newRow("database exists")
         << " RESTORE DATABASE  model From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/m.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/m_Log.Ldf' "
-        << QStringList{"3154/16/4", "3013/16/1"} << "\"RESTORE DATABASE is terminating abnormally.\"";
+        << QStringList { "3154/16/4", "3013/16/1" } << "\"RESTORE DATABASE is terminating abnormally.\"";
     QTest::newRow("folder missing")
         << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' TO '@/gone/Hall.Mdf', Move "
            "'rivazadUZ_Log' TO '@/gone/Hall_Log.Ldf' "
-        << QStringList{"5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1"}
-        << "\"File 'rivazadUZ_Log' cannot be restored to '@/gone/Hall_Log.Ldf'. Use WITH MOVE to identify a valid "
+        << QStringList { "5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1" }
+        << "\"File 'rivazadUZ_Log' cannot be restored to '@/gone/Hall_Log.Ldf'. Use WITH MOVE to identify a "
+           "valid "
            "location for the file.\"";
     QTest::newRow("device missing")
         << " RESTORE DATABASE  Hall From Nowhere With Move 'rivazadUZ_Data' TO '@/dbs/Hall.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
-        << QStringList{"3206/16/1", "3013/16/1"} << "\"Backup device 'Nowhere' does not exist.";
+        << QStringList { "3206/16/1", "3013/16/1" } << "\"Backup device 'Nowhere' does not exist.";
     QTest::newRow("logical name not in backup")
         << " RESTORE DATABASE  Hall From rivazadUZ With Move 'Hall_Data' TO '@/dbs/Hall.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
-        << QStringList{"3234/16/2", "3013/16/1"}
-        << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list the "
+        << QStringList { "3234/16/2", "3013/16/1" }
+        << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list "
+           "the "
            "logical file names.\"";
     QTest::newRow("unquoted name with a hyphen")
         << " RESTORE DATABASE  my-db From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/x.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/x_Log.Ldf' "
-        << QStringList{"102/15/1"} << "\"Incorrect syntax near '-'.\"";
+        << QStringList { "102/15/1" } << "\"Incorrect syntax near '-'.\"";
 }
 
 void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
@@ -268,8 +282,8 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
     const QString backup = makeBackup();
     const QString root = m_files->path();
     const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                {QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
-                                 statement.replace(QLatin1Char('@'), root)});
+        { QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
+            statement.replace(QLatin1Char('@'), root) });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(messageHeaders(run.output), headers);
     QVERIFY2(run.output.contains(text.replace(QLatin1Char('@'), root)), qPrintable(run.output));
@@ -278,11 +292,12 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
 void TestTsql::shouldReportSyntaxErrors()
 {
     const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
-                                {QStringLiteral("RESTORE FILELISTONLY from DISK ='/srv/it's.Bak'"),
-                                 QStringLiteral("INSERT INTO t VALUES (1)")});
-    QCOMPARE(messageHeaders(run.output), QStringList({"105/15/1", "102/15/1", "50000/16/1"}));
+        { QStringLiteral("RESTORE FILELISTONLY from DISK ='/srv/it's.Bak'"),
+            QStringLiteral("INSERT INTO t VALUES (1)") });
+    QCOMPARE(messageHeaders(run.output), QStringList({ "105/15/1", "102/15/1", "50000/16/1" }));
     QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
-    QVERIFY(run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+    QVERIFY(
+        run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
 }
 
 QTEST_GUILESS_MAIN(TestTsql)

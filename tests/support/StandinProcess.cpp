@@ -24,8 +24,7 @@ void dieWithParent()
 
 StandinProcess::StandinProcess(Options options)
     : m_options(std::move(options))
-{
-}
+{ }
 
 StandinProcess::~StandinProcess()
 {
@@ -52,8 +51,8 @@ bool StandinProcess::start()
     m_dataDir = m_options.dataDir.isEmpty() ? m_workDir->filePath(QStringLiteral("data")) : m_options.dataDir;
     m_statementLog = m_workDir->filePath(QStringLiteral("statements.log"));
 
-    QStringList args{QStringLiteral("serve"), QStringLiteral("--port"), QStringLiteral("0"),
-                     QStringLiteral("--data-dir"), m_dataDir, QStringLiteral("--statement-log"), m_statementLog};
+    QStringList args { QStringLiteral("serve"), QStringLiteral("--port"), QStringLiteral("0"),
+        QStringLiteral("--data-dir"), m_dataDir, QStringLiteral("--statement-log"), m_statementLog };
     for (const QString &login : std::as_const(m_options.logins))
         args << QStringLiteral("--login") << login;
     args << m_options.extraArgs;
@@ -76,7 +75,8 @@ bool StandinProcess::start()
             if (m_process->canReadLine())
                 break;
             m_stderr += m_process->readAllStandardError();
-            m_error = QStringLiteral("the stand-in gave no port: %1").arg(QString::fromUtf8(m_stderr).trimmed());
+            m_error
+                = QStringLiteral("the stand-in gave no port: %1").arg(QString::fromUtf8(m_stderr).trimmed());
             stop();
             return false;
         }
@@ -161,11 +161,12 @@ QString StandinProcess::standardError() const
 bool StandinProcess::makeBackup(const QString &file, const QStringList &args, QString *error)
 {
     QProcess process;
-    process.start(executablePath(), QStringList{QStringLiteral("make-backup"), file} + args);
+    process.start(executablePath(), QStringList { QStringLiteral("make-backup"), file } + args);
     const bool finished = process.waitForFinished(StartTimeoutMs);
     const bool ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!ok && error) {
-        *error = finished ? QString::fromUtf8(process.readAllStandardError()).trimmed() : process.errorString();
+        *error
+            = finished ? QString::fromUtf8(process.readAllStandardError()).trimmed() : process.errorString();
         if (error->isEmpty())
             *error = QStringLiteral("make-backup failed with exit code %1").arg(process.exitCode());
     }

@@ -11,9 +11,9 @@ namespace hall::test {
 // How a StandinProcess starts the server (StandinProcess::Options).
 struct StandinOptions
 {
-    QStringList logins{QStringLiteral("sa:Secret#1")}; // NAME:PASSWORD, split at the first colon
-    QStringList extraArgs;                              // further options of `serve`, e.g. fault options
-    QString dataDir;                                    // empty: a fresh temporary folder
+    QStringList logins { QStringLiteral("sa:Secret#1") }; // NAME:PASSWORD, split at the first colon
+    QStringList extraArgs; // further options of `serve`, e.g. fault options
+    QString dataDir; // empty: a fresh temporary folder
 };
 
 // Runs the SQL Server stand-in (sqlserver-standin serve) for a test: it listens on a free

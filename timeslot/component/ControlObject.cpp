@@ -227,7 +227,7 @@ HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
     const QMetaProperty metaProperty = meta->property(meta->indexOfProperty(property->name));
 
     // A handler of a notice may release the host's last reference meanwhile.
-    const KeepAlive keepAlive(this);
+    const KeepAlive keepAlive(static_cast<IDispatch *>(this));
 
     try {
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
@@ -383,7 +383,7 @@ void ControlObject::fireEvent(DISPID id)
 {
     ++t_delivering;
     {
-        const KeepAlive keepAlive(this);
+        const KeepAlive keepAlive(static_cast<IDispatch *>(this));
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         m_events.forEachSink([&](IUnknown *sink) {
             static_cast<IDispatch *>(sink)->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
@@ -402,7 +402,7 @@ void ControlObject::notifyChanged(const QString &propertyName)
     }
     ++t_delivering;
     {
-        const KeepAlive keepAlive(this);
+        const KeepAlive keepAlive(static_cast<IDispatch *>(this));
         m_propertyNotify.forEachSink(
             [&](IUnknown *sink) { static_cast<IPropertyNotifySink *>(sink)->OnChanged(property->id); });
     }

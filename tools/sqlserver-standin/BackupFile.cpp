@@ -40,7 +40,7 @@ BackupFile::ReadResult BackupFile::read(const QString &path)
     const QByteArray magic = magicLine();
     if (file.read(magic.size()) != magic || file.size() > MaxBackupFileSize)
         return result; // not a backup
-    QJsonParseError parseError{};
+    QJsonParseError parseError {};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         return result;
@@ -73,12 +73,13 @@ bool BackupFile::write(const QString &path, const BackupContents &contents, QStr
 {
     QJsonArray files;
     for (const BackupFileEntry &entry : contents.files) {
-        files.append(QJsonObject{{QStringLiteral("logicalName"), entry.logicalName},
-                                 {QStringLiteral("physicalName"), entry.physicalName},
-                                 {QStringLiteral("type"), QString(entry.type)},
-                                 {QStringLiteral("size"), double(entry.size)}});
+        files.append(QJsonObject { { QStringLiteral("logicalName"), entry.logicalName },
+            { QStringLiteral("physicalName"), entry.physicalName },
+            { QStringLiteral("type"), QString(entry.type) },
+            { QStringLiteral("size"), double(entry.size) } });
     }
-    const QJsonObject root{{QStringLiteral("database"), contents.databaseName}, {QStringLiteral("files"), files}};
+    const QJsonObject root { { QStringLiteral("database"), contents.databaseName },
+        { QStringLiteral("files"), files } };
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

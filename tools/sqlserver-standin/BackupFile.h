@@ -10,8 +10,8 @@ struct BackupFileEntry
 {
     QString logicalName;
     QString physicalName; // the path the file had on the server that made the backup
-    QChar type;           // D data, L log, F full-text catalogue, S FileStream container
-    qint64 size = 0;      // bytes
+    QChar type; // D data, L log, F full-text catalogue, S FileStream container
+    qint64 size = 0; // bytes
 };
 
 struct BackupContents

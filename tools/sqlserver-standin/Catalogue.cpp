@@ -35,18 +35,16 @@ QString normalisedPath(const QString &path)
 
 QJsonObject fileToJson(const DatabaseFile &file)
 {
-    return QJsonObject{{QStringLiteral("logicalName"), file.logicalName},
-                       {QStringLiteral("physicalName"), file.physicalName},
-                       {QStringLiteral("type"), QString(file.type)},
-                       {QStringLiteral("size"), double(file.size)}};
+    return QJsonObject { { QStringLiteral("logicalName"), file.logicalName },
+        { QStringLiteral("physicalName"), file.physicalName }, { QStringLiteral("type"), QString(file.type) },
+        { QStringLiteral("size"), double(file.size) } };
 }
 
 } // namespace
 
 Catalogue::Catalogue(QString dataDir)
     : m_dataDir(std::move(dataDir))
-{
-}
+{ }
 
 QString Catalogue::filePath() const
 {
@@ -70,11 +68,12 @@ bool Catalogue::load(QString *error)
             *error = QStringLiteral("cannot read %1: %2").arg(filePath(), file.errorString());
         return false;
     }
-    QJsonParseError parseError{};
+    QJsonParseError parseError {};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
         if (error)
-            *error = QStringLiteral("%1 is not a valid catalogue: %2").arg(filePath(), parseError.errorString());
+            *error
+                = QStringLiteral("%1 is not a valid catalogue: %2").arg(filePath(), parseError.errorString());
         return false;
     }
     const QJsonObject root = document.object();
@@ -98,9 +97,9 @@ bool Catalogue::load(QString *error)
     }
     for (const QJsonValue &value : root.value(QStringLiteral("devices")).toArray()) {
         const QJsonObject object = value.toObject();
-        BackupDevice device{object.value(QStringLiteral("name")).toString(),
-                            object.value(QStringLiteral("physicalName")).toString(),
-                            object.value(QStringLiteral("type")).toString(QStringLiteral("disk"))};
+        BackupDevice device { object.value(QStringLiteral("name")).toString(),
+            object.value(QStringLiteral("physicalName")).toString(),
+            object.value(QStringLiteral("type")).toString(QStringLiteral("disk")) };
         if (!device.name.isEmpty())
             m_devices << device;
     }
@@ -114,19 +113,17 @@ bool Catalogue::save(QString *error) const
         QJsonArray files;
         for (const DatabaseFile &file : database.files)
             files.append(fileToJson(file));
-        databases.append(QJsonObject{{QStringLiteral("name"), database.name},
-                                     {QStringLiteral("id"), database.id},
-                                     {QStringLiteral("files"), files}});
+        databases.append(QJsonObject { { QStringLiteral("name"), database.name },
+            { QStringLiteral("id"), database.id }, { QStringLiteral("files"), files } });
     }
     QJsonArray devices;
     for (const BackupDevice &device : m_devices) {
-        devices.append(QJsonObject{{QStringLiteral("name"), device.name},
-                                   {QStringLiteral("physicalName"), device.physicalName},
-                                   {QStringLiteral("type"), device.type}});
+        devices.append(QJsonObject { { QStringLiteral("name"), device.name },
+            { QStringLiteral("physicalName"), device.physicalName },
+            { QStringLiteral("type"), device.type } });
     }
-    const QJsonObject root{{QStringLiteral("version"), 1},
-                           {QStringLiteral("databases"), databases},
-                           {QStringLiteral("devices"), devices}};
+    const QJsonObject root { { QStringLiteral("version"), 1 }, { QStringLiteral("databases"), databases },
+        { QStringLiteral("devices"), devices } };
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -145,22 +142,22 @@ bool Catalogue::save(QString *error) const
 QList<Database> Catalogue::systemDatabases() const
 {
     const QDir dir(m_dataDir);
-    auto make = [&dir](const char *name, int id, const char *dataFile, const char *dataName, const char *logFile,
-                       const char *logName) {
+    auto make = [&dir](const char *name, int id, const char *dataFile, const char *dataName,
+                    const char *logFile, const char *logName) {
         Database database;
         database.name = QString::fromLatin1(name);
         database.id = id;
         database.system = true;
-        database.files << DatabaseFile{QString::fromLatin1(dataName), dir.filePath(QString::fromLatin1(dataFile)),
-                                       QLatin1Char('D'), 4194304}
-                       << DatabaseFile{QString::fromLatin1(logName), dir.filePath(QString::fromLatin1(logFile)),
-                                       QLatin1Char('L'), 2097152};
+        database.files << DatabaseFile { QString::fromLatin1(dataName),
+            dir.filePath(QString::fromLatin1(dataFile)), QLatin1Char('D'), 4194304 }
+                       << DatabaseFile { QString::fromLatin1(logName),
+                              dir.filePath(QString::fromLatin1(logFile)), QLatin1Char('L'), 2097152 };
         return database;
     };
-    return {make("master", 1, "master.mdf", "master", "mastlog.ldf", "mastlog"),
-            make("tempdb", 2, "tempdb.mdf", "tempdev", "templog.ldf", "templog"),
-            make("model", 3, "model.mdf", "modeldev", "modellog.ldf", "modellog"),
-            make("msdb", 4, "MSDBData.mdf", "MSDBData", "MSDBLog.ldf", "MSDBLog")};
+    return { make("master", 1, "master.mdf", "master", "mastlog.ldf", "mastlog"),
+        make("tempdb", 2, "tempdb.mdf", "tempdev", "templog.ldf", "templog"),
+        make("model", 3, "model.mdf", "modeldev", "modellog.ldf", "modellog"),
+        make("msdb", 4, "MSDBData.mdf", "MSDBData", "MSDBLog.ldf", "MSDBLog") };
 }
 
 QList<Database> Catalogue::databases() const
@@ -242,8 +239,8 @@ bool Catalogue::sameName(const QString &a, const QString &b)
 
 bool Catalogue::samePath(const QString &a, const QString &b)
 {
-    const Qt::CaseSensitivity sensitivity =
-        looksLikeWindowsPath(a) || looksLikeWindowsPath(b) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity sensitivity
+        = looksLikeWindowsPath(a) || looksLikeWindowsPath(b) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     return normalisedPath(a).compare(normalisedPath(b), sensitivity) == 0;
 }
 

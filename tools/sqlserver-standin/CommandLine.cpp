@@ -38,58 +38,60 @@ Command parseServe(const QStringList &arguments)
         if (option == u"--port") {
             int port = 0;
             if (!need() || !parseInt(value, 0, 65535, &port))
-                return CommandLineError{QStringLiteral("--port needs a number from 0 to 65535")};
+                return CommandLineError { QStringLiteral("--port needs a number from 0 to 65535") };
             options.port = quint16(port);
             portGiven = true;
         } else if (option == u"--data-dir") {
             if (!need() || value.isEmpty())
-                return CommandLineError{QStringLiteral("--data-dir needs a folder")};
+                return CommandLineError { QStringLiteral("--data-dir needs a folder") };
             options.dataDir = value;
         } else if (option == u"--login") {
             if (!need())
-                return CommandLineError{QStringLiteral("--login needs NAME:PASSWORD")};
+                return CommandLineError { QStringLiteral("--login needs NAME:PASSWORD") };
             const qsizetype colon = value.indexOf(QLatin1Char(':'));
             if (colon <= 0)
-                return CommandLineError{QStringLiteral("--login needs NAME:PASSWORD, got \"%1\"").arg(value)};
-            options.settings.logins << LoginAccount{value.left(colon), value.mid(colon + 1)};
+                return CommandLineError {
+                    QStringLiteral("--login needs NAME:PASSWORD, got \"%1\"").arg(value)
+                };
+            options.settings.logins << LoginAccount { value.left(colon), value.mid(colon + 1) };
         } else if (option == u"--statement-log") {
             if (!need() || value.isEmpty())
-                return CommandLineError{QStringLiteral("--statement-log needs a file")};
+                return CommandLineError { QStringLiteral("--statement-log needs a file") };
             options.statementLog = value;
         } else if (option == u"--server-name") {
             if (!need() || value.isEmpty())
-                return CommandLineError{QStringLiteral("--server-name needs a name")};
+                return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
             if (!need() || !parseInt(value, 0, 1000000, &options.settings.faults.dropAfterStatements))
-                return CommandLineError{QStringLiteral("--fault-drop-after needs a number of batches")};
+                return CommandLineError { QStringLiteral("--fault-drop-after needs a number of batches") };
         } else if (option == u"--fault-drop-mid-restore") {
             options.settings.faults.dropMidRestore = true;
         } else if (option == u"--fault-delay") {
             if (!need() || !parseInt(value, 0, 3600000, &options.settings.faults.delayMs))
-                return CommandLineError{QStringLiteral("--fault-delay needs milliseconds")};
+                return CommandLineError { QStringLiteral("--fault-delay needs milliseconds") };
         } else if (option == u"--fault-delay-match") {
             if (!need())
-                return CommandLineError{QStringLiteral("--fault-delay-match needs a pattern")};
-            options.settings.faults.delayMatch =
-                QRegularExpression(value, QRegularExpression::CaseInsensitiveOption);
+                return CommandLineError { QStringLiteral("--fault-delay-match needs a pattern") };
+            options.settings.faults.delayMatch
+                = QRegularExpression(value, QRegularExpression::CaseInsensitiveOption);
             if (!options.settings.faults.delayMatch.isValid())
-                return CommandLineError{QStringLiteral("--fault-delay-match: %1")
-                                            .arg(options.settings.faults.delayMatch.errorString())};
+                return CommandLineError { QStringLiteral("--fault-delay-match: %1")
+                                              .arg(options.settings.faults.delayMatch.errorString()) };
         } else if (option == u"--help" || option == u"-h") {
-            return ShowHelp{};
+            return ShowHelp {};
         } else {
-            return CommandLineError{QStringLiteral("unknown option for serve: %1").arg(option)};
+            return CommandLineError { QStringLiteral("unknown option for serve: %1").arg(option) };
         }
     }
     if (!portGiven)
-        return CommandLineError{QStringLiteral("serve needs --port (0 picks a free one)")};
+        return CommandLineError { QStringLiteral("serve needs --port (0 picks a free one)") };
     if (options.dataDir.isEmpty())
-        return CommandLineError{QStringLiteral("serve needs --data-dir")};
+        return CommandLineError { QStringLiteral("serve needs --data-dir") };
     if (options.settings.logins.isEmpty())
-        return CommandLineError{QStringLiteral("serve needs at least one --login NAME:PASSWORD")};
+        return CommandLineError { QStringLiteral("serve needs at least one --login NAME:PASSWORD") };
     return options;
 }
 
@@ -138,33 +140,34 @@ Command parseMakeBackup(const QStringList &arguments)
         if (option == u"--data" || option == u"--log") {
             BackupFileEntry entry;
             if (!need() || !parseFileSpec(value, false, &entry))
-                return CommandLineError{QStringLiteral("%1 needs LOGICAL=PHYSICAL").arg(option)};
+                return CommandLineError { QStringLiteral("%1 needs LOGICAL=PHYSICAL").arg(option) };
             entry.type = option == u"--data" ? QLatin1Char('D') : QLatin1Char('L');
             entry.size = BackupFile::defaultSize(entry.type);
             options.contents.files << entry;
         } else if (option == u"--file") {
             BackupFileEntry entry;
             if (!need() || !parseFileSpec(value, true, &entry))
-                return CommandLineError{QStringLiteral("--file needs LOGICAL=PHYSICAL:TYPE[:SIZE], TYPE one of D L F S")};
+                return CommandLineError { QStringLiteral(
+                    "--file needs LOGICAL=PHYSICAL:TYPE[:SIZE], TYPE one of D L F S") };
             options.contents.files << entry;
         } else if (option == u"--database") {
             if (!need() || value.isEmpty())
-                return CommandLineError{QStringLiteral("--database needs a name")};
+                return CommandLineError { QStringLiteral("--database needs a name") };
             options.contents.databaseName = value;
         } else if (option == u"--help" || option == u"-h") {
-            return ShowHelp{};
+            return ShowHelp {};
         } else if (option.startsWith(QLatin1String("--"))) {
-            return CommandLineError{QStringLiteral("unknown option for make-backup: %1").arg(option)};
+            return CommandLineError { QStringLiteral("unknown option for make-backup: %1").arg(option) };
         } else if (options.file.isEmpty()) {
             options.file = option;
         } else {
-            return CommandLineError{QStringLiteral("make-backup takes one FILE, got also %1").arg(option)};
+            return CommandLineError { QStringLiteral("make-backup takes one FILE, got also %1").arg(option) };
         }
     }
     if (options.file.isEmpty())
-        return CommandLineError{QStringLiteral("make-backup needs a FILE")};
+        return CommandLineError { QStringLiteral("make-backup needs a FILE") };
     if (options.contents.files.isEmpty())
-        return CommandLineError{QStringLiteral("make-backup needs at least one --data, --log or --file")};
+        return CommandLineError { QStringLiteral("make-backup needs at least one --data, --log or --file") };
     if (options.contents.databaseName.isEmpty()) {
         // The database is named after its first data file, without a "_Data" ending.
         QString name = options.contents.files.first().logicalName;
@@ -186,15 +189,15 @@ Command parseMakeBackup(const QStringList &arguments)
 Command parseCommandLine(const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return CommandLineError{QStringLiteral("no command given")};
+        return CommandLineError { QStringLiteral("no command given") };
     const QString &command = arguments.first();
     if (command == u"--help" || command == u"-h" || command == u"help")
-        return ShowHelp{};
+        return ShowHelp {};
     if (command == u"serve")
         return parseServe(arguments);
     if (command == u"make-backup")
         return parseMakeBackup(arguments);
-    return CommandLineError{QStringLiteral("unknown command: %1").arg(command)};
+    return CommandLineError { QStringLiteral("unknown command: %1").arg(command) };
 }
 
 QString helpText()
@@ -226,7 +229,8 @@ QString helpText()
         "\n"
         "  Faults, for tests:\n"
         "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"
-        "  --fault-drop-after N     answer N batches on each connection, then close it on receiving the next\n"
+        "  --fault-drop-after N     answer N batches on each connection, then close it on receiving the "
+        "next\n"
         "  --fault-drop-mid-restore close the connection during RESTORE DATABASE, right after the first\n"
         "                           \"Processed ... pages\" message; the restore is undone\n"
         "  --fault-delay MS         wait MS milliseconds before answering each batch; an attention (cancel)\n"

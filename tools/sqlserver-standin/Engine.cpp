@@ -30,12 +30,12 @@ struct Table
 
 ResultColumn nvarcharColumn(const QString &name, int length, bool nullable = false)
 {
-    return ResultColumn{name, SqlType::NVarChar, length, 0, nullable};
+    return ResultColumn { name, SqlType::NVarChar, length, 0, nullable };
 }
 
 ResultColumn smallintColumn(const QString &name)
 {
-    return ResultColumn{name, SqlType::SmallIntN, 0, 0, false};
+    return ResultColumn { name, SqlType::SmallIntN, 0, 0, false };
 }
 
 QString trimmedPath(const QString &path)
@@ -57,7 +57,7 @@ QString directoryOf(const QString &path)
 QUuid fileGuid(const QString &databaseName, const QString &logicalName)
 {
     return QUuid::createUuidV5(QUuid(QStringLiteral("{5b1f0c6e-2a55-4a7e-9c2e-1d6a8f7d3b10}")),
-                               databaseName.toLower() + QLatin1Char('/') + logicalName.toLower());
+        databaseName.toLower() + QLatin1Char('/') + logicalName.toLower());
 }
 
 class BatchRun
@@ -66,8 +66,7 @@ public:
     BatchRun(Catalogue &catalogue, ResponseSink &sink)
         : m_catalogue(catalogue)
         , m_sink(sink)
-    {
-    }
+    { }
 
     Engine::Outcome run(const QString &batch)
     {
@@ -94,7 +93,7 @@ public:
 private:
     // Ends a statement; every statement but the batch's last says that more follows.
     void finish(quint16 status, quint16 command = CurrentCommand::None, quint64 count = 0,
-                DoneKind kind = DoneKind::Done)
+        DoneKind kind = DoneKind::Done)
     {
         if (!m_last)
             status |= DoneStatus::More;
@@ -122,21 +121,22 @@ private:
                 finish(DoneStatus::Count, CurrentCommand::Select, quint64(table.rows.size()));
             } else if (const auto *ifStatement = std::get_if<IfStatement>(&statement.body)) {
                 const bool exists = !evaluateSelect(ifStatement->query).rows.isEmpty();
-                const std::shared_ptr<Statement> branch =
-                    exists != ifStatement->notExists ? ifStatement->thenBranch : ifStatement->elseBranch;
+                const std::shared_ptr<Statement> branch
+                    = exists != ifStatement->notExists ? ifStatement->thenBranch : ifStatement->elseBranch;
                 if (branch)
                     return execute(*branch);
                 finish(DoneStatus::Final);
             } else if (const auto *exec = std::get_if<ExecStatement>(&statement.body)) {
                 executeProcedure(*exec, statement.line);
             } else if (const auto *restore = std::get_if<RestoreStatement>(&statement.body)) {
-                return restore->kind == RestoreStatement::Kind::FileListOnly ? restoreFileList(*restore, statement.line)
-                                                                              : restoreDatabase(*restore, statement.line);
+                return restore->kind == RestoreStatement::Kind::FileListOnly
+                    ? restoreFileList(*restore, statement.line)
+                    : restoreDatabase(*restore, statement.line);
             } else if (const auto *unsupported = std::get_if<UnsupportedStatement>(&statement.body)) {
-                fail({serverMessage(Msg::UserDefined,
-                                    {QStringLiteral("The SQL Server stand-in does not run %1 statements.")
-                                         .arg(unsupported->description)})},
-                     statement.line);
+                fail({ serverMessage(Msg::UserDefined,
+                         { QStringLiteral("The SQL Server stand-in does not run %1 statements.")
+                                 .arg(unsupported->description) }) },
+                    statement.line);
             }
         } catch (const StatementError &error) {
             fail(error.messages, statement.line);
@@ -162,25 +162,29 @@ private:
 
         Table table;
         if (qualifiersOk && name.compare(u"sysdatabases", Qt::CaseInsensitive) == 0) {
-            table.columns << nvarcharColumn(QStringLiteral("name"), 128) << smallintColumn(QStringLiteral("dbid"))
+            table.columns << nvarcharColumn(QStringLiteral("name"), 128)
+                          << smallintColumn(QStringLiteral("dbid"))
                           << nvarcharColumn(QStringLiteral("filename"), 260, true);
             for (const Database &database : m_catalogue.databases()) {
-                const QVariant file = database.files.isEmpty() ? QVariant() : QVariant(database.files.first().physicalName);
-                table.rows << ResultRow{database.name, qint64(database.id), file};
+                const QVariant file
+                    = database.files.isEmpty() ? QVariant() : QVariant(database.files.first().physicalName);
+                table.rows << ResultRow { database.name, qint64(database.id), file };
             }
             return table;
         }
         if (qualifiersOk && name.compare(u"sysdevices", Qt::CaseInsensitive) == 0) {
-            table.columns << nvarcharColumn(QStringLiteral("name"), 128) << smallintColumn(QStringLiteral("status"))
+            table.columns << nvarcharColumn(QStringLiteral("name"), 128)
+                          << smallintColumn(QStringLiteral("status"))
                           << smallintColumn(QStringLiteral("cntrltype"))
                           << nvarcharColumn(QStringLiteral("phyname"), 260);
             for (const BackupDevice &device : m_catalogue.devices()) {
                 const bool tape = device.type.compare(u"tape", Qt::CaseInsensitive) == 0;
-                table.rows << ResultRow{device.name, qint64(16), qint64(tape ? 5 : 2), device.physicalName};
+                table.rows << ResultRow { device.name, qint64(16), qint64(tape ? 5 : 2),
+                    device.physicalName };
             }
             return table;
         }
-        throw StatementError{{serverMessage(Msg::InvalidObject, {object.written})}};
+        throw StatementError { { serverMessage(Msg::InvalidObject, { object.written }) } };
     }
 
     static int columnIndex(const Table &table, const QString &name)
@@ -194,7 +198,7 @@ private:
 
     static void collectColumns(const Condition &condition, QStringList &columns)
     {
-        for (const Operand *operand : {&condition.left, &condition.right}) {
+        for (const Operand *operand : { &condition.left, &condition.right }) {
             if (operand->kind == Operand::Kind::Column && !operand->column.isEmpty())
                 columns << operand->column;
         }
@@ -233,8 +237,8 @@ private:
     }
 
     // Three-valued comparison: nullopt is UNKNOWN.
-    static std::optional<int> compareValues(const QVariant &a, const QVariant &b, const Table &table,
-                                            const Condition &condition)
+    static std::optional<int> compareValues(
+        const QVariant &a, const QVariant &b, const Table &table, const Condition &condition)
     {
         if (a.isNull() || b.isNull())
             return std::nullopt;
@@ -249,10 +253,11 @@ private:
                     const Operand &numericSide = isNumeric(a) ? condition.left : condition.right;
                     QString typeName = QStringLiteral("int");
                     if (numericSide.kind == Operand::Kind::Column
-                        && table.columns.at(columnIndex(table, numericSide.column)).type == SqlType::SmallIntN)
+                        && table.columns.at(columnIndex(table, numericSide.column)).type
+                            == SqlType::SmallIntN)
                         typeName = QStringLiteral("smallint");
-                    throw StatementError{{serverMessage(Msg::ConversionFailed,
-                                                        {QStringLiteral("nvarchar"), text.toString(), typeName})}};
+                    throw StatementError { { serverMessage(
+                        Msg::ConversionFailed, { QStringLiteral("nvarchar"), text.toString(), typeName }) } };
                 }
                 (isNumeric(a) ? right : left) = converted;
             }
@@ -302,7 +307,7 @@ private:
             break;
         }
         const auto order = compareValues(operandValue(condition.left, table, row),
-                                         operandValue(condition.right, table, row), table, condition);
+            operandValue(condition.right, table, row), table, condition);
         if (!order)
             return std::nullopt;
         const QString &op = condition.op;
@@ -325,7 +330,7 @@ private:
         if (select.hasFrom)
             source = resolveTable(select.from);
         else
-            source.rows << ResultRow{};
+            source.rows << ResultRow {};
 
         QStringList referenced;
         for (const SelectItem &item : select.items) {
@@ -337,10 +342,10 @@ private:
         QList<ServerMessage> invalid;
         for (const QString &column : std::as_const(referenced)) {
             if (columnIndex(source, column) < 0)
-                invalid << serverMessage(Msg::InvalidColumn, {column});
+                invalid << serverMessage(Msg::InvalidColumn, { column });
         }
         if (!invalid.isEmpty())
-            throw StatementError{invalid};
+            throw StatementError { invalid };
 
         Table result;
         QList<std::function<QVariant(const ResultRow &)>> extractors;
@@ -393,7 +398,7 @@ private:
 
     // Binds positional and named arguments; a missing value stays nullopt (SQL NULL or not given).
     QList<std::optional<QString>> bindArguments(const QString &procedure, const QList<Parameter> &parameters,
-                                                const QList<ExecArgument> &arguments) const
+        const QList<ExecArgument> &arguments) const
     {
         QList<std::optional<QString>> values(parameters.size());
         QList<bool> given(parameters.size(), false);
@@ -403,14 +408,15 @@ private:
             if (argument.parameter.isEmpty()) {
                 index = position++;
                 if (index >= parameters.size())
-                    throw StatementError{{serverMessage(Msg::TooManyArguments, {procedure})}};
+                    throw StatementError { { serverMessage(Msg::TooManyArguments, { procedure }) } };
             } else {
                 for (qsizetype i = 0; i < parameters.size(); ++i) {
                     if (parameters.at(i).name.compare(argument.parameter, Qt::CaseInsensitive) == 0)
                         index = i;
                 }
                 if (index < 0)
-                    throw StatementError{{serverMessage(Msg::NotAParameter, {argument.parameter, procedure})}};
+                    throw StatementError { { serverMessage(
+                        Msg::NotAParameter, { argument.parameter, procedure }) } };
             }
             if (argument.value.kind == SqlValue::Kind::Default)
                 continue;
@@ -420,7 +426,8 @@ private:
         }
         for (qsizetype i = 0; i < parameters.size(); ++i) {
             if (parameters.at(i).required && !given.at(i))
-                throw StatementError{{serverMessage(Msg::MissingParameter, {procedure, parameters.at(i).name})}};
+                throw StatementError { { serverMessage(
+                    Msg::MissingParameter, { procedure, parameters.at(i).name }) } };
         }
         return values;
     }
@@ -436,7 +443,8 @@ private:
     void endProcedure(qint32 status)
     {
         m_sink.returnStatus(status);
-        finish(status == 0 ? DoneStatus::Final : DoneStatus::Error, CurrentCommand::Execute, 0, DoneKind::DoneProc);
+        finish(status == 0 ? DoneStatus::Final : DoneStatus::Error, CurrentCommand::Execute, 0,
+            DoneKind::DoneProc);
     }
 
     void executeProcedure(const ExecStatement &exec, int line)
@@ -458,7 +466,7 @@ private:
         } else if (qualifiersOk && name.compare(u"sp_dropdevice", Qt::CaseInsensitive) == 0) {
             dropDevice(exec);
         } else {
-            fail({serverMessage(Msg::StoredProcedureNotFound, {exec.procedure.written})}, line);
+            fail({ serverMessage(Msg::StoredProcedureNotFound, { exec.procedure.written }) }, line);
         }
     }
 
@@ -466,15 +474,13 @@ private:
     {
         const QString procedure = QStringLiteral("sp_addumpdevice");
         const auto values = bindArguments(procedure,
-                                          {{QStringLiteral("@devtype"), true},
-                                           {QStringLiteral("@logicalname"), true},
-                                           {QStringLiteral("@physicalname"), true},
-                                           {QStringLiteral("@cntrltype"), false},
-                                           {QStringLiteral("@devstatus"), false}},
-                                          exec.arguments);
+            { { QStringLiteral("@devtype"), true }, { QStringLiteral("@logicalname"), true },
+                { QStringLiteral("@physicalname"), true }, { QStringLiteral("@cntrltype"), false },
+                { QStringLiteral("@devstatus"), false } },
+            exec.arguments);
         const QString type = values.at(0).value_or(QString()).trimmed().toLower();
         if (type != u"disk" && type != u"tape") {
-            procedureMessage(Msg::UnknownDeviceType, {values.at(0).value_or(QString())}, procedure, 58);
+            procedureMessage(Msg::UnknownDeviceType, { values.at(0).value_or(QString()) }, procedure, 58);
             return endProcedure(1);
         }
         if (!values.at(1)) {
@@ -487,21 +493,21 @@ private:
         }
         const QString logicalName = *values.at(1);
         const QString physicalName = *values.at(2);
-        static const QStringList specialWords{QStringLiteral("disk"), QStringLiteral("diskette"),
-                                              QStringLiteral("tape")};
+        static const QStringList specialWords { QStringLiteral("disk"), QStringLiteral("diskette"),
+            QStringLiteral("tape") };
         if (specialWords.contains(logicalName.trimmed().toLower())) {
-            procedureMessage(Msg::SpecialWordAsDeviceName, {logicalName}, procedure, 77);
+            procedureMessage(Msg::SpecialWordAsDeviceName, { logicalName }, procedure, 77);
             return endProcedure(1);
         }
         if (m_catalogue.findDevice(logicalName)) {
-            procedureMessage(Msg::DeviceExists, {logicalName}, procedure, 84);
+            procedureMessage(Msg::DeviceExists, { logicalName }, procedure, 84);
             return endProcedure(1);
         }
         if (m_catalogue.findDeviceByPhysicalName(physicalName)) {
-            procedureMessage(Msg::PhysicalDeviceExists, {physicalName}, procedure, 91);
+            procedureMessage(Msg::PhysicalDeviceExists, { physicalName }, procedure, 91);
             return endProcedure(1);
         }
-        m_catalogue.addDevice(BackupDevice{logicalName, physicalName, type});
+        m_catalogue.addDevice(BackupDevice { logicalName, physicalName, type });
         if (!saveCatalogue(procedure)) {
             m_catalogue.removeDevice(logicalName);
             return endProcedure(1);
@@ -513,16 +519,16 @@ private:
     {
         const QString procedure = QStringLiteral("sp_dropdevice");
         const auto values = bindArguments(procedure,
-                                          {{QStringLiteral("@logicalname"), true}, {QStringLiteral("@delfile"), false}},
-                                          exec.arguments);
+            { { QStringLiteral("@logicalname"), true }, { QStringLiteral("@delfile"), false } },
+            exec.arguments);
         const QString logicalName = values.at(0).value_or(QString());
         if (values.at(1) && values.at(1)->trimmed().compare(u"delfile", Qt::CaseInsensitive) != 0) {
-            procedureMessage(Msg::InvalidDelfileOption, {*values.at(1)}, procedure, 27);
+            procedureMessage(Msg::InvalidDelfileOption, { *values.at(1) }, procedure, 27);
             return endProcedure(1);
         }
         const std::optional<BackupDevice> device = m_catalogue.findDevice(logicalName);
         if (!device) {
-            procedureMessage(Msg::DeviceNotFound, {logicalName}, procedure, 40);
+            procedureMessage(Msg::DeviceNotFound, { logicalName }, procedure, 40);
             return endProcedure(1);
         }
         m_catalogue.removeDevice(logicalName);
@@ -541,8 +547,8 @@ private:
         QString error;
         if (m_catalogue.save(&error))
             return true;
-        ServerMessage message = serverMessage(
-            Msg::UserDefined, {QStringLiteral("The SQL Server stand-in could not write its catalogue: %1").arg(error)});
+        ServerMessage message = serverMessage(Msg::UserDefined,
+            { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1").arg(error) });
         message.procedure = procedure;
         m_sink.message(message);
         return false;
@@ -562,21 +568,21 @@ private:
     BackupContents openBackup(const RestoreStatement &restore) const
     {
         if (!restore.unsupportedOptions.isEmpty()) {
-            throw StatementError{{serverMessage(
-                Msg::UserDefined, {QStringLiteral("The SQL Server stand-in does not support the RESTORE option %1.")
-                                       .arg(restore.unsupportedOptions.join(QStringLiteral(", ")))})}};
+            throw StatementError { { serverMessage(Msg::UserDefined,
+                { QStringLiteral("The SQL Server stand-in does not support the RESTORE option %1.")
+                        .arg(restore.unsupportedOptions.join(QStringLiteral(", "))) }) } };
         }
         if (restore.sources.size() != 1 || restore.sources.first().kind == BackupSource::Kind::Other) {
-            throw StatementError{{serverMessage(
-                Msg::UserDefined,
-                {QStringLiteral("The SQL Server stand-in restores only from one backup device or one DISK file.")})}};
+            throw StatementError { { serverMessage(Msg::UserDefined,
+                { QStringLiteral(
+                    "The SQL Server stand-in restores only from one backup device or one DISK file.") }) } };
         }
         const BackupSource &source = restore.sources.first();
         QString path = source.value;
         if (source.kind == BackupSource::Kind::Device) {
             const std::optional<BackupDevice> device = m_catalogue.findDevice(source.value);
             if (!device)
-                throw StatementError{{serverMessage(Msg::BackupDeviceMissing, {source.value})}};
+                throw StatementError { { serverMessage(Msg::BackupDeviceMissing, { source.value }) } };
             path = device->physicalName;
         }
         const BackupFile::ReadResult read = BackupFile::read(resolvePath(path));
@@ -584,20 +590,23 @@ private:
         case BackupFile::Status::Ok:
             return read.contents;
         case BackupFile::Status::FileMissing:
-            throw StatementError{{serverMessage(Msg::CannotOpenBackupDevice, {path, OsError::fileNotFound()})}};
+            throw StatementError { { serverMessage(
+                Msg::CannotOpenBackupDevice, { path, OsError::fileNotFound() }) } };
         case BackupFile::Status::PathMissing:
-            throw StatementError{{serverMessage(Msg::CannotOpenBackupDevice, {path, OsError::pathNotFound()})}};
+            throw StatementError { { serverMessage(
+                Msg::CannotOpenBackupDevice, { path, OsError::pathNotFound() }) } };
         case BackupFile::Status::AccessDenied:
-            throw StatementError{{serverMessage(Msg::CannotOpenBackupDevice, {path, OsError::accessDenied()})}};
+            throw StatementError { { serverMessage(
+                Msg::CannotOpenBackupDevice, { path, OsError::accessDenied() }) } };
         case BackupFile::Status::NotABackup:
             break;
         }
-        throw StatementError{{serverMessage(Msg::MediaFamilyIncorrect, {path})}};
+        throw StatementError { { serverMessage(Msg::MediaFamilyIncorrect, { path }) } };
     }
 
     void failRestore(QList<ServerMessage> messages, const QString &verb, int line)
     {
-        messages << serverMessage(Msg::TerminatingAbnormally, {verb});
+        messages << serverMessage(Msg::TerminatingAbnormally, { verb });
         fail(messages, line);
     }
 
@@ -611,57 +620,41 @@ private:
             failRestore(error.messages, verb, line);
             return Engine::Outcome::Completed;
         }
-        const QList<ResultColumn> columns{
-            {QStringLiteral("LogicalName"), SqlType::NVarChar, 128, 0, false},
-            {QStringLiteral("PhysicalName"), SqlType::NVarChar, 260, 0, false},
-            {QStringLiteral("Type"), SqlType::Char, 1, 0, false},
-            {QStringLiteral("FileGroupName"), SqlType::NVarChar, 128, 0, true},
-            {QStringLiteral("Size"), SqlType::NumericN, 0, 20, false},
-            {QStringLiteral("MaxSize"), SqlType::NumericN, 0, 20, false},
-            {QStringLiteral("FileId"), SqlType::BigIntN, 0, 0, false},
-            {QStringLiteral("CreateLSN"), SqlType::NumericN, 0, 25, false},
-            {QStringLiteral("DropLSN"), SqlType::NumericN, 0, 25, true},
-            {QStringLiteral("UniqueId"), SqlType::UniqueIdentifier, 0, 0, false},
-            {QStringLiteral("ReadOnlyLSN"), SqlType::NumericN, 0, 25, true},
-            {QStringLiteral("ReadWriteLSN"), SqlType::NumericN, 0, 25, true},
-            {QStringLiteral("BackupSizeInBytes"), SqlType::BigIntN, 0, 0, false},
-            {QStringLiteral("SourceBlockSize"), SqlType::IntN, 0, 0, false},
-            {QStringLiteral("FileGroupId"), SqlType::IntN, 0, 0, false},
-            {QStringLiteral("LogGroupGUID"), SqlType::UniqueIdentifier, 0, 0, true},
-            {QStringLiteral("DifferentialBaseLSN"), SqlType::NumericN, 0, 25, true},
-            {QStringLiteral("DifferentialBaseGUID"), SqlType::UniqueIdentifier, 0, 0, true},
-            {QStringLiteral("IsReadOnly"), SqlType::Bit, 0, 0, false},
-            {QStringLiteral("IsPresent"), SqlType::Bit, 0, 0, false},
-            {QStringLiteral("TDEThumbprint"), SqlType::VarBinary, 32, 0, true},
-            {QStringLiteral("SnapshotUrl"), SqlType::NVarChar, 360, 0, true},
+        const QList<ResultColumn> columns {
+            { QStringLiteral("LogicalName"), SqlType::NVarChar, 128, 0, false },
+            { QStringLiteral("PhysicalName"), SqlType::NVarChar, 260, 0, false },
+            { QStringLiteral("Type"), SqlType::Char, 1, 0, false },
+            { QStringLiteral("FileGroupName"), SqlType::NVarChar, 128, 0, true },
+            { QStringLiteral("Size"), SqlType::NumericN, 0, 20, false },
+            { QStringLiteral("MaxSize"), SqlType::NumericN, 0, 20, false },
+            { QStringLiteral("FileId"), SqlType::BigIntN, 0, 0, false },
+            { QStringLiteral("CreateLSN"), SqlType::NumericN, 0, 25, false },
+            { QStringLiteral("DropLSN"), SqlType::NumericN, 0, 25, true },
+            { QStringLiteral("UniqueId"), SqlType::UniqueIdentifier, 0, 0, false },
+            { QStringLiteral("ReadOnlyLSN"), SqlType::NumericN, 0, 25, true },
+            { QStringLiteral("ReadWriteLSN"), SqlType::NumericN, 0, 25, true },
+            { QStringLiteral("BackupSizeInBytes"), SqlType::BigIntN, 0, 0, false },
+            { QStringLiteral("SourceBlockSize"), SqlType::IntN, 0, 0, false },
+            { QStringLiteral("FileGroupId"), SqlType::IntN, 0, 0, false },
+            { QStringLiteral("LogGroupGUID"), SqlType::UniqueIdentifier, 0, 0, true },
+            { QStringLiteral("DifferentialBaseLSN"), SqlType::NumericN, 0, 25, true },
+            { QStringLiteral("DifferentialBaseGUID"), SqlType::UniqueIdentifier, 0, 0, true },
+            { QStringLiteral("IsReadOnly"), SqlType::Bit, 0, 0, false },
+            { QStringLiteral("IsPresent"), SqlType::Bit, 0, 0, false },
+            { QStringLiteral("TDEThumbprint"), SqlType::VarBinary, 32, 0, true },
+            { QStringLiteral("SnapshotUrl"), SqlType::NVarChar, 360, 0, true },
         };
         m_sink.columns(columns);
         qint64 fileId = 0;
         for (const BackupFileEntry &file : std::as_const(backup.files)) {
             ++fileId;
             const bool log = file.type == QLatin1Char('L');
-            m_sink.row(ResultRow{file.logicalName,
-                                 file.physicalName,
-                                 QString(file.type),
-                                 log ? QVariant() : QVariant(QStringLiteral("PRIMARY")),
-                                 file.size,
-                                 log ? qint64(2199023255552) : qint64(35184372080640),
-                                 fileId,
-                                 qint64(0),
-                                 qint64(0),
-                                 fileGuid(backup.databaseName, file.logicalName),
-                                 qint64(0),
-                                 qint64(0),
-                                 log ? qint64(0) : file.size,
-                                 qint64(512),
-                                 log ? qint64(0) : qint64(1),
-                                 QVariant(),
-                                 qint64(0),
-                                 QUuid(),
-                                 false,
-                                 true,
-                                 QVariant(),
-                                 QVariant()});
+            m_sink.row(ResultRow { file.logicalName, file.physicalName, QString(file.type),
+                log ? QVariant() : QVariant(QStringLiteral("PRIMARY")), file.size,
+                log ? qint64(2199023255552) : qint64(35184372080640), fileId, qint64(0), qint64(0),
+                fileGuid(backup.databaseName, file.logicalName), qint64(0), qint64(0),
+                log ? qint64(0) : file.size, qint64(512), log ? qint64(0) : qint64(1), QVariant(), qint64(0),
+                QUuid(), false, true, QVariant(), QVariant() });
         }
         finish(DoneStatus::Count, CurrentCommand::Select, quint64(backup.files.size()));
         return Engine::Outcome::Completed;
@@ -670,7 +663,7 @@ private:
     struct PlannedFile
     {
         BackupFileEntry source;
-        QString target;         // as the statement (or the backup) names it
+        QString target; // as the statement (or the backup) names it
         QString resolvedTarget; // where the stand-in creates it
     };
 
@@ -690,24 +683,26 @@ private:
 
         QList<ServerMessage> problems;
         for (const RestoreMove &move : restore.moves) {
-            const bool known = std::any_of(backup.files.cbegin(), backup.files.cend(), [&](const BackupFileEntry &file) {
-                return Catalogue::sameName(file.logicalName, move.logicalName);
-            });
+            const bool known
+                = std::any_of(backup.files.cbegin(), backup.files.cend(), [&](const BackupFileEntry &file) {
+                      return Catalogue::sameName(file.logicalName, move.logicalName);
+                  });
             if (!known)
-                problems << serverMessage(Msg::LogicalFileNotInBackup, {move.logicalName, backup.databaseName});
+                problems << serverMessage(
+                    Msg::LogicalFileNotInBackup, { move.logicalName, backup.databaseName });
         }
         if (!problems.isEmpty()) {
             failRestore(problems, verb, line);
             return Engine::Outcome::Completed;
         }
         if (m_catalogue.findDatabase(restore.database)) {
-            failRestore({serverMessage(Msg::BackupOfOtherDatabase, {restore.database})}, verb, line);
+            failRestore({ serverMessage(Msg::BackupOfOtherDatabase, { restore.database }) }, verb, line);
             return Engine::Outcome::Completed;
         }
 
         QList<PlannedFile> plan;
         for (const BackupFileEntry &file : std::as_const(backup.files)) {
-            PlannedFile planned{file, file.physicalName, QString()};
+            PlannedFile planned { file, file.physicalName, QString() };
             for (const RestoreMove &move : restore.moves) {
                 if (Catalogue::sameName(move.logicalName, file.logicalName))
                     planned.target = trimmedPath(move.physicalName);
@@ -720,19 +715,23 @@ private:
             for (qsizetype j = 0; j < i; ++j) {
                 if (Catalogue::samePath(plan.at(j).resolvedTarget, planned.resolvedTarget)) {
                     problems << serverMessage(Msg::FileClaimedTwice,
-                                              {planned.target, plan.at(j).source.logicalName, QString::number(j + 1),
-                                               planned.source.logicalName, QString::number(i + 1)});
+                        { planned.target, plan.at(j).source.logicalName, QString::number(j + 1),
+                            planned.source.logicalName, QString::number(i + 1) });
                 }
             }
             const QString directory = directoryOf(planned.resolvedTarget);
             if (!directory.isEmpty() && !QFileInfo(directory).isDir()) {
-                problems << serverMessage(Msg::DirectoryLookupFailed, {planned.target, OsError::fileNotFound()})
-                         << serverMessage(Msg::CannotRestoreFileTo, {planned.source.logicalName, planned.target}, 3);
+                problems << serverMessage(
+                    Msg::DirectoryLookupFailed, { planned.target, OsError::fileNotFound() })
+                         << serverMessage(
+                                Msg::CannotRestoreFileTo, { planned.source.logicalName, planned.target }, 3);
             } else if (const auto owner = m_catalogue.databaseUsingFile(planned.resolvedTarget)) {
-                problems << serverMessage(Msg::FileInUse, {planned.target, owner->name})
-                         << serverMessage(Msg::CannotRestoreFileTo, {planned.source.logicalName, planned.target}, 4);
+                problems << serverMessage(Msg::FileInUse, { planned.target, owner->name })
+                         << serverMessage(
+                                Msg::CannotRestoreFileTo, { planned.source.logicalName, planned.target }, 4);
             } else if (QFileInfo::exists(planned.resolvedTarget)) {
-                problems << serverMessage(Msg::CannotRestoreOverExisting, {planned.source.logicalName, planned.target});
+                problems << serverMessage(
+                    Msg::CannotRestoreOverExisting, { planned.source.logicalName, planned.target });
             }
         }
         if (!problems.isEmpty()) {
@@ -750,8 +749,9 @@ private:
             QFile file(planned.resolvedTarget);
             if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
                 rollBack();
-                failRestore({serverMessage(Msg::CreateFileFailed, {OsError::accessDenied(), planned.target})}, verb,
-                            line);
+                failRestore(
+                    { serverMessage(Msg::CreateFileFailed, { OsError::accessDenied(), planned.target }) },
+                    verb, line);
                 return Engine::Outcome::Completed;
             }
             created << planned.resolvedTarget;
@@ -765,8 +765,8 @@ private:
         for (const PlannedFile &planned : std::as_const(plan)) {
             const qint64 pages = planned.source.size / PageSize;
             totalPages += pages;
-            ServerMessage progress = serverMessage(
-                Msg::PagesProcessed, {QString::number(pages), restore.database, planned.source.logicalName});
+            ServerMessage progress = serverMessage(Msg::PagesProcessed,
+                { QString::number(pages), restore.database, planned.source.logicalName });
             progress.line = line;
             m_sink.message(progress);
             m_sink.done(DoneKind::Done, DoneStatus::More, CurrentCommand::None, 0);
@@ -782,28 +782,27 @@ private:
         database.name = restore.database;
         database.id = m_catalogue.nextDatabaseId();
         for (const PlannedFile &planned : std::as_const(plan))
-            database.files << DatabaseFile{planned.source.logicalName, planned.target, planned.source.type,
-                                           planned.source.size};
+            database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
+                planned.source.size };
         m_catalogue.addDatabase(database);
         QString error;
         if (!m_catalogue.save(&error)) {
             QString loadError;
             m_catalogue.load(&loadError);
             rollBack();
-            failRestore({serverMessage(Msg::UserDefined,
-                                       {QStringLiteral("The SQL Server stand-in could not write its catalogue: %1")
-                                            .arg(error)})},
-                        verb, line);
+            failRestore({ serverMessage(Msg::UserDefined,
+                            { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1")
+                                    .arg(error) }) },
+                verb, line);
             return Engine::Outcome::Completed;
         }
 
         const qint64 elapsedMs = qMax<qint64>(1, timer.elapsed());
         const qint64 rate = totalPages * PageSize * 1000 / 1048576 * 1000 / elapsedMs; // thousandths of MB/s
-        ServerMessage summary = serverMessage(
-            Msg::RestoreSucceeded,
-            {verb, QString::number(totalPages),
-             QStringLiteral("%1.%2").arg(elapsedMs / 1000).arg(elapsedMs % 1000, 3, 10, QLatin1Char('0')),
-             QStringLiteral("%1.%2").arg(rate / 1000).arg(rate % 1000, 3, 10, QLatin1Char('0'))});
+        ServerMessage summary = serverMessage(Msg::RestoreSucceeded,
+            { verb, QString::number(totalPages),
+                QStringLiteral("%1.%2").arg(elapsedMs / 1000).arg(elapsedMs % 1000, 3, 10, QLatin1Char('0')),
+                QStringLiteral("%1.%2").arg(rate / 1000).arg(rate % 1000, 3, 10, QLatin1Char('0')) });
         summary.line = line;
         m_sink.message(summary);
         finish(DoneStatus::Final);
@@ -819,8 +818,7 @@ private:
 
 Engine::Engine(Catalogue &catalogue)
     : m_catalogue(catalogue)
-{
-}
+{ }
 
 Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)
 {

@@ -45,7 +45,7 @@ QByteArray preloginReply(const QByteArray &clientPayload)
         if (token <= OptionMars && !options.contains(token))
             options << token;
     }
-    for (quint8 required : {OptionVersion, OptionEncryption, OptionMars}) {
+    for (quint8 required : { OptionVersion, OptionEncryption, OptionMars }) {
         if (!options.contains(required))
             options << required;
     }

@@ -15,77 +15,85 @@ struct MessageDefinition
 };
 
 // Levels are as clients see them; informational messages travel with level 0 as SQL Server sends them.
-constexpr std::array messageTable{
-    MessageDefinition{Msg::IncorrectSyntax, 15, 1, "Incorrect syntax near '%1'."},
-    MessageDefinition{Msg::UnclosedQuotation, 15, 1, "Unclosed quotation mark after the character string '%1'."},
-    MessageDefinition{Msg::MissingEndComment, 15, 1, "Missing end comment mark '*/'."},
-    MessageDefinition{Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option."},
-    MessageDefinition{Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'."},
-    MessageDefinition{Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"."},
-    MessageDefinition{Msg::MissingParameter, 16, 4,
-                      "Procedure or function '%1' expects parameter '%2', which was not supplied."},
-    MessageDefinition{Msg::InvalidColumn, 16, 1, "Invalid column name '%1'."},
-    MessageDefinition{Msg::InvalidObject, 16, 1, "Invalid object name '%1'."},
-    MessageDefinition{Msg::ConversionFailed, 16, 1, "Conversion failed when converting the %1 value '%2' to data type %3."},
-    MessageDefinition{Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'."},
-    MessageDefinition{Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'."},
-    MessageDefinition{Msg::TerminatingAbnormally, 16, 1, "%1 is terminating abnormally."},
-    MessageDefinition{Msg::RestoreSucceeded, 0, 1, "%1 successfully processed %2 pages in %3 seconds (%4 MB/sec)."},
-    MessageDefinition{Msg::RestorePlanningProblems, 16, 1,
-                      "Problems were identified while planning for the RESTORE statement. Previous messages provide "
-                      "details."},
-    MessageDefinition{Msg::CannotRestoreOverExisting, 16, 1,
-                      "File \"%1\" cannot be restored over the existing \"%2\". Reissue the RESTORE statement using "
-                      "WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify an alternate location."},
-    MessageDefinition{Msg::BackupOfOtherDatabase, 16, 4,
-                      "The backup set holds a backup of a database other than the existing '%1' database."},
-    MessageDefinition{Msg::CannotRestoreFileTo, 16, 4,
-                      "File '%1' cannot be restored to '%2'. Use WITH MOVE to identify a valid location for the file."},
-    MessageDefinition{Msg::FileClaimedTwice, 16, 1,
-                      "File '%1' is claimed by '%2'(%3) and '%4'(%5). The WITH MOVE clause can be used to relocate "
-                      "one or more files."},
-    MessageDefinition{Msg::CannotOpenBackupDevice, 16, 2, "Cannot open backup device '%1'. Operating system error %2."},
-    MessageDefinition{Msg::BackupDeviceMissing, 16, 1,
-                      "Backup device '%1' does not exist. To view existing backup devices, use the sys.backup_devices "
-                      "catalog view. To create a new backup device use either sp_addumpdevice or SQL Server "
-                      "Management Studio."},
-    MessageDefinition{Msg::LogicalFileNotInBackup, 16, 2,
-                      "Logical file '%1' is not part of database '%2'. Use RESTORE FILELISTONLY to list the logical "
-                      "file names."},
-    MessageDefinition{Msg::MediaFamilyIncorrect, 16, 0,
-                      "The media family on device '%1' is incorrectly formed. SQL Server cannot process this media "
-                      "family."},
-    MessageDefinition{Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1."},
-    MessageDefinition{Msg::CannotOpenDatabase, 11, 1,
-                      "Cannot open database \"%1\" requested by the login. The login failed."},
-    MessageDefinition{Msg::CreateFileFailed, 16, 1,
-                      "CREATE FILE encountered operating system error %1 while attempting to open or create the "
-                      "physical file '%2'."},
-    MessageDefinition{Msg::DirectoryLookupFailed, 16, 1,
-                      "Directory lookup for the file \"%1\" failed with the operating system error %2."},
-    MessageDefinition{Msg::DatabaseContextChanged, 0, 2, "Changed database context to '%1'."},
-    MessageDefinition{Msg::LanguageChanged, 0, 1, "Changed language setting to us_english."},
-    MessageDefinition{Msg::TooManyArguments, 16, 2, "Procedure or function %1 has too many arguments specified."},
-    MessageDefinition{Msg::NotAParameter, 16, 2, "%1 is not a parameter for procedure %2."},
-    MessageDefinition{Msg::DeviceNotFound, 16, 1,
-                      "The device '%1' does not exist. Use sys.backup_devices to show available devices."},
-    MessageDefinition{Msg::DeviceExists, 16, 1, "Logical device '%1' already exists."},
-    MessageDefinition{Msg::UnknownDeviceType, 16, 1,
-                      "The type \"%1\" is an unknown backup device type. Use the type \"disk\" or \"tape\"."},
-    MessageDefinition{Msg::LogicalNameNull, 16, 1, "The logical name cannot be NULL."},
-    MessageDefinition{Msg::PhysicalNameNull, 16, 1, "The physical name cannot be NULL."},
-    MessageDefinition{Msg::PhysicalDeviceExists, 16, 1,
-                      "The add device request was denied. A physical device named \"%1\" already exists. Only one "
-                      "backup device may refer to any physical device name."},
-    MessageDefinition{Msg::InvalidDelfileOption, 16, 1, "'%1' is not a valid option for the @delfile parameter."},
-    MessageDefinition{Msg::SpecialWordAsDeviceName, 16, 1,
-                      "The special word '%1' cannot be used for a logical device name."},
-    MessageDefinition{Msg::DeviceDropped, 10, 1, "Device dropped."},
-    MessageDefinition{Msg::UntrustedDomain, 14, 1,
-                      "Login failed. The login is from an untrusted domain and cannot be used with Integrated "
-                      "authentication."},
-    MessageDefinition{Msg::LoginFailed, 14, 1, "Login failed for user '%1'."},
-    MessageDefinition{Msg::UserDefined, 16, 1, "%1"},
+constexpr std::array messageTable {
+    MessageDefinition { Msg::IncorrectSyntax, 15, 1, "Incorrect syntax near '%1'." },
+    MessageDefinition {
+        Msg::UnclosedQuotation, 15, 1, "Unclosed quotation mark after the character string '%1'." },
+    MessageDefinition { Msg::MissingEndComment, 15, 1, "Missing end comment mark '*/'." },
+    MessageDefinition { Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option." },
+    MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
+    MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
+    MessageDefinition { Msg::MissingParameter, 16, 4,
+        "Procedure or function '%1' expects parameter '%2', which was not supplied." },
+    MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },
+    MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
+    MessageDefinition { Msg::ConversionFailed, 16, 1,
+        "Conversion failed when converting the %1 value '%2' to data type %3." },
+    MessageDefinition {
+        Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
+    MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },
+    MessageDefinition { Msg::TerminatingAbnormally, 16, 1, "%1 is terminating abnormally." },
+    MessageDefinition {
+        Msg::RestoreSucceeded, 0, 1, "%1 successfully processed %2 pages in %3 seconds (%4 MB/sec)." },
+    MessageDefinition { Msg::RestorePlanningProblems, 16, 1,
+        "Problems were identified while planning for the RESTORE statement. Previous messages provide "
+        "details." },
+    MessageDefinition { Msg::CannotRestoreOverExisting, 16, 1,
+        "File \"%1\" cannot be restored over the existing \"%2\". Reissue the RESTORE statement using "
+        "WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify an alternate location." },
+    MessageDefinition { Msg::BackupOfOtherDatabase, 16, 4,
+        "The backup set holds a backup of a database other than the existing '%1' database." },
+    MessageDefinition { Msg::CannotRestoreFileTo, 16, 4,
+        "File '%1' cannot be restored to '%2'. Use WITH MOVE to identify a valid location for the file." },
+    MessageDefinition { Msg::FileClaimedTwice, 16, 1,
+        "File '%1' is claimed by '%2'(%3) and '%4'(%5). The WITH MOVE clause can be used to relocate "
+        "one or more files." },
+    MessageDefinition {
+        Msg::CannotOpenBackupDevice, 16, 2, "Cannot open backup device '%1'. Operating system error %2." },
+    MessageDefinition { Msg::BackupDeviceMissing, 16, 1,
+        "Backup device '%1' does not exist. To view existing backup devices, use the sys.backup_devices "
+        "catalog view. To create a new backup device use either sp_addumpdevice or SQL Server "
+        "Management Studio." },
+    MessageDefinition { Msg::LogicalFileNotInBackup, 16, 2,
+        "Logical file '%1' is not part of database '%2'. Use RESTORE FILELISTONLY to list the logical "
+        "file names." },
+    MessageDefinition { Msg::MediaFamilyIncorrect, 16, 0,
+        "The media family on device '%1' is incorrectly formed. SQL Server cannot process this media "
+        "family." },
+    MessageDefinition {
+        Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1." },
+    MessageDefinition { Msg::CannotOpenDatabase, 11, 1,
+        "Cannot open database \"%1\" requested by the login. The login failed." },
+    MessageDefinition { Msg::CreateFileFailed, 16, 1,
+        "CREATE FILE encountered operating system error %1 while attempting to open or create the "
+        "physical file '%2'." },
+    MessageDefinition { Msg::DirectoryLookupFailed, 16, 1,
+        "Directory lookup for the file \"%1\" failed with the operating system error %2." },
+    MessageDefinition { Msg::DatabaseContextChanged, 0, 2, "Changed database context to '%1'." },
+    MessageDefinition { Msg::LanguageChanged, 0, 1, "Changed language setting to us_english." },
+    MessageDefinition {
+        Msg::TooManyArguments, 16, 2, "Procedure or function %1 has too many arguments specified." },
+    MessageDefinition { Msg::NotAParameter, 16, 2, "%1 is not a parameter for procedure %2." },
+    MessageDefinition { Msg::DeviceNotFound, 16, 1,
+        "The device '%1' does not exist. Use sys.backup_devices to show available devices." },
+    MessageDefinition { Msg::DeviceExists, 16, 1, "Logical device '%1' already exists." },
+    MessageDefinition { Msg::UnknownDeviceType, 16, 1,
+        "The type \"%1\" is an unknown backup device type. Use the type \"disk\" or \"tape\"." },
+    MessageDefinition { Msg::LogicalNameNull, 16, 1, "The logical name cannot be NULL." },
+    MessageDefinition { Msg::PhysicalNameNull, 16, 1, "The physical name cannot be NULL." },
+    MessageDefinition { Msg::PhysicalDeviceExists, 16, 1,
+        "The add device request was denied. A physical device named \"%1\" already exists. Only one "
+        "backup device may refer to any physical device name." },
+    MessageDefinition {
+        Msg::InvalidDelfileOption, 16, 1, "'%1' is not a valid option for the @delfile parameter." },
+    MessageDefinition { Msg::SpecialWordAsDeviceName, 16, 1,
+        "The special word '%1' cannot be used for a logical device name." },
+    MessageDefinition { Msg::DeviceDropped, 10, 1, "Device dropped." },
+    MessageDefinition { Msg::UntrustedDomain, 14, 1,
+        "Login failed. The login is from an untrusted domain and cannot be used with Integrated "
+        "authentication." },
+    MessageDefinition { Msg::LoginFailed, 14, 1, "Login failed for user '%1'." },
+    MessageDefinition { Msg::UserDefined, 16, 1, "%1" },
 };
 
 const MessageDefinition *findDefinition(int number)

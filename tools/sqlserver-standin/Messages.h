@@ -72,7 +72,8 @@ ServerMessage serverMessage(int number, const QStringList &args = {}, int state 
 // True when the table knows the number (a test pins the table).
 bool isKnownMessage(int number);
 
-// Operating-system error texts as SQL Server quotes them, e.g. "2(The system cannot find the file specified.)".
+// Operating-system error texts as SQL Server quotes them, e.g. "2(The system cannot find the file
+// specified.)".
 namespace OsError {
 QString fileNotFound();
 QString pathNotFound();

@@ -14,8 +14,7 @@ constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
 
 Socket::Socket(int fd)
     : m_fd(fd)
-{
-}
+{ }
 
 Socket::~Socket()
 {
@@ -25,7 +24,7 @@ Socket::~Socket()
 
 Socket::Wait Socket::waitReadable(int timeoutMs) const
 {
-    pollfd descriptor{m_fd, POLLIN, 0};
+    pollfd descriptor { m_fd, POLLIN, 0 };
     while (true) {
         const int ready = ::poll(&descriptor, 1, timeoutMs);
         if (ready < 0 && errno == EINTR)
@@ -73,8 +72,7 @@ void Socket::shutdown()
 
 MessageReader::MessageReader(Socket &socket)
     : m_socket(socket)
-{
-}
+{ }
 
 MessageReader::Poll MessageReader::pollForAttention(int timeoutMs)
 {
@@ -105,7 +103,8 @@ std::optional<TdsMessage> MessageReader::readFromSocket()
     while (true) {
         char header[PacketHeaderSize];
         if (!m_socket.readExactly(header, PacketHeaderSize)) {
-            m_error = first ? QStringLiteral("connection closed") : QStringLiteral("connection closed mid-message");
+            m_error = first ? QStringLiteral("connection closed")
+                            : QStringLiteral("connection closed mid-message");
             return std::nullopt;
         }
         const quint8 type = quint8(header[0]);
@@ -136,8 +135,7 @@ std::optional<TdsMessage> MessageReader::readFromSocket()
 MessageWriter::MessageWriter(Socket &socket, quint16 spid)
     : m_socket(socket)
     , m_spid(spid)
-{
-}
+{ }
 
 void MessageWriter::setPacketSize(int size)
 {

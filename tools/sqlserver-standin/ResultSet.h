@@ -13,7 +13,7 @@ struct ResultColumn
 {
     QString name;
     SqlType type = SqlType::NVarChar;
-    int length = 0;    // characters for NVarChar/Char, bytes for VarBinary
+    int length = 0; // characters for NVarChar/Char, bytes for VarBinary
     int precision = 0; // NumericN
     bool nullable = false;
 };

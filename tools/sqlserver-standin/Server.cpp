@@ -25,7 +25,7 @@ namespace standin {
 
 namespace {
 
-int g_stopPipe[2] = {-1, -1};
+int g_stopPipe[2] = { -1, -1 };
 
 void onStopSignal(int)
 {
@@ -63,8 +63,7 @@ void fail(const QString &message)
 
 Server::Server(ServeOptions options)
     : m_options(std::move(options))
-{
-}
+{ }
 
 int Server::run()
 {
@@ -90,7 +89,7 @@ int Server::run()
     }
     const int yes = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(m_options.port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -123,7 +122,7 @@ int Server::run()
     };
 
     while (true) {
-        pollfd descriptors[2] = {{listener, POLLIN, 0}, {g_stopPipe[0], POLLIN, 0}};
+        pollfd descriptors[2] = { { listener, POLLIN, 0 }, { g_stopPipe[0], POLLIN, 0 } };
         const int ready = ::poll(descriptors, 2, 1000);
         if (ready < 0 && errno != EINTR)
             break;
@@ -142,7 +141,7 @@ int Server::run()
         const quint16 spid = nextSpid;
         nextSpid = nextSpid >= 32000 ? 51 : nextSpid + 1;
         connection.thread = std::thread([socket = connection.socket, finished = connection.finished, &engine,
-                                         settings = &m_options.settings, logger = log.get(), spid] {
+                                            settings = &m_options.settings, logger = log.get(), spid] {
             Session(socket, engine, *settings, logger, spid).run();
             finished->store(true);
         });

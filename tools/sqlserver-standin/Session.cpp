@@ -21,8 +21,7 @@ public:
         : m_writer(writer)
         , m_reader(reader)
         , m_settings(settings)
-    {
-    }
+    { }
 
     void message(const ServerMessage &message) override
     {
@@ -99,7 +98,7 @@ QString decodeBatchText(const QByteArray &payload)
 }
 
 bool sendMessages(MessageWriter &writer, const QList<ServerMessage> &messages, const QString &serverName,
-                  quint16 doneStatus)
+    quint16 doneStatus)
 {
     TokenWriter tokens;
     for (const ServerMessage &message : messages)
@@ -120,14 +119,13 @@ bool sendAttentionAck(MessageWriter &writer)
 } // namespace
 
 Session::Session(std::shared_ptr<Socket> socket, Engine &engine, const SessionSettings &settings,
-                 StatementLog *log, quint16 spid)
+    StatementLog *log, quint16 spid)
     : m_socket(std::move(socket))
     , m_engine(engine)
     , m_settings(settings)
     , m_log(log)
     , m_spid(spid)
-{
-}
+{ }
 
 void Session::run()
 {
@@ -136,8 +134,7 @@ void Session::run()
     const FaultOptions &faults = m_settings.faults;
 
     if (faults.silent) {
-        while (reader.read()) {
-        }
+        while (reader.read()) { }
         return;
     }
 
@@ -156,15 +153,17 @@ void Session::run()
         return;
 
     if (login->integratedSecurity) {
-        sendMessages(writer, {serverMessage(Msg::UntrustedDomain)}, m_settings.serverName, DoneStatus::Error);
+        sendMessages(
+            writer, { serverMessage(Msg::UntrustedDomain) }, m_settings.serverName, DoneStatus::Error);
         return;
     }
-    const bool known = std::any_of(m_settings.logins.cbegin(), m_settings.logins.cend(), [&](const LoginAccount &a) {
-        return a.name.compare(login->userName, Qt::CaseInsensitive) == 0 && a.password == login->password;
-    });
+    const bool known = std::any_of(
+        m_settings.logins.cbegin(), m_settings.logins.cend(), [&](const LoginAccount &a) {
+            return a.name.compare(login->userName, Qt::CaseInsensitive) == 0 && a.password == login->password;
+        });
     if (!known) {
-        sendMessages(writer, {serverMessage(Msg::LoginFailed, {login->userName})}, m_settings.serverName,
-                     DoneStatus::Error);
+        sendMessages(writer, { serverMessage(Msg::LoginFailed, { login->userName }) }, m_settings.serverName,
+            DoneStatus::Error);
         return;
     }
     QString database = QStringLiteral("master");
@@ -172,23 +171,25 @@ void Session::run()
         const std::optional<QString> found = m_engine.databaseName(login->database);
         if (!found) {
             sendMessages(writer,
-                         {serverMessage(Msg::CannotOpenDatabase, {login->database}),
-                          serverMessage(Msg::LoginFailed, {login->userName})},
-                         m_settings.serverName, DoneStatus::Error);
+                { serverMessage(Msg::CannotOpenDatabase, { login->database }),
+                    serverMessage(Msg::LoginFailed, { login->userName }) },
+                m_settings.serverName, DoneStatus::Error);
             return;
         }
         database = *found;
     }
 
-    const int packetSize = login->packetSize == 0 ? DefaultPacketSize : int(qBound(512u, login->packetSize, 32767u)) & ~3;
+    const int packetSize
+        = login->packetSize == 0 ? DefaultPacketSize : int(qBound(512u, login->packetSize, 32767u)) & ~3;
     TokenWriter tokens;
     tokens.envChange(TokenWriter::Database, database, QStringLiteral("master"));
-    tokens.message(serverMessage(Msg::DatabaseContextChanged, {database}), m_settings.serverName);
+    tokens.message(serverMessage(Msg::DatabaseContextChanged, { database }), m_settings.serverName);
     tokens.collationChange();
     tokens.envChange(TokenWriter::Language, QStringLiteral("us_english"), QString());
     tokens.message(serverMessage(Msg::LanguageChanged), m_settings.serverName);
     tokens.loginAck(negotiatedTdsVersion(login->tdsVersion));
-    tokens.envChange(TokenWriter::PacketSize, QString::number(packetSize), QString::number(DefaultPacketSize));
+    tokens.envChange(
+        TokenWriter::PacketSize, QString::number(packetSize), QString::number(DefaultPacketSize));
     tokens.done(DoneKind::Done, DoneStatus::Final, CurrentCommand::None, 0);
     writer.append(tokens.take());
     if (!writer.endMessage())
@@ -213,14 +214,15 @@ void Session::run()
             continue;
         }
         if (message->type == PacketType::Rpc || message->type == PacketType::TransactionManager) {
-            const QString what = message->type == PacketType::Rpc ? QStringLiteral("remote procedure calls")
-                                                                   : QStringLiteral("transaction manager requests");
+            const QString what = message->type == PacketType::Rpc
+                ? QStringLiteral("remote procedure calls")
+                : QStringLiteral("transaction manager requests");
             if (!sendMessages(writer,
-                              {serverMessage(Msg::UserDefined,
-                                             {QStringLiteral("The SQL Server stand-in does not accept %1; send SQL "
-                                                             "batches.")
-                                                  .arg(what)})},
-                              m_settings.serverName, DoneStatus::Error))
+                    { serverMessage(Msg::UserDefined,
+                        { QStringLiteral("The SQL Server stand-in does not accept %1; send SQL "
+                                         "batches.")
+                                .arg(what) }) },
+                    m_settings.serverName, DoneStatus::Error))
                 return;
             continue;
         }
@@ -239,7 +241,8 @@ void Session::run()
             QDeadlineTimer deadline(faults.delayMs);
             bool cancelled = false;
             while (!deadline.hasExpired()) {
-                const MessageReader::Poll poll = reader.pollForAttention(int(qMax<qint64>(1, deadline.remainingTime())));
+                const MessageReader::Poll poll
+                    = reader.pollForAttention(int(qMax<qint64>(1, deadline.remainingTime())));
                 if (poll == MessageReader::Poll::Closed)
                     return;
                 if (poll == MessageReader::Poll::Attention) {

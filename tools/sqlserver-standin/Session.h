@@ -31,8 +31,8 @@ struct SessionSettings
 class Session
 {
 public:
-    Session(std::shared_ptr<Socket> socket, Engine &engine, const SessionSettings &settings, StatementLog *log,
-            quint16 spid);
+    Session(std::shared_ptr<Socket> socket, Engine &engine, const SessionSettings &settings,
+        StatementLog *log, quint16 spid);
 
     void run();
 

@@ -22,8 +22,7 @@ class Lexer
 public:
     explicit Lexer(const QString &batch)
         : m_text(batch)
-    {
-    }
+    { }
 
     SqlLexResult run()
     {
@@ -126,7 +125,7 @@ private:
         }
         // Unclosed: SQL Server quotes the rest of the batch after the opening mark.
         const QString rest = m_text.mid(contentStart);
-        ServerMessage unclosed = serverMessage(Msg::UnclosedQuotation, {rest});
+        ServerMessage unclosed = serverMessage(Msg::UnclosedQuotation, { rest });
         unclosed.line = token.line;
         m_errors << unclosed;
         m_unclosedText = rest;
@@ -177,9 +176,8 @@ private:
             advance(end - m_pos);
         } else {
             token.kind = SqlToken::Kind::Symbol;
-            static const QStringList twoCharacterSymbols{QStringLiteral("<>"), QStringLiteral("!="),
-                                                         QStringLiteral("<="), QStringLiteral(">="),
-                                                         QStringLiteral("!<"), QStringLiteral("!>")};
+            static const QStringList twoCharacterSymbols { QStringLiteral("<>"), QStringLiteral("!="),
+                QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("!<"), QStringLiteral("!>") };
             const QString two = m_text.mid(m_pos, 2);
             token.text = twoCharacterSymbols.contains(two) ? two : QString(c);
             token.value = token.text;
@@ -215,21 +213,110 @@ bool isReservedKeyword(QStringView word)
 {
     static const QSet<QString> keywords = [] {
         const char *const list[] = {
-            "ADD",       "ALL",        "ALTER",     "AND",       "ANY",        "AS",         "ASC",
-            "BACKUP",    "BEGIN",      "BETWEEN",   "BREAK",     "BY",         "CASE",       "CHECK",
-            "CHECKPOINT", "CLOSE",     "COLUMN",    "COMMIT",    "CONTINUE",   "CREATE",     "CROSS",
-            "DATABASE",  "DBCC",       "DEALLOCATE", "DECLARE",  "DEFAULT",    "DELETE",     "DENY",
-            "DESC",      "DISK",       "DISTINCT",  "DROP",      "ELSE",       "END",        "ESCAPE",
-            "EXEC",      "EXECUTE",    "EXISTS",    "FETCH",     "FILE",       "FOR",        "FROM",
-            "FULL",      "FUNCTION",   "GOTO",      "GRANT",     "GROUP",      "HAVING",     "IF",
-            "IN",        "INDEX",      "INNER",     "INSERT",    "INTO",       "IS",         "JOIN",
-            "KEY",       "KILL",       "LEFT",      "LIKE",      "LOAD",       "MERGE",      "NOT",
-            "NULL",      "OF",         "OFF",       "ON",        "OPEN",       "OPTION",     "OR",
-            "ORDER",     "OUTER",      "PRINT",     "PROC",      "PROCEDURE",  "RAISERROR",  "RECONFIGURE",
-            "RESTORE",   "RETURN",     "REVOKE",    "RIGHT",     "ROLLBACK",   "SAVE",       "SELECT",
-            "SET",       "SHUTDOWN",   "TABLE",     "THEN",      "TO",         "TOP",        "TRAN",
-            "TRANSACTION", "TRUNCATE", "UNION",     "UNIQUE",    "UPDATE",     "USE",        "VALUES",
-            "VIEW",      "WAITFOR",    "WHEN",      "WHERE",     "WHILE",      "WITH",
+            "ADD",
+            "ALL",
+            "ALTER",
+            "AND",
+            "ANY",
+            "AS",
+            "ASC",
+            "BACKUP",
+            "BEGIN",
+            "BETWEEN",
+            "BREAK",
+            "BY",
+            "CASE",
+            "CHECK",
+            "CHECKPOINT",
+            "CLOSE",
+            "COLUMN",
+            "COMMIT",
+            "CONTINUE",
+            "CREATE",
+            "CROSS",
+            "DATABASE",
+            "DBCC",
+            "DEALLOCATE",
+            "DECLARE",
+            "DEFAULT",
+            "DELETE",
+            "DENY",
+            "DESC",
+            "DISK",
+            "DISTINCT",
+            "DROP",
+            "ELSE",
+            "END",
+            "ESCAPE",
+            "EXEC",
+            "EXECUTE",
+            "EXISTS",
+            "FETCH",
+            "FILE",
+            "FOR",
+            "FROM",
+            "FULL",
+            "FUNCTION",
+            "GOTO",
+            "GRANT",
+            "GROUP",
+            "HAVING",
+            "IF",
+            "IN",
+            "INDEX",
+            "INNER",
+            "INSERT",
+            "INTO",
+            "IS",
+            "JOIN",
+            "KEY",
+            "KILL",
+            "LEFT",
+            "LIKE",
+            "LOAD",
+            "MERGE",
+            "NOT",
+            "NULL",
+            "OF",
+            "OFF",
+            "ON",
+            "OPEN",
+            "OPTION",
+            "OR",
+            "ORDER",
+            "OUTER",
+            "PRINT",
+            "PROC",
+            "PROCEDURE",
+            "RAISERROR",
+            "RECONFIGURE",
+            "RESTORE",
+            "RETURN",
+            "REVOKE",
+            "RIGHT",
+            "ROLLBACK",
+            "SAVE",
+            "SELECT",
+            "SET",
+            "SHUTDOWN",
+            "TABLE",
+            "THEN",
+            "TO",
+            "TOP",
+            "TRAN",
+            "TRANSACTION",
+            "TRUNCATE",
+            "UNION",
+            "UNIQUE",
+            "UPDATE",
+            "USE",
+            "VALUES",
+            "VIEW",
+            "WAITFOR",
+            "WHEN",
+            "WHERE",
+            "WHILE",
+            "WITH",
         };
         QSet<QString> set;
         for (const char *word : list)

@@ -15,7 +15,7 @@ struct SqlToken
     enum class Kind { End, Identifier, QuotedIdentifier, String, Number, Variable, Symbol };
 
     Kind kind = Kind::End;
-    QString text;  // as written in the batch
+    QString text; // as written in the batch
     QString value; // identifier without brackets or quotes, string content with '' undoubled, symbol text
     bool national = false; // N'...'
     qsizetype offset = 0;

@@ -15,20 +15,45 @@ struct SyntaxError
 // Statements SQL Server knows that the stand-in recognises only to refuse them.
 bool isUnsupportedStatementKeyword(const SqlToken &token)
 {
-    static const QStringList keywords{
-        QStringLiteral("INSERT"),   QStringLiteral("UPDATE"),     QStringLiteral("DELETE"),
-        QStringLiteral("CREATE"),   QStringLiteral("DROP"),       QStringLiteral("ALTER"),
-        QStringLiteral("BACKUP"),   QStringLiteral("USE"),        QStringLiteral("SET"),
-        QStringLiteral("DECLARE"),  QStringLiteral("BEGIN"),      QStringLiteral("PRINT"),
-        QStringLiteral("RAISERROR"), QStringLiteral("WAITFOR"),   QStringLiteral("GRANT"),
-        QStringLiteral("REVOKE"),   QStringLiteral("DENY"),       QStringLiteral("TRUNCATE"),
-        QStringLiteral("MERGE"),    QStringLiteral("WITH"),       QStringLiteral("DBCC"),
-        QStringLiteral("KILL"),     QStringLiteral("SHUTDOWN"),   QStringLiteral("COMMIT"),
-        QStringLiteral("ROLLBACK"), QStringLiteral("SAVE"),       QStringLiteral("RETURN"),
-        QStringLiteral("WHILE"),    QStringLiteral("GOTO"),       QStringLiteral("OPEN"),
-        QStringLiteral("CLOSE"),    QStringLiteral("FETCH"),      QStringLiteral("DEALLOCATE"),
-        QStringLiteral("CHECKPOINT"), QStringLiteral("RECONFIGURE"), QStringLiteral("THROW"),
-        QStringLiteral("LOAD"),     QStringLiteral("DUMP"),
+    static const QStringList keywords {
+        QStringLiteral("INSERT"),
+        QStringLiteral("UPDATE"),
+        QStringLiteral("DELETE"),
+        QStringLiteral("CREATE"),
+        QStringLiteral("DROP"),
+        QStringLiteral("ALTER"),
+        QStringLiteral("BACKUP"),
+        QStringLiteral("USE"),
+        QStringLiteral("SET"),
+        QStringLiteral("DECLARE"),
+        QStringLiteral("BEGIN"),
+        QStringLiteral("PRINT"),
+        QStringLiteral("RAISERROR"),
+        QStringLiteral("WAITFOR"),
+        QStringLiteral("GRANT"),
+        QStringLiteral("REVOKE"),
+        QStringLiteral("DENY"),
+        QStringLiteral("TRUNCATE"),
+        QStringLiteral("MERGE"),
+        QStringLiteral("WITH"),
+        QStringLiteral("DBCC"),
+        QStringLiteral("KILL"),
+        QStringLiteral("SHUTDOWN"),
+        QStringLiteral("COMMIT"),
+        QStringLiteral("ROLLBACK"),
+        QStringLiteral("SAVE"),
+        QStringLiteral("RETURN"),
+        QStringLiteral("WHILE"),
+        QStringLiteral("GOTO"),
+        QStringLiteral("OPEN"),
+        QStringLiteral("CLOSE"),
+        QStringLiteral("FETCH"),
+        QStringLiteral("DEALLOCATE"),
+        QStringLiteral("CHECKPOINT"),
+        QStringLiteral("RECONFIGURE"),
+        QStringLiteral("THROW"),
+        QStringLiteral("LOAD"),
+        QStringLiteral("DUMP"),
     };
     if (token.kind != SqlToken::Kind::Identifier)
         return false;
@@ -42,25 +67,41 @@ bool isUnsupportedStatementKeyword(const SqlToken &token)
 // RESTORE options that carry no meaning for a restore from one disk file.
 bool isHarmlessRestoreOption(const QString &word)
 {
-    static const QStringList options{QStringLiteral("RECOVERY"), QStringLiteral("NOUNLOAD"),
-                                     QStringLiteral("UNLOAD"),   QStringLiteral("REWIND"),
-                                     QStringLiteral("NOREWIND"), QStringLiteral("STOP_ON_ERROR"),
-                                     QStringLiteral("NO_CHECKSUM")};
+    static const QStringList options { QStringLiteral("RECOVERY"), QStringLiteral("NOUNLOAD"),
+        QStringLiteral("UNLOAD"), QStringLiteral("REWIND"), QStringLiteral("NOREWIND"),
+        QStringLiteral("STOP_ON_ERROR"), QStringLiteral("NO_CHECKSUM") };
     return options.contains(word.toUpper());
 }
 
 bool isKnownRestoreOption(const QString &word)
 {
-    static const QStringList options{
-        QStringLiteral("REPLACE"),        QStringLiteral("NORECOVERY"),   QStringLiteral("STANDBY"),
-        QStringLiteral("STATS"),          QStringLiteral("FILE"),         QStringLiteral("PASSWORD"),
-        QStringLiteral("MEDIANAME"),      QStringLiteral("MEDIAPASSWORD"), QStringLiteral("BLOCKSIZE"),
-        QStringLiteral("BUFFERCOUNT"),    QStringLiteral("MAXTRANSFERSIZE"), QStringLiteral("CHECKSUM"),
-        QStringLiteral("CONTINUE_AFTER_ERROR"), QStringLiteral("RESTRICTED_USER"), QStringLiteral("PARTIAL"),
-        QStringLiteral("KEEP_REPLICATION"), QStringLiteral("KEEP_CDC"),   QStringLiteral("ENABLE_BROKER"),
-        QStringLiteral("ERROR_BROKER_CONVERSATIONS"), QStringLiteral("NEW_BROKER"), QStringLiteral("STOPAT"),
-        QStringLiteral("STOPATMARK"),     QStringLiteral("STOPBEFOREMARK"), QStringLiteral("CREDENTIAL"),
-        QStringLiteral("FILESTREAM"),     QStringLiteral("DBNAME"),
+    static const QStringList options {
+        QStringLiteral("REPLACE"),
+        QStringLiteral("NORECOVERY"),
+        QStringLiteral("STANDBY"),
+        QStringLiteral("STATS"),
+        QStringLiteral("FILE"),
+        QStringLiteral("PASSWORD"),
+        QStringLiteral("MEDIANAME"),
+        QStringLiteral("MEDIAPASSWORD"),
+        QStringLiteral("BLOCKSIZE"),
+        QStringLiteral("BUFFERCOUNT"),
+        QStringLiteral("MAXTRANSFERSIZE"),
+        QStringLiteral("CHECKSUM"),
+        QStringLiteral("CONTINUE_AFTER_ERROR"),
+        QStringLiteral("RESTRICTED_USER"),
+        QStringLiteral("PARTIAL"),
+        QStringLiteral("KEEP_REPLICATION"),
+        QStringLiteral("KEEP_CDC"),
+        QStringLiteral("ENABLE_BROKER"),
+        QStringLiteral("ERROR_BROKER_CONVERSATIONS"),
+        QStringLiteral("NEW_BROKER"),
+        QStringLiteral("STOPAT"),
+        QStringLiteral("STOPATMARK"),
+        QStringLiteral("STOPBEFOREMARK"),
+        QStringLiteral("CREDENTIAL"),
+        QStringLiteral("FILESTREAM"),
+        QStringLiteral("DBNAME"),
     };
     return options.contains(word.toUpper());
 }
@@ -79,8 +120,7 @@ public:
         : m_tokens(std::move(tokens))
         , m_unclosedText(std::move(unclosedText))
         , m_unclosedLine(unclosedLine)
-    {
-    }
+    { }
 
     QList<Statement> parseBatch()
     {
@@ -114,20 +154,21 @@ private:
     {
         if (where.kind == SqlToken::Kind::End && m_unclosedText) {
             // The batch was cut short by an unclosed string: SQL Server points at that string.
-            ServerMessage message = serverMessage(Msg::IncorrectSyntax, {*m_unclosedText});
+            ServerMessage message = serverMessage(Msg::IncorrectSyntax, { *m_unclosedText });
             message.line = m_unclosedLine;
-            throw SyntaxError{message};
+            throw SyntaxError { message };
         }
         // At the end of the batch SQL Server names the last token it read.
-        const SqlToken &token =
-            where.kind == SqlToken::Kind::End && m_tokens.size() >= 2 ? m_tokens.at(m_tokens.size() - 2) : where;
+        const SqlToken &token = where.kind == SqlToken::Kind::End && m_tokens.size() >= 2
+            ? m_tokens.at(m_tokens.size() - 2)
+            : where;
         ServerMessage message;
         if (token.kind == SqlToken::Kind::Identifier && isReservedKeyword(token.value))
-            message = serverMessage(Msg::IncorrectSyntaxNearKeyword, {token.text});
+            message = serverMessage(Msg::IncorrectSyntaxNearKeyword, { token.text });
         else
-            message = serverMessage(Msg::IncorrectSyntax, {token.value});
+            message = serverMessage(Msg::IncorrectSyntax, { token.value });
         message.line = token.line;
-        throw SyntaxError{message};
+        throw SyntaxError { message };
     }
 
     void expectKeyword(QStringView keyword)
@@ -146,9 +187,9 @@ private:
 
     void rejectVariable(const SqlToken &token) const
     {
-        ServerMessage message = serverMessage(Msg::MustDeclareVariable, {token.text});
+        ServerMessage message = serverMessage(Msg::MustDeclareVariable, { token.text });
         message.line = token.line;
-        throw SyntaxError{message};
+        throw SyntaxError { message };
     }
 
     // A name that may stand where SQL Server expects an identifier.
@@ -204,7 +245,8 @@ private:
             statement.body = parseRestore();
         } else if (isUnsupportedStatementKeyword(token)) {
             statement.body = consumeUnsupported(token.value.toUpper());
-        } else if (firstInBatch && token.kind == SqlToken::Kind::Identifier && !isReservedKeyword(token.value)) {
+        } else if (firstInBatch && token.kind == SqlToken::Kind::Identifier
+            && !isReservedKeyword(token.value)) {
             // The first statement of a batch may call a procedure without EXEC.
             statement.body = parseExecBody();
         } else {
@@ -218,7 +260,7 @@ private:
         // The stand-in cannot tell where such a statement ends, so it takes the rest of the batch.
         while (peek().kind != SqlToken::Kind::End)
             next();
-        return UnsupportedStatement{description};
+        return UnsupportedStatement { description };
     }
 
     SqlValue parseLiteral()
@@ -367,9 +409,9 @@ private:
             expectKeyword(u"NULL");
             return node;
         }
-        static const QStringList operators{QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("!="),
-                                           QStringLiteral("<"),  QStringLiteral(">"),  QStringLiteral("<="),
-                                           QStringLiteral(">="), QStringLiteral("!<"), QStringLiteral("!>")};
+        static const QStringList operators { QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
+            QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">="),
+            QStringLiteral("!<"), QStringLiteral("!>") };
         const SqlToken &op = peek();
         if (op.kind != SqlToken::Kind::Symbol || !operators.contains(op.value))
             failAt(op);
@@ -446,7 +488,8 @@ private:
 
     bool startsArgument(const SqlToken &token) const
     {
-        if (startsLiteral(token) || token.isKeyword(u"DEFAULT") || token.kind == SqlToken::Kind::QuotedIdentifier)
+        if (startsLiteral(token) || token.isKeyword(u"DEFAULT")
+            || token.kind == SqlToken::Kind::QuotedIdentifier)
             return true;
         return token.kind == SqlToken::Kind::Identifier && !isReservedKeyword(token.value)
             && !isUnsupportedStatementKeyword(token);
@@ -524,10 +567,10 @@ private:
                         next();
                     }
                 } else {
-                    ServerMessage message =
-                        serverMessage(Msg::UnrecognisedOption, {option.value, QStringLiteral("RESTORE")});
+                    ServerMessage message
+                        = serverMessage(Msg::UnrecognisedOption, { option.value, QStringLiteral("RESTORE") });
                     message.line = option.line;
-                    throw SyntaxError{message};
+                    throw SyntaxError { message };
                 }
                 if (!peek().isSymbol(u","))
                     break;
@@ -557,7 +600,7 @@ ParsedBatch parseSqlBatch(const QString &batch)
     try {
         parsed.statements = parser.parseBatch();
         if (lexed.unclosedText) {
-            ServerMessage syntax = serverMessage(Msg::IncorrectSyntax, {*lexed.unclosedText});
+            ServerMessage syntax = serverMessage(Msg::IncorrectSyntax, { *lexed.unclosedText });
             syntax.line = lexed.unclosedLine;
             parsed.errors << syntax;
         }

@@ -8,13 +8,12 @@ namespace standin {
 
 StatementLog::StatementLog(QString path)
     : m_path(std::move(path))
-{
-}
+{ }
 
 QByteArray StatementLog::encode(const QString &batch)
 {
     // QJsonDocument writes arrays and objects only: write ["text"] and keep the string.
-    const QByteArray array = QJsonDocument(QJsonArray{batch}).toJson(QJsonDocument::Compact);
+    const QByteArray array = QJsonDocument(QJsonArray { batch }).toJson(QJsonDocument::Compact);
     return array.mid(1, array.size() - 2);
 }
 

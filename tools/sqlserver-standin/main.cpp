@@ -21,14 +21,14 @@ int main(int argc, char **argv)
     }
     if (const auto *error = std::get_if<CommandLineError>(&command)) {
         std::fprintf(stderr, "sqlserver-standin: %s\nTry 'sqlserver-standin --help'.\n",
-                     error->message.toLocal8Bit().constData());
+            error->message.toLocal8Bit().constData());
         return 2;
     }
     if (const auto *backup = std::get_if<MakeBackupOptions>(&command)) {
         QString error;
         if (!BackupFile::write(backup->file, backup->contents, &error)) {
-            std::fprintf(stderr, "sqlserver-standin: cannot write %s: %s\n", backup->file.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "sqlserver-standin: cannot write %s: %s\n",
+                backup->file.toLocal8Bit().constData(), error.toLocal8Bit().constData());
             return 1;
         }
         return 0;

@@ -1,0 +1,237 @@
+#include "FakePlatform.h"
+#include "RecordingPrompts.h"
+#include "frmDBConnect.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace brevane;
+using namespace brevane::test;
+
+namespace {
+
+// The restore page of a main window, shown without a server.
+struct RestorePage
+{
+    ScopedPrompts prompts;
+    ScopedPlatform platform;
+    frmDBConnect window;
+
+    RestorePage() { window.findChild<QGroupBox *>(QStringLiteral("FraRestore"))->show(); }
+    QLineEdit *field(const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); }
+    QString name() { return field("txtDBName")->text(); }
+};
+
+} // namespace
+
+class TestNameAndFolder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fileNamesFollowTheNameInTheirFolder();
+    void fileNamesWithoutFolderStayAsTheyAre();
+    void leavingTheFieldTrimsSilently();
+    void brokenNamesAreRefusedWithTheFirstRule_data();
+    void brokenNamesAreRefusedWithTheFirstRule();
+    void refusalSelectsTheWholeNameAndDoesNotLoop();
+    void folderOffTheSystemDriveIsTakenWithoutQuestion_data();
+    void folderOffTheSystemDriveIsTakenWithoutQuestion();
+    void folderOnTheSystemDriveAsksAndYesOpensTheDialogAgain();
+    void folderOnTheSystemDriveKeptOnNo();
+    void cancellingTheFolderDialogChangesNothing();
+    void folderInTheDriveRootHasNoSeparatorOfItsOwn();
+};
+
+void TestNameAndFolder::fileNamesFollowTheNameInTheirFolder()
+{
+    RestorePage page;
+    page.field("txtFileName_Data")->setText(QStringLiteral("D:\\Hall\\old.mdf"));
+    page.field("txtFileName_Log")->setText(QStringLiteral("D:\\Hall\\old_Log.ldf"));
+    QTest::keyClicks(page.field("txtDBName"), QStringLiteral("Hal"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall\\Hal.Mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("D:\\Hall\\Hal_Log.Ldf"));
+    // A folder chosen here carries "/".
+    page.field("txtFileName_Data")->setText(QStringLiteral("/srv/hall/x.mdf"));
+    page.field("txtFileName_Log")->setText(QStringLiteral("/srv/hall/x_Log.ldf"));
+    page.field("txtDBName")->setText(QStringLiteral(" spaced "));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/srv/hall/ spaced .Mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/srv/hall/ spaced _Log.Ldf"));
+}
+
+void TestNameAndFolder::fileNamesWithoutFolderStayAsTheyAre()
+{
+    RestorePage page;
+    QTest::keyClicks(page.field("txtDBName"), QStringLiteral("Hall"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("Path Mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("Path Ldf"));
+}
+
+void TestNameAndFolder::leavingTheFieldTrimsSilently()
+{
+    RestorePage page;
+    page.field("txtFileName_Data")->setText(QStringLiteral("D:\\Hall\\x.mdf"));
+    page.field("txtFileName_Log")->setText(QStringLiteral("D:\\Hall\\x_Log.ldf"));
+    page.field("txtDBName")->setText(QStringLiteral("  Snooker_1  "));
+    page.window.txtDBName_LostFocus();
+    QCOMPARE(page.name(), QStringLiteral("Snooker_1"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall\\Snooker_1.Mdf"));
+    QVERIFY(page.prompts->messages().isEmpty());
+    for (const QString &passing : {QString(), QStringLiteral("   ")}) {
+        page.field("txtDBName")->setText(passing);
+        page.window.txtDBName_LostFocus();
+        QCOMPARE(page.name(), QString());
+    }
+    QVERIFY(page.prompts->messages().isEmpty());
+}
+
+void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString notLetter = QStringLiteral("数据库名首字符必须是字母");
+    const QString illegal = QStringLiteral("数据库名中有非法字符 ");
+    QTest::newRow("digit first") << "1hall" << notLetter;
+    QTest::newRow("underscore first") << "_hall" << notLetter;
+    QTest::newRow("digit first, hyphen later") << "9-a" << notLetter;
+    QTest::newRow("hyphen") << "hall-2" << illegal + QStringLiteral("  '-'");
+    QTest::newRow("accented letter upper-cased") << "caf\u00e9" << illegal + QStringLiteral("  '\u00c9'");
+    QTest::newRow("inner blank") << "a b" << illegal + QStringLiteral("  ' '");
+}
+
+void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    RestorePage page;
+    page.field("txtDBName")->setText(name);
+    page.window.txtDBName_LostFocus();
+    QCOMPARE(page.prompts->messageTexts(), QStringList{message});
+    QCOMPARE(page.prompts->messages().first().title, QStringLiteral("Information"));
+    QCOMPARE(page.name(), name);
+}
+
+void TestNameAndFolder::refusalSelectsTheWholeNameAndDoesNotLoop()
+{
+    RestorePage page;
+    page.window.show();
+    QApplication::setActiveWindow(&page.window);
+    QVERIFY(QTest::qWaitForWindowActive(&page.window));
+    QLineEdit *name = page.field("txtDBName");
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("bad-name"));
+    // A box that takes the keyboard away must not start the check again.
+    page.prompts->setOnMessage([&](const MessageRequest &) {
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(name, &away);
+    });
+    QTest::keyClick(name, Qt::Key_Tab); // on to the next control
+    QTRY_COMPARE(page.prompts->messages().size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(page.prompts->messages().size(), 1);
+    QCOMPARE(QApplication::focusWidget(), name);
+    QCOMPARE(name->selectedText(), QStringLiteral("bad-name"));
+    page.window.close();
+}
+
+void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion_data()
+{
+    QTest::addColumn<QString>("windowsDirectory");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("separator");
+    QTest::newRow("other drive") << "C:\\Windows" << "D:\\Data\\x.mdf" << "D:\\Data" << "\\";
+    QTest::newRow("lower-case drive letter") << "C:\\Windows" << "c:\\Data\\x.mdf" << "c:\\Data" << "\\";
+    QTest::newRow("network share") << "C:\\Windows" << "\\\\hall\\share\\x.mdf" << "\\\\hall\\share" << "\\";
+    QTest::newRow("folder here") << "/usr" << "/srv/hall/x.mdf" << "/srv/hall" << "/";
+}
+
+void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion()
+{
+    QFETCH(QString, windowsDirectory);
+    QFETCH(QString, chosen);
+    QFETCH(QString, folder);
+    QFETCH(QString, separator);
+    RestorePage page;
+    page.platform->windowsDir = windowsDirectory;
+    page.field("txtDBName")->setText(QStringLiteral("  Hall "));
+    page.prompts->queueFileName(chosen);
+    page.window.cmdPath_Click();
+
+    QVERIFY(page.prompts->messages().isEmpty());
+    QCOMPARE(page.prompts->fileDialogs().size(), 1);
+    const FileDialogRequest request = page.prompts->fileDialogs().first().request;
+    QVERIFY(page.prompts->fileDialogs().first().save);
+    QCOMPARE(request.fileName, QStringLiteral("Hall"));
+    QCOMPARE(request.title, QStringLiteral("Select database save path"));
+    QCOMPARE(request.filter, QStringLiteral("Sql Server Database (*.mdf)"));
+    QVERIFY(request.confirmOverwrite && request.pathMustExist);
+    QCOMPARE(page.name(), QStringLiteral("Hall"));
+    QCOMPARE(page.field("txtNewPath")->text(), folder);
+    QCOMPARE(page.field("txtFileName_Data")->text(), folder + separator + QStringLiteral("Hall.mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), folder + separator + QStringLiteral("Hall_Log.ldf"));
+}
+
+void TestNameAndFolder::folderOnTheSystemDriveAsksAndYesOpensTheDialogAgain()
+{
+    RestorePage page;
+    page.platform->windowsDir = QStringLiteral("C:\\Windows");
+    page.field("txtDBName")->setText(QStringLiteral("Hall"));
+    page.prompts->queueFileName(QStringLiteral("C:\\Data\\Hall.mdf"));
+    page.prompts->queueAnswer(MessageAnswer::Yes);
+    page.prompts->queueFileName(QStringLiteral("E:\\Hall\\Hall.mdf"));
+    page.window.cmdPath_Click();
+
+    QCOMPARE(page.prompts->messages().size(), 1);
+    const MessageRequest question = page.prompts->messages().first();
+    QCOMPARE(question.text, QStringLiteral("You selected folder was on system drive, its not suggest.\r\nIts not suggest "
+                                           "to save database on system drive, do you want to modify?\r\nC:\\Data\\Hall.mdf"));
+    QCOMPARE(question.buttons, MessageButtons::YesNo);
+    QCOMPARE(question.title, QStringLiteral("Information"));
+    QCOMPARE(page.prompts->fileDialogs().size(), 2);
+    QCOMPARE(page.prompts->fileDialogs().at(1).request.fileName, QStringLiteral("C:\\Data\\Hall.mdf"));
+    QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("E:\\Hall"));
+}
+
+void TestNameAndFolder::folderOnTheSystemDriveKeptOnNo()
+{
+    RestorePage page;
+    page.field("txtDBName")->setText(QStringLiteral("Hall"));
+    page.prompts->queueFileName(QStringLiteral("/usr/local/hall/x.mdf")); // the system folder here is /usr
+    page.prompts->queueAnswer(MessageAnswer::No);
+    page.window.cmdPath_Click();
+    QCOMPARE(page.prompts->messages().size(), 1);
+    QCOMPARE(page.prompts->fileDialogs().size(), 1);
+    QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/usr/local/hall"));
+}
+
+void TestNameAndFolder::cancellingTheFolderDialogChangesNothing()
+{
+    RestorePage page;
+    page.field("txtDBName")->setText(QStringLiteral("Hall"));
+    page.field("txtNewPath")->setText(QStringLiteral("/srv/hall"));
+    page.field("txtFileName_Data")->setText(QStringLiteral("/srv/hall/Hall.mdf"));
+    page.field("txtFileName_Log")->setText(QStringLiteral("/srv/hall/Hall_Log.ldf"));
+    page.prompts->queueFileName(std::nullopt);
+    page.window.cmdPath_Click();
+    QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/srv/hall"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/srv/hall/Hall.mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/srv/hall/Hall_Log.ldf"));
+}
+
+void TestNameAndFolder::folderInTheDriveRootHasNoSeparatorOfItsOwn()
+{
+    RestorePage page;
+    page.platform->windowsDir = QStringLiteral("C:\\Windows");
+    page.field("txtDBName")->setText(QStringLiteral("Hall"));
+    page.prompts->queueFileName(QStringLiteral("D:\\Hall.mdf"));
+    page.window.cmdPath_Click();
+    QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("D:"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall.mdf"));
+}
+
+QTEST_MAIN(TestNameAndFolder)
+#include "TestNameAndFolder.moc"
