@@ -1,20 +1,11 @@
 #include "ServerLogon.h"
 
+#include "NameRules.h"
+
 namespace brevane::db {
 
 namespace {
 constexpr int logonTimeoutSeconds = 180;
-}
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 QString serverLogonConnectionString(const QString &server, const QString &login, const QString &password)

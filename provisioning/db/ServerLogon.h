@@ -9,10 +9,6 @@
 
 namespace brevane::db {
 
-// The text with leading and trailing U+0020 blanks removed; tabs, line
-// breaks and other white space stay.
-QString trimBlanks(const QString &text);
-
 // The log-on connection text: "Provider=SQLOLEDB.1;Password=<pw>;Persist
 // Security Info=True;User ID=<login>;Initial Catalog=master;Data
 // Source=<server>", each value trimmed of blanks and otherwise unquoted.

@@ -35,7 +35,9 @@ void fitLabelsToCaptions(QWidget *window)
     // A button grows evenly on both sides, so that it stays centred where it was placed.
     const auto buttons = window->findChildren<QPushButton *>();
     for (QPushButton *button : buttons) {
-        const int needed = button->sizeHint().width();
+        // The caption with a little room on either side; the style's own
+        // minimum button width is no reason to move a button.
+        const int needed = button->fontMetrics().horizontalAdvance(button->text()) + 12;
         QRect box = button->geometry();
         if (needed <= box.width())
             continue;

@@ -47,7 +47,10 @@ QFileDialog::Options toQtOptions(const FileDialogRequest &request)
 
 MessageAnswer QtUserPrompts::message(QWidget *parent, const MessageRequest &request)
 {
-    QMessageBox box(toQtIcon(request.icon), request.title, request.text, QMessageBox::NoButton, parent);
+    // Texts carry CR LF line breaks; Qt breaks lines at LF alone.
+    QString text = request.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(toQtIcon(request.icon), request.title, text, QMessageBox::NoButton, parent);
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -1,3 +1,4 @@
+#include "NameRules.h"
 #include "ServerLogon.h"
 
 #include <QTcpServer>

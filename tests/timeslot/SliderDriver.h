@@ -11,12 +11,14 @@ class SliderDriver
 public:
     explicit SliderDriver(quilvet::TimeSlider *slider)
         : m_slider(slider)
-    {
-    }
+    { }
 
     void press(qint32 position) { send(QEvent::MouseButtonPress, position, Qt::LeftButton, Qt::LeftButton); }
     void moveTo(qint32 position) { send(QEvent::MouseMove, position, Qt::NoButton, Qt::LeftButton); }
-    void release(qint32 position) { send(QEvent::MouseButtonRelease, position, Qt::LeftButton, Qt::NoButton); }
+    void release(qint32 position)
+    {
+        send(QEvent::MouseButtonRelease, position, Qt::LeftButton, Qt::NoButton);
+    }
 
     void drag(qint32 from, std::initializer_list<qint32> through)
     {

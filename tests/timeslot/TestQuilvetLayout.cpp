@@ -72,20 +72,22 @@ void TestQuilvetLayout::everyChildOfTheTableIsBuilt()
 void TestQuilvetLayout::captionsAreTheFixedChineseTexts()
 {
     clsQuilvet control;
-    const auto caption = [&](const char *name) {
-        return control.findChild<QLabel *>(QString::fromLatin1(name))->text();
-    };
+    const auto caption
+        = [&](const char *name) { return control.findChild<QLabel *>(QString::fromLatin1(name))->text(); };
     QCOMPARE(caption("lblNote(0)") + caption("lblNo") + caption("lblNote(1)"),
-             QStringLiteral("第1时段价格(元/小时)"));
-    const QStringList days{caption("lblNote(2)"), caption("lblNote(3)"), caption("lblNote(5)"),
-                           caption("lblNote(6)"), caption("lblNote(7)"), caption("lblNote(4)"),
-                           caption("lblNote(8)"), caption("lblNote(9)")};
-    QCOMPARE(days, QStringList({"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期天", "节日"}));
+        QStringLiteral("第1时段价格(元/小时)"));
+    const QStringList days { caption("lblNote(2)"), caption("lblNote(3)"), caption("lblNote(5)"),
+        caption("lblNote(6)"), caption("lblNote(7)"), caption("lblNote(4)"), caption("lblNote(8)"),
+        caption("lblNote(9)") };
+    QCOMPARE(
+        days, QStringList({ "星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期天", "节日" }));
     QCOMPARE(caption("lblNote(10)") + control.maxMinute() + caption("lblNote(11)"),
-             QStringLiteral("计时超过-1分钟算包场"));
-    QCOMPARE(caption("lblNote(15)") + control.roomFeeAll() + caption("lblNote(14)"), QStringLiteral("包场费为0元"));
-    QCOMPARE(caption("lblNote(16)") + caption("lblTimeBegin") + caption("lblNote(17)") + caption("lblTimeEnd"),
-             QStringLiteral("时间段：00:00－23:59"));
+        QStringLiteral("计时超过-1分钟算包场"));
+    QCOMPARE(caption("lblNote(15)") + control.roomFeeAll() + caption("lblNote(14)"),
+        QStringLiteral("包场费为0元"));
+    QCOMPARE(
+        caption("lblNote(16)") + caption("lblTimeBegin") + caption("lblNote(17)") + caption("lblTimeEnd"),
+        QStringLiteral("时间段：00:00－23:59"));
     QCOMPARE(caption("lblNote(12)"), QStringLiteral("00:00"));
     QCOMPARE(caption("lblNote(13)"), QStringLiteral("23:59"));
 }
@@ -93,7 +95,7 @@ void TestQuilvetLayout::captionsAreTheFixedChineseTexts()
 void TestQuilvetLayout::periodLabelsAreBoldAndBlue()
 {
     clsQuilvet control;
-    for (const char *name : {"lblNo", "lblTimeBegin", "lblTimeEnd"}) {
+    for (const char *name : { "lblNo", "lblTimeBegin", "lblTimeEnd" }) {
         auto *label = control.findChild<QLabel *>(QString::fromLatin1(name));
         QVERIFY(label->font().bold());
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::blue));

@@ -20,14 +20,15 @@ QStringList prices(const clsQuilvet &control)
     return texts;
 }
 
-const QStringList PriceKeys{"PriceWeek1", "PriceWeek2", "PriceWeek3", "PriceWeek4",
-                            "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8"};
+const QStringList PriceKeys { "PriceWeek1", "PriceWeek2", "PriceWeek3", "PriceWeek4", "PriceWeek5",
+    "PriceWeek6", "PriceWeek7", "PriceWeek8" };
 
 QStringList stepOrder()
 {
-    return QStringList{"Enabled", "Value", "ToolTipText", "SelStart"} + PriceKeys
-        + QStringList{"MaxMinute", "RoomFee_All", "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max"}
-        + PriceKeys + QStringList{"SelLength", "SelLength"} + PriceKeys;
+    return QStringList { "Enabled", "Value", "ToolTipText", "SelStart" } + PriceKeys
+        + QStringList { "MaxMinute", "RoomFee_All", "TimeIndex", "BeginTime", "EndTime", "SelectRange",
+              "Max" }
+    + PriceKeys + QStringList { "SelLength", "SelLength" } + PriceKeys;
 }
 
 QVariantMap propertiesOf(const clsQuilvet &control)
@@ -113,7 +114,7 @@ void TestQuilvetPersistence::storeWithOnlyTheMondayPriceLeavesTheOthersAtZero()
     MemoryPropertyStore store;
     store.set(QStringLiteral("PriceWeek1"), QStringLiteral("30"));
     control.ReadProperties(store);
-    QCOMPARE(prices(control), QStringList({"30", "0", "0", "0", "0", "0", "0", "0"}));
+    QCOMPARE(prices(control), QStringList({ "30", "0", "0", "0", "0", "0", "0", "0" }));
 }
 
 void TestQuilvetPersistence::valueAtTheMaximumIsNotStoredAndLoadsAsTheLayoutsMaximum()
@@ -187,7 +188,7 @@ void TestQuilvetPersistence::saveWritesTheSameKeysInTheSameOrder()
     // Only what differs from its default is kept.
     QStringList kept = store.names();
     kept.sort();
-    QCOMPARE(kept, QStringList({"Max", "SelLength", "Value"}));
+    QCOMPARE(kept, QStringList({ "Max", "SelLength", "Value" }));
 }
 
 void TestQuilvetPersistence::valueOfTheWrongTypeStopsTheLoadAtThatKey()
@@ -216,7 +217,8 @@ void TestQuilvetPersistence::storeFailureStopsTheSaveAtThatKey()
     clsQuilvet control;
     control.setPriceWeek(0, QStringLiteral("12"));
     MemoryPropertyStore store;
-    store.failAt(QStringLiteral("PriceWeek3"), Error(70, QStringLiteral("Permission denied"), QStringLiteral("Store")));
+    store.failAt(QStringLiteral("PriceWeek3"),
+        Error(70, QStringLiteral("Permission denied"), QStringLiteral("Store")));
     try {
         control.WriteProperties(store);
         QFAIL("the save went through");
@@ -226,7 +228,7 @@ void TestQuilvetPersistence::storeFailureStopsTheSaveAtThatKey()
     }
     QStringList kept = store.names();
     kept.sort();
-    QCOMPARE(kept, QStringList({"PriceWeek1", "PriceWeek2"}));
+    QCOMPARE(kept, QStringList({ "PriceWeek1", "PriceWeek2" }));
 }
 
 void TestQuilvetPersistence::readingAndInitialisingSendNoChangeNotice()

@@ -92,23 +92,23 @@ void TestQuilvetPriceFields::priceTypedOnSaturdayFlowsOnlyToLaterDayKinds()
 {
     typeInto(price(0), QStringLiteral("30"));
     typeInto(price(5), QStringLiteral("40"));
-    QCOMPARE(prices(), QStringList({"30", "30", "30", "30", "30", "40", "40", "40"}));
+    QCOMPARE(prices(), QStringList({ "30", "30", "30", "30", "30", "40", "40", "40" }));
 }
 
 void TestQuilvetPriceFields::leavingABoxHoldingAWordResetsItAndTheLaterBoxes()
 {
     typeInto(price(0), QStringLiteral("30"));
     typeInto(price(2), QStringLiteral("abc"));
-    QCOMPARE(prices(), QStringList({"30", "30", "abc", "abc", "abc", "abc", "abc", "abc"}));
+    QCOMPARE(prices(), QStringList({ "30", "30", "abc", "abc", "abc", "abc", "abc", "abc" }));
     leave(price(2));
-    QCOMPARE(prices(), QStringList({"30", "30", "0", "0", "0", "0", "0", "0"}));
+    QCOMPARE(prices(), QStringList({ "30", "30", "0", "0", "0", "0", "0", "0" }));
 }
 
 void TestQuilvetPriceFields::leavingABoxTrimsTheNumberAndCopiesIt()
 {
     typeInto(price(3), QStringLiteral(" 25 "));
     leave(price(3));
-    QCOMPARE(prices(), QStringList({"0", "0", "0", "25", "25", "25", "25", "25"}));
+    QCOMPARE(prices(), QStringList({ "0", "0", "0", "25", "25", "25", "25", "25" }));
 }
 
 void TestQuilvetPriceFields::leavingAnEmptiedHolidayBoxResetsOnlyIt()
@@ -118,7 +118,7 @@ void TestQuilvetPriceFields::leavingAnEmptiedHolidayBoxResetsOnlyIt()
     QCOMPARE(m_control->priceWeek(7), QString());
     // Tab from the last price box goes on to the minute limit.
     leave(price(7));
-    QCOMPARE(prices(), QStringList({"30", "30", "30", "30", "30", "30", "30", "0"}));
+    QCOMPARE(prices(), QStringList({ "30", "30", "30", "30", "30", "30", "30", "0" }));
 }
 
 void TestQuilvetPriceFields::hostWritesFlowOnInEitherOrder_data()
@@ -126,7 +126,8 @@ void TestQuilvetPriceFields::hostWritesFlowOnInEitherOrder_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("holidayFirst");
     QTest::newRow("holiday then Monday") << QStringList(8, QStringLiteral("30")) << true;
-    QTest::newRow("Monday then holiday") << QStringList({"30", "30", "30", "30", "30", "30", "30", "50"}) << false;
+    QTest::newRow("Monday then holiday")
+        << QStringList({ "30", "30", "30", "30", "30", "30", "30", "50" }) << false;
 }
 
 void TestQuilvetPriceFields::hostWritesFlowOnInEitherOrder()
@@ -150,17 +151,17 @@ void TestQuilvetPriceFields::hostWriteOfAWordIsNotChecked()
     // The operator leaving a later box checks that box and the ones after it.
     typeInto(price(4), QStringLiteral("abc"));
     leave(price(4));
-    QCOMPARE(prices(), QStringList({"abc", "abc", "abc", "abc", "0", "0", "0", "0"}));
+    QCOMPARE(prices(), QStringList({ "abc", "abc", "abc", "abc", "0", "0", "0", "0" }));
 }
 
 void TestQuilvetPriceFields::hostPriceWriteCascadesBeforePropertyChanged()
 {
     QStringList seen;
     connect(m_control.get(), &clsQuilvet::PropertyChanged, this,
-            [&](const QString &name) { seen << name + QLatin1Char('=') + m_control->priceWeek(7); });
+        [&](const QString &name) { seen << name + QLatin1Char('=') + m_control->priceWeek(7); });
     m_control->setPriceWeek(1, QStringLiteral("18"));
     m_control->setPriceWeek(1, QStringLiteral("18"));
-    QCOMPARE(seen, QStringList({"PriceWeek2=18", "PriceWeek2=18"}));
+    QCOMPARE(seen, QStringList({ "PriceWeek2=18", "PriceWeek2=18" }));
     QCOMPARE(m_control->priceWeek(0), QStringLiteral("0"));
 }
 
@@ -181,10 +182,14 @@ void TestQuilvetPriceFields::feeWrittenByTheHostIsTrimmedAndChecked_data()
 {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("read");
-    QTest::newRow("spaces around a number") << "  35 " << "35";
-    QTest::newRow("word") << "abc" << "0";
-    QTest::newRow("blank") << "   " << "0";
-    QTest::newRow("negative") << "-5" << "-5";
+    QTest::newRow("spaces around a number") << "  35 "
+                                            << "35";
+    QTest::newRow("word") << "abc"
+                          << "0";
+    QTest::newRow("blank") << "   "
+                           << "0";
+    QTest::newRow("negative") << "-5"
+                              << "-5";
 }
 
 void TestQuilvetPriceFields::feeWrittenByTheHostIsTrimmedAndChecked()
@@ -220,7 +225,7 @@ void TestQuilvetPriceFields::negativeNumbersPassEveryCheck()
 {
     typeInto(price(6), QStringLiteral("-5"));
     leave(price(6));
-    QCOMPARE(prices(), QStringList({"0", "0", "0", "0", "0", "0", "-5", "-5"}));
+    QCOMPARE(prices(), QStringList({ "0", "0", "0", "0", "0", "0", "-5", "-5" }));
 
     QLineEdit *limit = box(QStringLiteral("txtMaxMinute"));
     typeInto(limit, QStringLiteral("-5"));

@@ -123,7 +123,7 @@ void TestQuilvetSlotModel::thumbDraggedBeforeTheStartIsPutBack()
     connect(m_control.get(), &clsQuilvet::Change, this, [&] { events << QStringLiteral("Change"); });
     connect(m_control.get(), &clsQuilvet::Scroll, this, [&] { events << QStringLiteral("Scroll"); });
 
-    SliderDriver(slider()).drag(20, {4});
+    SliderDriver(slider()).drag(20, { 4 });
 
     QCOMPARE(m_control->value(), 10);
     QCOMPARE(m_control->selLength(), 0);
@@ -131,7 +131,7 @@ void TestQuilvetSlotModel::thumbDraggedBeforeTheStartIsPutBack()
     QCOMPARE(m_control->endTime(), QStringLiteral("05:00"));
     // The thumb put back inside the scroll step is a nested change of the
     // operator's drag; the drag then ends away from where it began.
-    QCOMPARE(events, QStringList({"Change", "Scroll", "Change"}));
+    QCOMPARE(events, QStringList({ "Change", "Scroll", "Change" }));
 }
 
 void TestQuilvetSlotModel::thumbClickedBeforeTheStartRaisesTheNestedChange()
@@ -140,14 +140,16 @@ void TestQuilvetSlotModel::thumbClickedBeforeTheStartRaisesTheNestedChange()
     m_control->setValue(20);
     QStringList seen;
     connect(m_control.get(), &clsQuilvet::Change, this, [&] {
-        seen << QStringLiteral("%1 %2-%3").arg(m_control->value()).arg(m_control->beginTime(), m_control->endTime());
+        seen << QStringLiteral("%1 %2-%3")
+                    .arg(m_control->value())
+                    .arg(m_control->beginTime(), m_control->endTime());
     });
 
     SliderDriver(slider()).click(4);
 
     // The nested run already finds the thumb at the start; the outer Change
     // follows with the same state.
-    QCOMPARE(seen, QStringList({"10 05:00-05:00", "10 05:00-05:00"}));
+    QCOMPARE(seen, QStringList({ "10 05:00-05:00", "10 05:00-05:00" }));
 }
 
 void TestQuilvetSlotModel::startAtTheEndWrittenByTheHost()
@@ -254,7 +256,7 @@ void TestQuilvetSlotModel::writingBeginTimeMovesNothingUntilTheNextDrag()
     QCOMPARE(m_control->selStart(), 0);
     QCOMPARE(m_control->value(), 20);
 
-    SliderDriver(slider()).drag(20, {22});
+    SliderDriver(slider()).drag(20, { 22 });
     QCOMPARE(m_control->beginTime(), QStringLiteral("00:00"));
     QCOMPARE(m_control->endTime(), QStringLiteral("11:00"));
 }
@@ -321,7 +323,7 @@ void TestQuilvetSlotModel::slotCountOfZeroKeepsTheCaptions()
     QSignalSpy change(m_control.get(), &clsQuilvet::Change);
 
     QTest::keyClick(slider(), Qt::Key_Left);
-    SliderDriver(slider()).drag(0, {5});
+    SliderDriver(slider()).drag(0, { 5 });
 
     QCOMPARE(change.count(), 1);
     QCOMPARE(m_control->value(), 0);

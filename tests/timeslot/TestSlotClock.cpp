@@ -31,8 +31,8 @@ void TestSlotClock::stepIsTheRoundedSlotLength_data()
 {
     QTest::addColumn<qint32>("slots");
     QTest::addColumn<int>("step");
-    const QList<std::pair<qint32, int>> table{{24, 60},  {48, 30},  {72, 20},  {96, 15},  {120, 12}, {144, 10},
-                                              {240, 6},  {288, 5},  {360, 4},  {480, 3},  {720, 2},  {1440, 1}};
+    const QList<std::pair<qint32, int>> table { { 24, 60 }, { 48, 30 }, { 72, 20 }, { 96, 15 }, { 120, 12 },
+        { 144, 10 }, { 240, 6 }, { 288, 5 }, { 360, 4 }, { 480, 3 }, { 720, 2 }, { 1440, 1 } };
     for (const auto &[slots, step] : table) {
         QTest::addRow("%d slots", slots) << slots << step;
     }
@@ -106,10 +106,10 @@ void TestSlotClock::onlyWholeMinuteSlotCountsAreAccepted_data()
 {
     QTest::addColumn<qint32>("slots");
     QTest::addColumn<bool>("accepted");
-    for (qint32 slots : {24, 48, 72, 96, 120, 144, 240, 288, 360, 480, 720, 1440}) {
+    for (qint32 slots : { 24, 48, 72, 96, 120, 144, 240, 288, 360, 480, 720, 1440 }) {
         QTest::addRow("%d", slots) << slots << true;
     }
-    for (qint32 slots : {0, 1, 12, 23, 100, 168, 192, 336, 2880}) {
+    for (qint32 slots : { 0, 1, 12, 23, 100, 168, 192, 336, 2880 }) {
         QTest::addRow("%d", slots) << slots << false;
     }
 }
@@ -130,7 +130,8 @@ void TestSlotClock::refusalCarriesNumberSourceAndDescription()
         QCOMPARE(error.number(), 901);
         QCOMPARE(error.source(), QStringLiteral("Quilvet"));
         QCOMPARE(error.description(),
-                 QString::fromUtf8("Max\xE3\x80\x80必需是24的整数倍,如：24(Step=60分钟),48,72,96,144,288(Step=5分钟)"));
+            QString::fromUtf8(
+                "Max\xE3\x80\x80必需是24的整数倍,如：24(Step=60分钟),48,72,96,144,288(Step=5分钟)"));
         QCOMPARE(error.description().at(3), QChar(0x3000));
     }
 }
@@ -172,11 +173,16 @@ void TestSlotClock::trimmingRemovesOnlyOuterSpaces_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("trimmed");
-    QTest::newRow("both ends") << "  25 " << "25";
-    QTest::newRow("inner spaces stay") << " 1 000 " << "1 000";
-    QTest::newRow("tabs stay") << "\t5" << "\t5";
-    QTest::newRow("only spaces") << "   " << "";
-    QTest::newRow("nothing to do") << "abc" << "abc";
+    QTest::newRow("both ends") << "  25 "
+                               << "25";
+    QTest::newRow("inner spaces stay") << " 1 000 "
+                                       << "1 000";
+    QTest::newRow("tabs stay") << "\t5"
+                               << "\t5";
+    QTest::newRow("only spaces") << "   "
+                                 << "";
+    QTest::newRow("nothing to do") << "abc"
+                                   << "abc";
 }
 
 void TestSlotClock::trimmingRemovesOnlyOuterSpaces()

@@ -72,7 +72,7 @@ void TestTimeSlider::dragEndingWhereItBeganReportsNoChange()
 {
     QSignalSpy scrolled(m_slider.get(), &TimeSlider::scrolled);
     QSignalSpy changed(m_slider.get(), &TimeSlider::changed);
-    SliderDriver(m_slider.get()).drag(20, {24, 20});
+    SliderDriver(m_slider.get()).drag(20, { 24, 20 });
     QCOMPARE(scrolled.count(), 2);
     QCOMPARE(changed.count(), 0);
 }
@@ -126,8 +126,8 @@ void TestTimeSlider::wheelNotchMovesOneSlot()
 {
     QSignalSpy changed(m_slider.get(), &TimeSlider::changed);
     const QPointF at = m_slider->thumbCentre(20);
-    QWheelEvent half(at, m_slider->mapToGlobal(at), {}, {0, 60}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                     false);
+    QWheelEvent half(
+        at, m_slider->mapToGlobal(at), {}, { 0, 60 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(m_slider.get(), &half);
     QCOMPARE(changed.count(), 0);
     QApplication::sendEvent(m_slider.get(), &half);
@@ -169,7 +169,7 @@ void TestTimeSlider::writeOfTheValueInsideANotificationIsReportedNested()
         log << QStringLiteral("end");
     });
     SliderDriver(m_slider.get()).click(4);
-    QCOMPARE(log, QStringList({"changed 4", "changed 10", "end", "end"}));
+    QCOMPARE(log, QStringList({ "changed 4", "changed 10", "end", "end" }));
 }
 
 void TestTimeSlider::thumbShowsItsClockTimeWhileDragged()
@@ -191,7 +191,7 @@ void TestTimeSlider::trackWithoutSlotsCannotBeMovedAndDoesNotCrash()
     QSignalSpy scrolled(m_slider.get(), &TimeSlider::scrolled);
     QSignalSpy changed(m_slider.get(), &TimeSlider::changed);
     SliderDriver driver(m_slider.get());
-    driver.drag(0, {3, 10});
+    driver.drag(0, { 3, 10 });
     driver.click(5);
     QTest::keyClick(m_slider.get(), Qt::Key_PageUp);
     QTest::keyClick(m_slider.get(), Qt::Key_End);

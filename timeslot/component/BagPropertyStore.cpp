@@ -11,18 +11,17 @@ namespace {
 [[noreturn]] void throwBagFailure(HRESULT hr, const char *operation, const QString &name)
 {
     throw Error(hr,
-                QStringLiteral("%1 of \"%2\" failed (0x%3)")
-                    .arg(QLatin1String(operation), name)
-                    .arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')),
-                QStringLiteral("PropertyBag"));
+        QStringLiteral("%1 of \"%2\" failed (0x%3)")
+            .arg(QLatin1String(operation), name)
+            .arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')),
+        QStringLiteral("PropertyBag"));
 }
 
 } // namespace
 
 BagPropertyStore::BagPropertyStore(IPropertyBag *bag)
     : m_bag(bag)
-{
-}
+{ }
 
 QVariant BagPropertyStore::readProperty(const QString &name, const QVariant &defaultValue)
 {

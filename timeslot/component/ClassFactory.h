@@ -22,7 +22,7 @@ private:
     ClassFactory();
     ~ClassFactory();
 
-    std::atomic<ULONG> m_references{1};
+    std::atomic<ULONG> m_references { 1 };
 };
 
 } // namespace quilvet

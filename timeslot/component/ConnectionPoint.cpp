@@ -6,8 +6,7 @@ ConnectionPoint::ConnectionPoint(IConnectionPointContainer *container, const IID
     : m_container(container)
     , m_iid(iid)
     , m_fallback(fallback)
-{
-}
+{ }
 
 ConnectionPoint::~ConnectionPoint()
 {
@@ -69,7 +68,7 @@ HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
         return CONNECT_E_CANNOTCONNECT;
     }
     *cookie = m_nextCookie++;
-    m_connections.append({*cookie, static_cast<IUnknown *>(interface)});
+    m_connections.append({ *cookie, static_cast<IUnknown *>(interface) });
     return S_OK;
 }
 

@@ -15,10 +15,10 @@ namespace quilvet {
 
 namespace {
 
-std::atomic<long> g_objects{0};
+std::atomic<long> g_objects { 0 };
 // Notices being delivered from inside a control's signals on this thread.
 thread_local int t_delivering = 0;
-std::atomic<long> g_locks{0};
+std::atomic<long> g_locks { 0 };
 
 void clearException(EXCEPINFO *exception)
 {
@@ -89,7 +89,7 @@ ControlObject::ControlObject()
     QObject::connect(m_control, &clsQuilvet::Change, m_control, [this] { fireEvent(1); });
     QObject::connect(m_control, &clsQuilvet::Scroll, m_control, [this] { fireEvent(2); });
     QObject::connect(m_control, &clsQuilvet::PropertyChanged, m_control,
-                     [this](const QString &name) { notifyChanged(name); });
+        [this](const QString &name) { notifyChanged(name); });
 }
 
 ControlObject::~ControlObject()
@@ -208,7 +208,7 @@ HRESULT ControlObject::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, L
 }
 
 HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS *params, VARIANT *result,
-                              EXCEPINFO *exception, UINT *argumentError)
+    EXCEPINFO *exception, UINT *argumentError)
 {
     if (!IsEqualGUID(riid, IID_NULL)) {
         return DISP_E_UNKNOWNINTERFACE;
@@ -275,7 +275,8 @@ HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
     } catch (const Error &error) {
         return raise(error, exception);
     } catch (const std::exception &error) {
-        return raise(Error(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what())), exception);
+        return raise(
+            Error(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what())), exception);
     }
 }
 
@@ -384,10 +385,10 @@ void ControlObject::fireEvent(DISPID id)
     ++t_delivering;
     {
         const KeepAlive keepAlive(static_cast<IDispatch *>(this));
-        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        DISPPARAMS none { nullptr, nullptr, 0, 0 };
         m_events.forEachSink([&](IUnknown *sink) {
-            static_cast<IDispatch *>(sink)->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
-                                                   nullptr);
+            static_cast<IDispatch *>(sink)->Invoke(
+                id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
         });
     }
     --t_delivering;

@@ -34,10 +34,10 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID locale,
-                                            DISPID *ids) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(
+        REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
-                                     VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
+        VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
 
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints **points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint **point) override;
@@ -56,7 +56,7 @@ private:
     void fireEvent(DISPID id);
     void notifyChanged(const QString &propertyName);
 
-    std::atomic<ULONG> m_references{1};
+    std::atomic<ULONG> m_references { 1 };
     QPointer<clsQuilvet> m_control;
     ConnectionPoint m_events;
     ConnectionPoint m_propertyNotify;

@@ -16,7 +16,7 @@ namespace {
 // The path this library was loaded from.
 QString libraryPath()
 {
-    Dl_info info{};
+    Dl_info info {};
     if (dladdr(reinterpret_cast<void *>(&DllGetClassObject), &info) == 0 || !info.dli_fname) {
         return QString();
     }

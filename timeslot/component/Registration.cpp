@@ -65,54 +65,59 @@ QList<Entry> entries(const QString &libraryPath)
     const QString versionBlock = cls + QStringLiteral("\\VersionInfo\\080404B0");
     const auto text = [](const QString &value) { return RegistryValue::string(value); };
 
-    QList<Entry> list{
-        {classes(progId), {}, text(progId)},
-        {classes(progId + QStringLiteral("\\CLSID")), {}, text(clsid)},
-        {cls, {}, text(progId)},
-        {cls + QStringLiteral("\\Control"), {}, text(QString())},
-        {cls + QStringLiteral("\\Implemented Categories\\") + ControlCategory, {}, text(QString())},
-        {cls + QStringLiteral("\\InprocServer32"), {}, text(libraryPath)},
-        {cls + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"), text(QStringLiteral("Apartment"))},
-        {cls + QStringLiteral("\\MiscStatus"), {}, text(QStringLiteral("0"))},
-        {cls + QStringLiteral("\\MiscStatus\\1"), {}, text(QString::number(MiscStatus))},
-        {cls + QStringLiteral("\\ProgID"), {}, text(progId)},
-        {cls + QStringLiteral("\\ToolboxBitmap32"), {}, text(libraryPath + QStringLiteral(", 30000"))},
-        {cls + QStringLiteral("\\ToolboxBitmap32"), QStringLiteral("30000"), RegistryValue::binary(toolboxBitmap())},
-        {cls + QStringLiteral("\\TypeLib"), {}, text(libid)},
-        {cls + QStringLiteral("\\VERSION"), {}, text(typeLibVersion())},
-        {cls + QStringLiteral("\\VersionInfo"), QStringLiteral("FileVersion"), text(QStringLiteral("1.0.0.0"))},
-        {cls + QStringLiteral("\\VersionInfo"), QStringLiteral("ProductVersion"), text(QStringLiteral("1.0.0.0"))},
-        {cls + QStringLiteral("\\VersionInfo"), QStringLiteral("Translation"), RegistryValue::dword(0x080404B0)},
-        {versionBlock, QStringLiteral("ProductName"), text(QStringLiteral("Quilvet"))},
-        {versionBlock, QStringLiteral("InternalName"), text(QStringLiteral("Quilvet"))},
-        {versionBlock, QStringLiteral("OriginalFilename"), text(QStringLiteral("Quilvet.ocx"))},
-        {versionBlock, QStringLiteral("FileVersion"), text(QStringLiteral("1.00"))},
-        {versionBlock, QStringLiteral("ProductVersion"), text(QStringLiteral("1.00"))},
-        {versionBlock, QStringLiteral("OLESelfRegister"), text(QString())},
-        {typeLibKey(), {}, text(QString::fromUtf16(TypeLibrary::library().helpString))},
-        {typeLibKey() + QStringLiteral("\\0\\linux"), {}, text(libraryPath)},
-        {typeLibKey() + QStringLiteral("\\FLAGS"), {}, text(QString::number(TypeLibrary::library().flags))},
-        {typeLibKey() + QStringLiteral("\\HELPDIR"), {}, text(QFileInfo(libraryPath).absolutePath())},
+    QList<Entry> list {
+        { classes(progId), {}, text(progId) },
+        { classes(progId + QStringLiteral("\\CLSID")), {}, text(clsid) },
+        { cls, {}, text(progId) },
+        { cls + QStringLiteral("\\Control"), {}, text(QString()) },
+        { cls + QStringLiteral("\\Implemented Categories\\") + ControlCategory, {}, text(QString()) },
+        { cls + QStringLiteral("\\InprocServer32"), {}, text(libraryPath) },
+        { cls + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
+            text(QStringLiteral("Apartment")) },
+        { cls + QStringLiteral("\\MiscStatus"), {}, text(QStringLiteral("0")) },
+        { cls + QStringLiteral("\\MiscStatus\\1"), {}, text(QString::number(MiscStatus)) },
+        { cls + QStringLiteral("\\ProgID"), {}, text(progId) },
+        { cls + QStringLiteral("\\ToolboxBitmap32"), {}, text(libraryPath + QStringLiteral(", 30000")) },
+        { cls + QStringLiteral("\\ToolboxBitmap32"), QStringLiteral("30000"),
+            RegistryValue::binary(toolboxBitmap()) },
+        { cls + QStringLiteral("\\TypeLib"), {}, text(libid) },
+        { cls + QStringLiteral("\\VERSION"), {}, text(typeLibVersion()) },
+        { cls + QStringLiteral("\\VersionInfo"), QStringLiteral("FileVersion"),
+            text(QStringLiteral("1.0.0.0")) },
+        { cls + QStringLiteral("\\VersionInfo"), QStringLiteral("ProductVersion"),
+            text(QStringLiteral("1.0.0.0")) },
+        { cls + QStringLiteral("\\VersionInfo"), QStringLiteral("Translation"),
+            RegistryValue::dword(0x080404B0) },
+        { versionBlock, QStringLiteral("ProductName"), text(QStringLiteral("Quilvet")) },
+        { versionBlock, QStringLiteral("InternalName"), text(QStringLiteral("Quilvet")) },
+        { versionBlock, QStringLiteral("OriginalFilename"), text(QStringLiteral("Quilvet.ocx")) },
+        { versionBlock, QStringLiteral("FileVersion"), text(QStringLiteral("1.00")) },
+        { versionBlock, QStringLiteral("ProductVersion"), text(QStringLiteral("1.00")) },
+        { versionBlock, QStringLiteral("OLESelfRegister"), text(QString()) },
+        { typeLibKey(), {}, text(QString::fromUtf16(TypeLibrary::library().helpString)) },
+        { typeLibKey() + QStringLiteral("\\0\\linux"), {}, text(libraryPath) },
+        { typeLibKey() + QStringLiteral("\\FLAGS"), {}, text(QString::number(TypeLibrary::library().flags)) },
+        { typeLibKey() + QStringLiteral("\\HELPDIR"), {}, text(QFileInfo(libraryPath).absolutePath()) },
     };
     const std::pair<const GUID *, const char16_t *> interfaces[] = {
-        {&TypeLibrary::IID__clsQuilvet, TypeLibrary::DefaultInterfaceName},
-        {&TypeLibrary::DIID___clsQuilvet, TypeLibrary::EventInterfaceName},
+        { &TypeLibrary::IID__clsQuilvet, TypeLibrary::DefaultInterfaceName },
+        { &TypeLibrary::DIID___clsQuilvet, TypeLibrary::EventInterfaceName },
     };
     for (const auto &[iid, name] : interfaces) {
         const QString key = interfaceKey(*iid);
-        list.append({key, {}, text(QString::fromUtf16(name))});
-        list.append({key + QStringLiteral("\\ProxyStubClsid"), {}, text(AutomationProxyStub)});
-        list.append({key + QStringLiteral("\\ProxyStubClsid32"), {}, text(AutomationProxyStub)});
-        list.append({key + QStringLiteral("\\TypeLib"), {}, text(libid)});
-        list.append({key + QStringLiteral("\\TypeLib"), QStringLiteral("Version"), text(typeLibVersion())});
+        list.append({ key, {}, text(QString::fromUtf16(name)) });
+        list.append({ key + QStringLiteral("\\ProxyStubClsid"), {}, text(AutomationProxyStub) });
+        list.append({ key + QStringLiteral("\\ProxyStubClsid32"), {}, text(AutomationProxyStub) });
+        list.append({ key + QStringLiteral("\\TypeLib"), {}, text(libid) });
+        list.append({ key + QStringLiteral("\\TypeLib"), QStringLiteral("Version"), text(typeLibVersion()) });
     }
     return list;
 }
 
 QStringList ownedKeys()
 {
-    return {classes(QString::fromUtf16(TypeLibrary::ProgId)), classKey(), typeLibKey(),
-            interfaceKey(TypeLibrary::IID__clsQuilvet), interfaceKey(TypeLibrary::DIID___clsQuilvet)};
+    return { classes(QString::fromUtf16(TypeLibrary::ProgId)), classKey(), typeLibKey(),
+        interfaceKey(TypeLibrary::IID__clsQuilvet), interfaceKey(TypeLibrary::DIID___clsQuilvet) };
 }
 
 } // namespace quilvet::Registration

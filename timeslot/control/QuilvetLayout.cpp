@@ -83,10 +83,10 @@ QFont captionFont()
     // Looked up once: the font database is slow to ask, and the faces do not
     // change while a host runs.
     static const QStringList families = [] {
-        const QStringList preferred{QStringLiteral("SimSun"),          QStringLiteral("宋体"),
-                                    QStringLiteral("NSimSun"),         QStringLiteral("AR PL UMing CN"),
-                                    QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
-                                    QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")};
+        const QStringList preferred { QStringLiteral("SimSun"), QStringLiteral("宋体"),
+            QStringLiteral("NSimSun"), QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"),
+            QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Noto Sans CJK SC") };
         const QStringList installed = QFontDatabase::families();
         QStringList ordered;
         for (const QString &face : preferred) {

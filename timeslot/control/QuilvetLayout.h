@@ -28,7 +28,7 @@ struct Child
     int width;
     int height;
     const char16_t *caption; // caption or text as laid out; empty for the slider and the panel
-    bool emphasised;         // bold and blue
+    bool emphasised; // bold and blue
 
     QRect pixelRect() const;
 };

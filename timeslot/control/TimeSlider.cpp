@@ -22,8 +22,7 @@ class TimeSlider::Private
 public:
     explicit Private(TimeSlider *q)
         : q(q)
-    {
-    }
+    { }
 
     // Counts the notifications being delivered, so that a write of the value
     // made from inside one can be recognised as part of the operator's action.
@@ -278,10 +277,10 @@ void TimeSlider::paintEvent(QPaintEvent *)
         const int x1 = d->thumbLeft(option, std::min(from, to)) + half;
         const int x2 = d->thumbLeft(option, std::max(from, to)) + half;
         painter.fillRect(QRect(x1, channel.top() + 1, std::max(1, x2 - x1), channel.height() - 2),
-                         palette().color(group, QPalette::Highlight));
+            palette().color(group, QPalette::Highlight));
         // Marks above the channel at both ends of the selection, as trackbars draw them.
         painter.setPen(palette().color(group, QPalette::WindowText));
-        for (int x : {x1, x2}) {
+        for (int x : { x1, x2 }) {
             painter.drawLine(x, channel.top() - 4, x, channel.top() - 2);
         }
     }

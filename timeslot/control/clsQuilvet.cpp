@@ -18,19 +18,18 @@ const QString MinuteLimitFallback = QStringLiteral("-1");
 
 qint32 saturated(qint64 number)
 {
-    return static_cast<qint32>(std::clamp<qint64>(number, std::numeric_limits<qint32>::min(),
-                                                  std::numeric_limits<qint32>::max()));
+    return static_cast<qint32>(
+        std::clamp<qint64>(number, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
-const char *const PriceNames[clsQuilvet::PriceCount] = {"PriceWeek1", "PriceWeek2", "PriceWeek3", "PriceWeek4",
-                                                        "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8"};
+const char *const PriceNames[clsQuilvet::PriceCount] = { "PriceWeek1", "PriceWeek2", "PriceWeek3",
+    "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
 
 } // namespace
 
 clsQuilvetPrivate::clsQuilvetPrivate(clsQuilvet *q)
     : q(q)
-{
-}
+{ }
 
 void clsQuilvetPrivate::buildLayout()
 {

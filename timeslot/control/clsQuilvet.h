@@ -131,7 +131,8 @@ Q_SIGNALS:
     // A property write happened; the persisted state of the control has changed.
     void PropertyChanged(const QString &propertyName);
     // A write through Qt's property system was refused; nothing changed.
-    void writeRefused(const QString &propertyName, int number, const QString &source, const QString &description);
+    void writeRefused(
+        const QString &propertyName, int number, const QString &source, const QString &description);
 
 private:
     void writeMaxProperty(int slotCount);

@@ -37,7 +37,7 @@ public:
     clsQuilvet *const q;
     quilvet::TimeSlider *Slider_Time = nullptr;
     QFrame *pic1 = nullptr;
-    std::array<quilvet::TextBox *, clsQuilvet::PriceCount> txtPrice_Week{};
+    std::array<quilvet::TextBox *, clsQuilvet::PriceCount> txtPrice_Week {};
     quilvet::TextBox *txtMaxMinute = nullptr;
     quilvet::TextBox *txtRoomFee_All = nullptr;
     QLabel *lblNo = nullptr;

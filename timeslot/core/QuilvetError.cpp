@@ -14,7 +14,7 @@ Error Error::invalidSlotCount()
 {
     // One ideographic space (U+3000) stands between "Max" and the Chinese text.
     return Error(ErrorNumber::InvalidSlotCount,
-                 QStringLiteral("Max\u3000必需是24的整数倍,如：24(Step=60分钟),48,72,96,144,288(Step=5分钟)"));
+        QStringLiteral("Max\u3000必需是24的整数倍,如：24(Step=60分钟),48,72,96,144,288(Step=5分钟)"));
 }
 
 Error Error::typeMismatch()

@@ -7,8 +7,7 @@
 
 QuilvetDesignerPlugin::QuilvetDesignerPlugin(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 QString QuilvetDesignerPlugin::name() const
 {

@@ -11,24 +11,25 @@ QVariant MemoryPropertyStore::readProperty(const QString &name, const QVariant &
     throwIfFailing(name);
     const auto found = m_values.constFind(name.toCaseFolded());
     const QVariant result = found == m_values.cend() ? defaultValue : found->second;
-    m_calls.append({Call::Read, name, result, defaultValue});
+    m_calls.append({ Call::Read, name, result, defaultValue });
     return result;
 }
 
-void MemoryPropertyStore::writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue)
+void MemoryPropertyStore::writeProperty(
+    const QString &name, const QVariant &value, const QVariant &defaultValue)
 {
     throwIfFailing(name);
-    m_calls.append({Call::Write, name, value, defaultValue});
+    m_calls.append({ Call::Write, name, value, defaultValue });
     if (PropertyValue::equals(value, defaultValue)) {
         m_values.remove(name.toCaseFolded());
     } else {
-        m_values.insert(name.toCaseFolded(), {name, value});
+        m_values.insert(name.toCaseFolded(), { name, value });
     }
 }
 
 void MemoryPropertyStore::set(const QString &name, const QVariant &value)
 {
-    m_values.insert(name.toCaseFolded(), {name, value});
+    m_values.insert(name.toCaseFolded(), { name, value });
 }
 
 bool MemoryPropertyStore::contains(const QString &name) const

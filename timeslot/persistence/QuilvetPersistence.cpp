@@ -37,10 +37,9 @@ enum class Key {
 
 constexpr const char *keyName(Key key)
 {
-    constexpr std::array names{"Enabled",    "Value",      "ToolTipText", "SelStart",   "PriceWeek1",
-                               "PriceWeek2", "PriceWeek3", "PriceWeek4",  "PriceWeek5", "PriceWeek6",
-                               "PriceWeek7", "PriceWeek8", "MaxMinute",   "RoomFee_All", "TimeIndex",
-                               "BeginTime",  "EndTime",    "SelectRange", "Max",        "SelLength"};
+    constexpr std::array names { "Enabled", "Value", "ToolTipText", "SelStart", "PriceWeek1", "PriceWeek2",
+        "PriceWeek3", "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8", "MaxMinute",
+        "RoomFee_All", "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max", "SelLength" };
     return names[static_cast<std::size_t>(key)];
 }
 
@@ -48,13 +47,43 @@ constexpr const char *keyName(Key key)
 // before and once after "Max", and once at the end, because each price written
 // flows on to the later day kinds and the keys 1 to 8 must end with their own
 // values. "SelLength" comes twice, after "Max".
-constexpr std::array Steps{
-    Key::Enabled,    Key::Value,      Key::ToolTipText, Key::SelStart,   Key::PriceWeek1, Key::PriceWeek2,
-    Key::PriceWeek3, Key::PriceWeek4, Key::PriceWeek5,  Key::PriceWeek6, Key::PriceWeek7, Key::PriceWeek8,
-    Key::MaxMinute,  Key::RoomFee_All, Key::TimeIndex,  Key::BeginTime,  Key::EndTime,    Key::SelectRange,
-    Key::Max,        Key::PriceWeek1, Key::PriceWeek2,  Key::PriceWeek3, Key::PriceWeek4, Key::PriceWeek5,
-    Key::PriceWeek6, Key::PriceWeek7, Key::PriceWeek8,  Key::SelLength,  Key::SelLength,  Key::PriceWeek1,
-    Key::PriceWeek2, Key::PriceWeek3, Key::PriceWeek4,  Key::PriceWeek5, Key::PriceWeek6, Key::PriceWeek7,
+constexpr std::array Steps {
+    Key::Enabled,
+    Key::Value,
+    Key::ToolTipText,
+    Key::SelStart,
+    Key::PriceWeek1,
+    Key::PriceWeek2,
+    Key::PriceWeek3,
+    Key::PriceWeek4,
+    Key::PriceWeek5,
+    Key::PriceWeek6,
+    Key::PriceWeek7,
+    Key::PriceWeek8,
+    Key::MaxMinute,
+    Key::RoomFee_All,
+    Key::TimeIndex,
+    Key::BeginTime,
+    Key::EndTime,
+    Key::SelectRange,
+    Key::Max,
+    Key::PriceWeek1,
+    Key::PriceWeek2,
+    Key::PriceWeek3,
+    Key::PriceWeek4,
+    Key::PriceWeek5,
+    Key::PriceWeek6,
+    Key::PriceWeek7,
+    Key::PriceWeek8,
+    Key::SelLength,
+    Key::SelLength,
+    Key::PriceWeek1,
+    Key::PriceWeek2,
+    Key::PriceWeek3,
+    Key::PriceWeek4,
+    Key::PriceWeek5,
+    Key::PriceWeek6,
+    Key::PriceWeek7,
     Key::PriceWeek8,
 };
 

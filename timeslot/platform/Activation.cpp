@@ -57,7 +57,8 @@ QString inprocServerPath(REFCLSID clsid)
     if (!registry.load()) {
         return QString();
     }
-    return registry.stringValue(classesKey(QStringLiteral("CLSID\\") + guidText(clsid) + QStringLiteral("\\InprocServer32")));
+    return registry.stringValue(
+        classesKey(QStringLiteral("CLSID\\") + guidText(clsid) + QStringLiteral("\\InprocServer32")));
 }
 
 HRESULT getClassObject(REFCLSID clsid, REFIID riid, void **object)

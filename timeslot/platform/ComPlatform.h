@@ -13,10 +13,13 @@
 
 #if defined(_WIN32)
 
-#include <ocidl.h>
+// windows.h must come first.
+// clang-format off
+#include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
-#include <windows.h>
+#include <ocidl.h>
+// clang-format on
 
 #else
 
@@ -230,10 +233,12 @@ struct IDispatch : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID locale,
-                                                    DISPID *ids) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
-                                             VARIANT *result, EXCEPINFO *exception, UINT *argumentError) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(
+        REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids)
+        = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
+        DISPPARAMS *params, VARIANT *result, EXCEPINFO *exception, UINT *argumentError)
+        = 0;
 
 protected:
     ~IDispatch() = default;

@@ -6,7 +6,8 @@ namespace complatform {
 
 QString fromBstr(BSTR text)
 {
-    return text ? QString::fromUtf16(reinterpret_cast<const char16_t *>(text), SysStringLen(text)) : QString();
+    return text ? QString::fromUtf16(reinterpret_cast<const char16_t *>(text), SysStringLen(text))
+                : QString();
 }
 
 QString fromOleText(LPCOLESTR text)
@@ -22,7 +23,7 @@ BSTR toBstr(const QString &text)
 QString guidText(REFGUID guid)
 {
     const QUuid uuid(guid.Data1, guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2],
-                     guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+        guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
     return uuid.toString(QUuid::WithBraces).toUpper();
 }
 
@@ -32,7 +33,7 @@ std::optional<GUID> guidFromText(const QString &text)
     if (uuid.isNull() && text.trimmed() != QLatin1String("{00000000-0000-0000-0000-000000000000}")) {
         return std::nullopt;
     }
-    GUID guid{};
+    GUID guid {};
     guid.Data1 = uuid.data1;
     guid.Data2 = uuid.data2;
     guid.Data3 = uuid.data3;

@@ -31,8 +31,7 @@ void fromQVariant(const QVariant &value, VARIANT *result);
 HRESULT controlResult(qint32 number);
 
 // Holds one reference; AddRef on copy, Release on destruction.
-template<typename T>
-class ComPtr
+template<typename T> class ComPtr
 {
 public:
     ComPtr() = default;

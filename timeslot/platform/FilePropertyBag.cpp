@@ -178,7 +178,7 @@ QVariant FilePropertyBag::value(const QString &name) const
 
 void FilePropertyBag::setValue(const QString &name, const QVariant &value)
 {
-    m_values.insert(name.toCaseFolded(), {name, value});
+    m_values.insert(name.toCaseFolded(), { name, value });
 }
 
 QStringList FilePropertyBag::names() const

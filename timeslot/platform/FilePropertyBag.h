@@ -43,7 +43,7 @@ private:
     FilePropertyBag() = default;
     ~FilePropertyBag() = default;
 
-    std::atomic<ULONG> m_references{1};
+    std::atomic<ULONG> m_references { 1 };
     QMap<QString, std::pair<QString, QVariant>> m_values; // folded name -> (name, value)
 };
 

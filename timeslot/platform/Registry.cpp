@@ -78,7 +78,8 @@ QString Registry::folder()
     if (!configured.isEmpty()) {
         return configured;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/hall-components");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/hall-components");
 }
 
 QString Registry::filePath()
@@ -88,8 +89,7 @@ QString Registry::filePath()
 
 Registry::Registry(QString path)
     : m_path(std::move(path))
-{
-}
+{ }
 
 bool Registry::load(QString *error)
 {
@@ -142,9 +142,8 @@ QString Registry::text() const
     for (const Key &key : m_keys) {
         ordered.append(&key);
     }
-    std::sort(ordered.begin(), ordered.end(), [](const Key *a, const Key *b) {
-        return a->path.compare(b->path, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(ordered.begin(), ordered.end(),
+        [](const Key *a, const Key *b) { return a->path.compare(b->path, Qt::CaseInsensitive) < 0; });
     QString text = Header + QLatin1String("\n\n");
     for (const Key *key : ordered) {
         text += QLatin1Char('[') + key->path + QLatin1String("]\n");
@@ -266,7 +265,7 @@ const Registry::Key *Registry::find(const QString &key) const
 void Registry::createKey(const QString &key)
 {
     if (!find(key)) {
-        m_keys.append({key, {}});
+        m_keys.append({ key, {} });
     }
 }
 
@@ -280,7 +279,7 @@ void Registry::setValue(const QString &key, const QString &name, const RegistryV
             return;
         }
     }
-    entry->values.append({name, value});
+    entry->values.append({ name, value });
 }
 
 std::optional<RegistryValue> Registry::value(const QString &key, const QString &name) const
@@ -312,7 +311,8 @@ void Registry::removeKey(const QString &key)
 {
     const QString prefix = key + QLatin1Char('\\');
     m_keys.removeIf([&](const Key &entry) {
-        return entry.path.compare(key, Qt::CaseInsensitive) == 0 || entry.path.startsWith(prefix, Qt::CaseInsensitive);
+        return entry.path.compare(key, Qt::CaseInsensitive) == 0
+            || entry.path.startsWith(prefix, Qt::CaseInsensitive);
     });
 }
 

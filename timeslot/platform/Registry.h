@@ -29,9 +29,9 @@ struct RegistryValue
     quint32 number = 0;
     QByteArray bytes;
 
-    static RegistryValue string(const QString &text) { return {Type::String, text, 0, {}}; }
-    static RegistryValue dword(quint32 number) { return {Type::Dword, {}, number, {}}; }
-    static RegistryValue binary(const QByteArray &bytes) { return {Type::Binary, {}, 0, bytes}; }
+    static RegistryValue string(const QString &text) { return { Type::String, text, 0, {} }; }
+    static RegistryValue dword(quint32 number) { return { Type::Dword, {}, number, {} }; }
+    static RegistryValue binary(const QByteArray &bytes) { return { Type::Binary, {}, 0, bytes }; }
     bool operator==(const RegistryValue &other) const = default;
 };
 

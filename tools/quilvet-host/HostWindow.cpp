@@ -1,42 +1,239 @@
 #include "HostWindow.h"
 
-#include "clsQuilvet.h"
+#include "Activation.h"
+#include "FilePropertyBag.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTime>
 #include <QVBoxLayout>
 
-HostWindow::HostWindow(QWidget *parent)
+using namespace complatform;
+
+namespace {
+
+// What this host knows of the control's interface, as a host built against it does.
+const QString ProgId = QStringLiteral("Quilvet.clsQuilvet");
+// __clsQuilvet, the control's event interface.
+const IID EventInterface = { 0xAA5E60CA, 0x7D8E, 0x4CDD, { 0xB1, 0xF9, 0xBC, 0x7A, 0x49, 0x79, 0x4C, 0xBF } };
+const QStringList PropertyNames { "Enabled", "Value", "ToolTipText", "SelStart", "MaxMinute", "RoomFee_All",
+    "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max", "SelLength", "PriceWeek1", "PriceWeek2",
+    "PriceWeek3", "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
+const QHash<DISPID, QString> EventNames { { 1, QStringLiteral("Change") }, { 2, QStringLiteral("Scroll") } };
+
+QString statusText(HRESULT hr)
+{
+    return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+HostWindow::HostWindow(Options options, QWidget *parent)
     : QMainWindow(parent)
+    , m_options(std::move(options))
 {
     setWindowTitle(QStringLiteral("quilvet-host"));
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
-    m_control = new clsQuilvet(central);
-    m_log = new QPlainTextEdit(central);
-    m_log->setReadOnly(true);
-    m_log->setMaximumBlockCount(2000);
-    layout->addWidget(m_control, 0, Qt::AlignLeft);
-    layout->addWidget(m_log, 1);
+    m_logView = new QPlainTextEdit(central);
+    m_logView->setReadOnly(true);
+    m_logView->setMaximumBlockCount(5000);
+    auto *buttons = new QHBoxLayout();
+    auto *saveButton = new QPushButton(QStringLiteral("&Save"), central);
+    auto *clearButton = new QPushButton(QStringLiteral("&Clear log"), central);
+    buttons->addWidget(
+        new QLabel(QStringLiteral("Store: ") + QDir::toNativeSeparators(m_options.storePath), central), 1);
+    buttons->addWidget(clearButton);
+    buttons->addWidget(saveButton);
+    layout->addLayout(buttons);
+    layout->addWidget(m_logView, 1);
     setCentralWidget(central);
-    resize(740, 360);
+    resize(760, 420);
 
-    connect(m_control, &clsQuilvet::Scroll, this, [this] { log(QStringLiteral("Scroll  ") + periodText()); });
-    connect(m_control, &clsQuilvet::Change, this, [this] { log(QStringLiteral("Change  ") + periodText()); });
-    connect(m_control, &clsQuilvet::PropertyChanged, this,
-            [this](const QString &name) { log(QStringLiteral("PropertyChanged ") + name); });
+    connect(saveButton, &QPushButton::clicked, this, [this] {
+        QString error;
+        if (!save(&error)) {
+            append(QStringLiteral("Save failed: ") + error);
+        }
+    });
+    connect(clearButton, &QPushButton::clicked, this, [this] {
+        m_lines.clear();
+        m_logView->clear();
+    });
+    m_sink = std::make_unique<HostSink>(
+        EventInterface, [this](DISPID id) { onEvent(id); }, [this](DISPID id) { onChanged(id); });
 }
 
-void HostWindow::log(const QString &line)
+HostWindow::~HostWindow()
 {
-    m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
+    if (m_eventPoint) {
+        m_eventPoint->Unadvise(m_eventCookie);
+    }
+    if (m_notifyPoint) {
+        m_notifyPoint->Unadvise(m_notifyCookie);
+    }
+    m_eventPoint.reset();
+    m_notifyPoint.reset();
+    // The object takes its widget with it.
+    m_control.reset();
+}
+
+bool HostWindow::start(QString *error)
+{
+    const auto fail = [&](const QString &message) {
+        if (error) {
+            *error = message;
+        }
+        append(message);
+        return false;
+    };
+
+    CLSID clsid {};
+    HRESULT hr = classIdFromProgId(ProgId, &clsid);
+    if (FAILED(hr) && !m_options.defaultLibrary.isEmpty()) {
+        append(QStringLiteral("%1 is not registered; registering %2").arg(ProgId, m_options.defaultLibrary));
+        QString registerError;
+        hr = registerServer(m_options.defaultLibrary, false, &registerError);
+        if (FAILED(hr)) {
+            return fail(QStringLiteral("Registration failed (%1) %2").arg(statusText(hr), registerError));
+        }
+        hr = classIdFromProgId(ProgId, &clsid);
+    }
+    if (FAILED(hr)) {
+        return fail(QStringLiteral("%1 is not registered (%2)").arg(ProgId, statusText(hr)));
+    }
+    append(QStringLiteral("Creating %1 %2 from %3").arg(ProgId, guidText(clsid), inprocServerPath(clsid)));
+    hr = createInstance(clsid, nullptr, IID_IDispatch, m_control.putVoid());
+    if (FAILED(hr)) {
+        return fail(QStringLiteral("Creating the control failed (%1)").arg(statusText(hr)));
+    }
+
+    for (const QString &name : PropertyNames) {
+        auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(name.utf16()));
+        DISPID id = DISPID_UNKNOWN;
+        if (SUCCEEDED(m_control->GetIDsOfNames(IID_NULL, &text, 1, 0x0409, &id))) {
+            m_ids.insert(name, id);
+            m_names.insert(id, name);
+        }
+    }
+
+    ComPtr<IConnectionPointContainer> container;
+    if (SUCCEEDED(m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid()))) {
+        if (SUCCEEDED(container->FindConnectionPoint(EventInterface, m_eventPoint.put()))) {
+            m_eventPoint->Advise(static_cast<IDispatch *>(m_sink.get()), &m_eventCookie);
+        }
+        if (SUCCEEDED(container->FindConnectionPoint(IID_IPropertyNotifySink, m_notifyPoint.put()))) {
+            m_notifyPoint->Advise(static_cast<IPropertyNotifySink *>(m_sink.get()), &m_notifyCookie);
+        }
+    }
+
+    ComPtr<IPersistPropertyBag> persist;
+    hr = m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
+    if (FAILED(hr)) {
+        return fail(QStringLiteral("The control cannot be persisted (%1)").arg(statusText(hr)));
+    }
+    if (QFileInfo::exists(m_options.storePath)) {
+        FilePropertyBag *bag = FilePropertyBag::create();
+        QString loadError;
+        if (!bag->load(m_options.storePath, &loadError)) {
+            bag->Release();
+            return fail(QStringLiteral("Cannot read %1: %2").arg(m_options.storePath, loadError));
+        }
+        hr = persist->Load(bag, nullptr);
+        bag->Release();
+        append(QStringLiteral("Loaded the properties from %1 (%2)").arg(m_options.storePath, statusText(hr)));
+    } else {
+        hr = persist->InitNew();
+        append(QStringLiteral("New control: defaults (%1)").arg(statusText(hr)));
+    }
+
+    ComPtr<IQtControl> qt;
+    if (FAILED(m_control->QueryInterface(IID_IQtControl, qt.putVoid())) || FAILED(qt->GetWidget(&m_widget))) {
+        return fail(QStringLiteral("The control has no widget for this host"));
+    }
+    static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, m_widget, 0, Qt::AlignLeft);
+    append(QStringLiteral("Ready: ") + periodText());
+    return SUCCEEDED(hr);
+}
+
+bool HostWindow::save(QString *error)
+{
+    if (!m_control) {
+        return true;
+    }
+    ComPtr<IPersistPropertyBag> persist;
+    m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
+    FilePropertyBag *bag = FilePropertyBag::create();
+    const HRESULT hr = persist->Save(bag, 1, 0);
+    bool saved = SUCCEEDED(hr);
+    QString message;
+    if (!saved) {
+        message = QStringLiteral("the control refused to save (%1)").arg(statusText(hr));
+    } else {
+        QDir().mkpath(QFileInfo(m_options.storePath).absolutePath());
+        saved = bag->save(m_options.storePath, &message);
+    }
+    bag->Release();
+    if (!saved) {
+        if (error) {
+            *error = message;
+        }
+        return false;
+    }
+    append(QStringLiteral("Saved the properties to ") + m_options.storePath);
+    return true;
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    QString error;
+    if (!save(&error)) {
+        append(QStringLiteral("Save failed: ") + error);
+    }
+    event->accept();
+}
+
+void HostWindow::append(const QString &line)
+{
+    m_lines.append(line);
+    m_logView->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
+}
+
+QVariant HostWindow::get(const QString &name) const
+{
+    const auto found = m_ids.constFind(name);
+    if (!m_control || found == m_ids.cend()) {
+        return QVariant();
+    }
+    DISPPARAMS none { nullptr, nullptr, 0, 0 };
+    VARIANT result;
+    VariantInit(&result);
+    m_control->Invoke(*found, IID_NULL, 0x0409, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    const QVariant value = toQVariant(result);
+    VariantClear(&result);
+    return value;
 }
 
 QString HostWindow::periodText() const
 {
     return QStringLiteral("Value=%1 SelStart=%2 SelLength=%3 %4-%5")
-        .arg(m_control->value())
-        .arg(m_control->selStart())
-        .arg(m_control->selLength())
-        .arg(m_control->beginTime(), m_control->endTime());
+        .arg(get(QStringLiteral("Value")).toInt())
+        .arg(get(QStringLiteral("SelStart")).toInt())
+        .arg(get(QStringLiteral("SelLength")).toInt())
+        .arg(get(QStringLiteral("BeginTime")).toString(), get(QStringLiteral("EndTime")).toString());
+}
+
+void HostWindow::onEvent(DISPID id)
+{
+    append(EventNames.value(id, QStringLiteral("event %1").arg(id)) + QStringLiteral("  ") + periodText());
+}
+
+void HostWindow::onChanged(DISPID id)
+{
+    append(QStringLiteral("PropertyChanged ") + m_names.value(id, QString::number(id)));
 }

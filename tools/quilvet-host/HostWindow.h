@@ -1,22 +1,61 @@
 #pragma once
 
+#include "ComSupport.h"
+#include "HostSink.h"
+
+#include <QHash>
 #include <QMainWindow>
 
-class QPlainTextEdit;
-class clsQuilvet;
+#include <memory>
 
-// Window that holds one clsQuilvet and logs every event and change notice it sends.
+class QPlainTextEdit;
+
+// A window that hosts one clsQuilvet as a host of the component would: it finds
+// the class by its programmatic identifier in the per-user registry, creates it
+// through the library's class factory, places its widget, connects to its events
+// and change notices, and saves and restores its properties in a file.
 class HostWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit HostWindow(QWidget *parent = nullptr);
+    struct Options
+    {
+        QString storePath; // where the control's properties are kept
+        QString defaultLibrary; // registered when the class is not registered yet
+    };
+
+    explicit HostWindow(Options options, QWidget *parent = nullptr);
+    ~HostWindow() override;
+
+    // Creates the control and loads its properties (or gives it its defaults).
+    bool start(QString *error);
+    bool save(QString *error);
+
+    QWidget *controlWidget() const { return m_widget; }
+    IDispatch *control() const { return m_control.get(); }
+    QStringList log() const { return m_lines; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    void log(const QString &line);
+    void append(const QString &line);
+    QVariant get(const QString &name) const;
     QString periodText() const;
+    void onEvent(DISPID id);
+    void onChanged(DISPID id);
 
-    clsQuilvet *m_control = nullptr;
-    QPlainTextEdit *m_log = nullptr;
+    Options m_options;
+    complatform::ComPtr<IDispatch> m_control;
+    complatform::ComPtr<IConnectionPoint> m_eventPoint;
+    complatform::ComPtr<IConnectionPoint> m_notifyPoint;
+    DWORD m_eventCookie = 0;
+    DWORD m_notifyCookie = 0;
+    std::unique_ptr<HostSink> m_sink;
+    QHash<QString, DISPID> m_ids;
+    QHash<DISPID, QString> m_names;
+    QWidget *m_widget = nullptr;
+    QPlainTextEdit *m_logView = nullptr;
+    QStringList m_lines;
 };

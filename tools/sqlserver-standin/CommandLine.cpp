@@ -96,13 +96,13 @@ Command parseServe(const QStringList &arguments)
 }
 
 // LOGICAL=PHYSICAL, optionally followed by :TYPE[:SIZE] for --file.
-bool parseFileSpec(const QString &spec, bool withType, BackupFileEntry *entry)
+bool parseFileArgument(const QString &argument, bool withType, BackupFileEntry *entry)
 {
-    const qsizetype equals = spec.indexOf(QLatin1Char('='));
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
     if (equals <= 0)
         return false;
-    entry->logicalName = spec.left(equals);
-    QString physical = spec.mid(equals + 1);
+    entry->logicalName = argument.left(equals);
+    QString physical = argument.mid(equals + 1);
     if (withType) {
         // Read from the right: the physical name may hold colons itself (C:\...).
         QStringList pieces = physical.split(QLatin1Char(':'));
@@ -139,14 +139,14 @@ Command parseMakeBackup(const QStringList &arguments)
         auto need = [&]() -> bool { return takeValue(arguments, i, &value); };
         if (option == u"--data" || option == u"--log") {
             BackupFileEntry entry;
-            if (!need() || !parseFileSpec(value, false, &entry))
+            if (!need() || !parseFileArgument(value, false, &entry))
                 return CommandLineError { QStringLiteral("%1 needs LOGICAL=PHYSICAL").arg(option) };
             entry.type = option == u"--data" ? QLatin1Char('D') : QLatin1Char('L');
             entry.size = BackupFile::defaultSize(entry.type);
             options.contents.files << entry;
         } else if (option == u"--file") {
             BackupFileEntry entry;
-            if (!need() || !parseFileSpec(value, true, &entry))
+            if (!need() || !parseFileArgument(value, true, &entry))
                 return CommandLineError { QStringLiteral(
                     "--file needs LOGICAL=PHYSICAL:TYPE[:SIZE], TYPE one of D L F S") };
             options.contents.files << entry;

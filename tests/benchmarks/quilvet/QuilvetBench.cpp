@@ -39,7 +39,8 @@ double nanosecondsPerRun(int runs, const std::function<void()> &work)
     return elapsed / runs;
 }
 
-void sendMouse(QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+void sendMouse(
+    QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
@@ -84,7 +85,9 @@ public:
         option.maximum = slider->maximum();
         option.sliderPosition = value;
         option.sliderValue = value;
-        return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
+        return slider->style()
+            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+            .center();
     }
 
     QSlider *slider;
@@ -152,11 +155,11 @@ int main(int argc, char *argv[])
     const double bareBuild = nanosecondsPerRun(builds, [] { BareSlot built; });
 
     std::printf("scroll step: clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n", quilvetScroll,
-                bareScroll, quilvetScroll / bareScroll);
+        bareScroll, quilvetScroll / bareScroll);
     std::printf("notification: clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n",
-                quilvetNotification, bareNotification, quilvetNotification / bareNotification);
+        quilvetNotification, bareNotification, quilvetNotification / bareNotification);
     std::printf("build:       clsQuilvet %.0f ns, bare QSlider+2 QLabel %.0f ns, ratio %.2f\n", quilvetBuild,
-                bareBuild, quilvetBuild / bareBuild);
+        bareBuild, quilvetBuild / bareBuild);
     // Every measured step must have reached the host as an event.
     return hostEvents > 0 && bare.events > 0 ? 0 : 1;
 }

@@ -1,0 +1,438 @@
+#include "Activation.h"
+#include "ComSupport.h"
+#include "ComTestSinks.h"
+#include "FilePropertyBag.h"
+#include "QuilvetExports.h"
+#include "Registry.h"
+#include "TimeSlider.h"
+#include "TypeLibrary.h"
+#include "clsQuilvet.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace complatform;
+using namespace quilvet;
+
+namespace {
+
+QVariant get(IDispatch *object, DISPID id, HRESULT *status = nullptr)
+{
+    DISPPARAMS none { nullptr, nullptr, 0, 0 };
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr
+        = object->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    if (status) {
+        *status = hr;
+    }
+    const QVariant value = toQVariant(result);
+    VariantClear(&result);
+    return value;
+}
+
+HRESULT put(IDispatch *object, DISPID id, const QVariant &value, EXCEPINFO *exception = nullptr,
+    UINT *argumentError = nullptr)
+{
+    VARIANT argument;
+    fromQVariant(value, &argument);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params { &argument, &named, 1, 1 };
+    const HRESULT hr
+        = object->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, exception, argumentError);
+    VariantClear(&argument);
+    return hr;
+}
+
+DISPID idOf(IDispatch *object, const QString &name)
+{
+    auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(name.utf16()));
+    DISPID id = 0;
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, &text, 1, 0x0409, &id);
+    return SUCCEEDED(hr) ? id : DISPID_UNKNOWN;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+} // namespace
+
+class TestQuilvetComponent : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void typeTableListsTheInterfaceInSlotOrder();
+    void identifiersAreFixed();
+    void helpStringsAreStoredInCodePage936();
+    void bindingByIdAndByNameReachTheSameMembers_data();
+    void bindingByIdAndByNameReachTheSameMembers();
+    void invokeAnswersWithThePlatformsStatusCodes();
+    void refusedSlotCountComesBackAsAnException();
+    void eventsArriveByIdWithoutArguments();
+    void changeNoticeReachesTheHostsSite();
+    void propertiesSaveAndLoadThroughAPropertyBag();
+    void wrongTypeInTheBagStopsTheLoad();
+    void factoryServesOnlyItsOwnClass();
+    void registrationRoundTripLeavesTheRegistryAsItWas();
+
+private:
+    IDispatch *createControl();
+
+    QTemporaryDir m_folder;
+    ComPtr<IDispatch> m_control;
+};
+
+void TestQuilvetComponent::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("registry")).toLocal8Bit());
+}
+
+IDispatch *TestQuilvetComponent::createControl()
+{
+    ComPtr<IClassFactory> factory;
+    if (FAILED(DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()))) {
+        return nullptr;
+    }
+    IDispatch *object = nullptr;
+    factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void **>(&object));
+    return object;
+}
+
+void TestQuilvetComponent::init()
+{
+    *m_control.put() = createControl();
+    QVERIFY(m_control);
+}
+
+void TestQuilvetComponent::cleanup()
+{
+    m_control.reset();
+    QCOMPARE(DllCanUnloadNow(), S_OK);
+}
+
+void TestQuilvetComponent::typeTableListsTheInterfaceInSlotOrder()
+{
+    const auto properties = TypeLibrary::properties();
+    QCOMPARE(properties.size(), std::size_t(20));
+    const QStringList names { "Enabled", "Value", "ToolTipText", "SelStart", "MaxMinute", "RoomFee_All",
+        "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max", "SelLength", "PriceWeek1", "PriceWeek2",
+        "PriceWeek3", "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        QCOMPARE(properties[i].slot, int(i + 1));
+        QCOMPARE(QString::fromLatin1(properties[i].name), names.at(qsizetype(i)));
+        QCOMPARE(properties[i].id, DISPID(0x68030013 - i));
+    }
+    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("Max"))->type, VARTYPE(VT_I4));
+    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("SelectRange"))->type, VARTYPE(VT_BOOL));
+    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("EndTime"))->type, VARTYPE(VT_BSTR));
+    const auto events = TypeLibrary::events();
+    QCOMPARE(events.size(), std::size_t(2));
+    QCOMPARE(QString::fromLatin1(events[0].name), QStringLiteral("Change"));
+    QCOMPARE(events[0].id, 1);
+    QCOMPARE(QString::fromLatin1(events[1].name), QStringLiteral("Scroll"));
+    QCOMPARE(events[1].id, 2);
+    const auto &library = TypeLibrary::library();
+    QCOMPARE(library.majorVersion, 13);
+    QCOMPARE(library.minorVersion, 0);
+    QCOMPARE(library.locale, 0x0409u);
+    QCOMPARE(QString::fromUtf16(library.helpString), QStringLiteral("Quilvet"));
+}
+
+void TestQuilvetComponent::identifiersAreFixed()
+{
+    QCOMPARE(guidText(TypeLibrary::LIBID_Quilvet), QStringLiteral("{20639D1E-C034-413E-AD14-2FA29A8E1837}"));
+    QCOMPARE(
+        guidText(TypeLibrary::CLSID_clsQuilvet), QStringLiteral("{CB6A31EE-02C2-409A-9851-DED8ACE8277F}"));
+    QCOMPARE(
+        guidText(TypeLibrary::IID__clsQuilvet), QStringLiteral("{AAF20BC1-2F22-4C7C-8C34-68D97D89F1AC}"));
+    QCOMPARE(
+        guidText(TypeLibrary::DIID___clsQuilvet), QStringLiteral("{AA5E60CA-7D8E-4CDD-B1F9-BC7A49794CBF}"));
+}
+
+void TestQuilvetComponent::helpStringsAreStoredInCodePage936()
+{
+    const auto *max = TypeLibrary::findProperty(QStringLiteral("Max"));
+    QCOMPARE(TypeLibrary::codePage936(max->helpString).toHex(),
+        QByteArray("b7b5bbd82fc9e8d6c3bfd8bcfeb5c4d7eeb4f3d6b5a1a3"));
+    const QByteArray scroll = TypeLibrary::codePage936(TypeLibrary::events()[1].helpString);
+    QVERIFY(scroll.startsWith("Slider scroll "));
+    QCOMPARE(scroll.size(), 18);
+    for (const auto &property : TypeLibrary::properties()) {
+        QVERIFY2(!TypeLibrary::codePage936(property.helpString).isEmpty(), property.name);
+    }
+}
+
+void TestQuilvetComponent::bindingByIdAndByNameReachTheSameMembers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("PriceWeek8") << "PriceWeek8" << 0x68030000 << QVariant(QStringLiteral("55"));
+    QTest::newRow("Enabled") << "Enabled" << 0x68030013 << QVariant(false);
+    QTest::newRow("Max in any case") << "max" << 0x68030009 << QVariant(96);
+    QTest::newRow("SelLength") << "SelLength" << 0x68030008 << QVariant(7);
+    QTest::newRow("TimeIndex") << "TimeIndex" << 0x6803000D << QVariant(QStringLiteral("4"));
+}
+
+void TestQuilvetComponent::bindingByIdAndByNameReachTheSameMembers()
+{
+    QFETCH(QString, name);
+    QFETCH(int, id);
+    QFETCH(QVariant, value);
+    QCOMPARE(idOf(m_control.get(), name), id);
+    QCOMPARE(put(m_control.get(), id, value), S_OK);
+
+    ComPtr<IQtControl> qt;
+    QCOMPARE(m_control->QueryInterface(IID_IQtControl, qt.putVoid()), S_OK);
+    QWidget *widget = nullptr;
+    QCOMPARE(qt->GetWidget(&widget), S_OK);
+    const auto *property = TypeLibrary::findProperty(name);
+    QCOMPARE(widget->property(property->name), value);
+    HRESULT hr = S_OK;
+    QCOMPARE(get(m_control.get(), id, &hr), value);
+    QCOMPARE(hr, S_OK);
+}
+
+void TestQuilvetComponent::invokeAnswersWithThePlatformsStatusCodes()
+{
+    HRESULT hr = S_OK;
+    get(m_control.get(), 0x68030014, &hr);
+    QCOMPARE(hr, DISP_E_MEMBERNOTFOUND);
+    QCOMPARE(idOf(m_control.get(), QStringLiteral("Change")), DISPID_UNKNOWN);
+
+    UINT argumentError = 99;
+    QCOMPARE(put(m_control.get(), 0x68030012, QStringLiteral("abc"), nullptr, &argumentError),
+        DISP_E_TYPEMISMATCH);
+    QCOMPARE(argumentError, 0u);
+    QCOMPARE(get(m_control.get(), 0x68030012).toInt(), 48);
+
+    // Values convert to the property's type as the platform converts them.
+    QCOMPARE(put(m_control.get(), 0x68030012, QStringLiteral(" 30 ")), S_OK);
+    QCOMPARE(get(m_control.get(), 0x68030012).toInt(), 30);
+    QCOMPARE(put(m_control.get(), 0x68030007, 25), S_OK);
+    QCOMPARE(get(m_control.get(), 0x68030000), QVariant(QStringLiteral("25")));
+}
+
+void TestQuilvetComponent::refusedSlotCountComesBackAsAnException()
+{
+    EXCEPINFO exception;
+    QCOMPARE(put(m_control.get(), 0x68030009, 100, &exception), DISP_E_EXCEPTION);
+    QCOMPARE(quint32(exception.scode), 0x800A0385u);
+    QCOMPARE(fromBstr(exception.bstrSource), QStringLiteral("Quilvet"));
+    QVERIFY(fromBstr(exception.bstrDescription).startsWith(QStringLiteral("Max\u3000必需是24的整数倍")));
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    QCOMPARE(get(m_control.get(), 0x68030009).toInt(), 48);
+}
+
+void TestQuilvetComponent::eventsArriveByIdWithoutArguments()
+{
+    ComPtr<IConnectionPointContainer> container;
+    QCOMPARE(m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid()), S_OK);
+    ComPtr<IConnectionPoint> point;
+    QCOMPARE(container->FindConnectionPoint(TypeLibrary::DIID___clsQuilvet, point.put()), S_OK);
+    RecordingSink sink(TypeLibrary::DIID___clsQuilvet);
+    DWORD cookie = 0;
+    QCOMPARE(point->Advise(static_cast<IDispatch *>(&sink), &cookie), S_OK);
+
+    ComPtr<IQtControl> qt;
+    m_control->QueryInterface(IID_IQtControl, qt.putVoid());
+    QWidget *widget = nullptr;
+    qt->GetWidget(&widget);
+    auto *slider = widget->findChild<TimeSlider *>(QStringLiteral("Slider_Time"));
+    QTest::keyClick(slider, Qt::Key_Left);
+    Q_EMIT slider->scrolled();
+
+    QCOMPARE(sink.events.size(), 2);
+    QCOMPARE(sink.events.at(0).id, 1);
+    QCOMPARE(sink.events.at(0).arguments, 0u);
+    QCOMPARE(sink.events.at(1).id, 2);
+    QCOMPARE(get(m_control.get(), 0x6803000B), QVariant(QStringLiteral("23:30")));
+
+    QCOMPARE(point->Unadvise(cookie), S_OK);
+    QCOMPARE(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+    QTest::keyClick(slider, Qt::Key_Left);
+    QCOMPARE(sink.events.size(), 2);
+    QCOMPARE(sink.references, 1u);
+}
+
+void TestQuilvetComponent::changeNoticeReachesTheHostsSite()
+{
+    ComPtr<IConnectionPointContainer> container;
+    m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid());
+    ComPtr<IConnectionPoint> point;
+    QCOMPARE(container->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
+    RecordingSink sink(TypeLibrary::DIID___clsQuilvet);
+    DWORD cookie = 0;
+    QCOMPARE(point->Advise(static_cast<IPropertyNotifySink *>(&sink), &cookie), S_OK);
+
+    put(m_control.get(), 0x68030007, QStringLiteral("30"));
+    put(m_control.get(), 0x68030009, 100); // refused: no notice
+    put(m_control.get(), 0x68030009, 96);
+    QCOMPARE(sink.changes, QList<DISPID>({ 0x68030007, 0x68030009 }));
+    point->Unadvise(cookie);
+}
+
+void TestQuilvetComponent::propertiesSaveAndLoadThroughAPropertyBag()
+{
+    put(m_control.get(), 0x68030009, 96);
+    put(m_control.get(), 0x68030010, 20);
+    put(m_control.get(), 0x68030012, 70);
+    put(m_control.get(), 0x68030007, QStringLiteral("30"));
+    put(m_control.get(), 0x68030002, QStringLiteral("45"));
+    put(m_control.get(), 0x6803000A, false);
+
+    ComPtr<IPersistPropertyBag> persist;
+    QCOMPARE(m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid()), S_OK);
+    CLSID clsid {};
+    QCOMPARE(persist->GetClassID(&clsid), S_OK);
+    QVERIFY(IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet));
+    FilePropertyBag *bag = FilePropertyBag::create();
+    QCOMPARE(persist->Save(bag, 1, 0), S_OK);
+    const QString path = m_folder.filePath(QStringLiteral("control.json"));
+    QVERIFY(bag->save(path));
+    bag->Release();
+
+    ComPtr<IDispatch> restored;
+    *restored.put() = createControl();
+    ComPtr<IPersistPropertyBag> restoredPersist;
+    restored->QueryInterface(IID_IPersistPropertyBag, restoredPersist.putVoid());
+    FilePropertyBag *loaded = FilePropertyBag::create();
+    QVERIFY(loaded->load(path));
+    QCOMPARE(restoredPersist->Load(loaded, nullptr), S_OK);
+    loaded->Release();
+
+    for (const auto &property : TypeLibrary::properties()) {
+        QVERIFY2(get(restored.get(), property.id) == get(m_control.get(), property.id), property.name);
+    }
+    QCOMPARE(get(restored.get(), 0x68030012).toInt(), 70);
+    QCOMPARE(get(restored.get(), 0x68030002), QVariant(QStringLiteral("45")));
+}
+
+void TestQuilvetComponent::wrongTypeInTheBagStopsTheLoad()
+{
+    FilePropertyBag *bag = FilePropertyBag::create();
+    bag->setValue(QStringLiteral("TimeIndex"), QStringLiteral("7"));
+    bag->setValue(QStringLiteral("Max"), QStringLiteral("abc"));
+    bag->setValue(QStringLiteral("SelLength"), 3);
+    ComPtr<IPersistPropertyBag> persist;
+    m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
+    QCOMPARE(quint32(persist->Load(bag, nullptr)), 0x800A000Du);
+    bag->Release();
+    QCOMPARE(get(m_control.get(), 0x6803000D), QVariant(QStringLiteral("7")));
+    QCOMPARE(get(m_control.get(), 0x68030009).toInt(), 48);
+    QCOMPARE(get(m_control.get(), 0x68030008).toInt(), 48);
+}
+
+void TestQuilvetComponent::factoryServesOnlyItsOwnClass()
+{
+    m_control.reset();
+    void *object = reinterpret_cast<void *>(1);
+    QCOMPARE(DllGetClassObject(TypeLibrary::IID__clsQuilvet, IID_IClassFactory, &object),
+        CLASS_E_CLASSNOTAVAILABLE);
+    QCOMPARE(object, nullptr);
+
+    QCOMPARE(DllCanUnloadNow(), S_OK);
+    ComPtr<IClassFactory> factory;
+    QCOMPARE(DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()), S_OK);
+    QCOMPARE(DllCanUnloadNow(), S_FALSE);
+    ComPtr<IUnknown> outer;
+    *outer.put() = createControl();
+    IUnknown *aggregated = nullptr;
+    QCOMPARE(factory->CreateInstance(outer.get(), IID_IUnknown, reinterpret_cast<void **>(&aggregated)),
+        CLASS_E_NOAGGREGATION);
+    outer.reset();
+
+    QCOMPARE(factory->LockServer(1), S_OK);
+    factory.reset();
+    QCOMPARE(DllCanUnloadNow(), S_FALSE);
+    ComPtr<IClassFactory> again;
+    DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, again.putVoid());
+    QCOMPARE(again->LockServer(0), S_OK);
+    again.reset();
+    QCOMPARE(DllCanUnloadNow(), S_OK);
+    *m_control.put() = createControl();
+}
+
+void TestQuilvetComponent::registrationRoundTripLeavesTheRegistryAsItWas()
+{
+    m_control.reset();
+    const QString path = Registry::filePath();
+    {
+        Registry foreign;
+        foreign.setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes\\Other.Thing\\CLSID"), {},
+            RegistryValue::string(QStringLiteral("{00000000-0000-0000-0000-000000000001}")));
+        QVERIFY(foreign.save());
+    }
+    const QByteArray before = fileBytes(path);
+
+    QCOMPARE(DllRegisterServer(), S_OK);
+    const QByteArray registered = fileBytes(path);
+    QVERIFY(registered.startsWith("REGEDIT4\n"));
+    QCOMPARE(DllRegisterServer(), S_OK);
+    QCOMPARE(fileBytes(path), registered);
+
+    Registry registry;
+    QVERIFY(registry.load());
+    const QString root = QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes\\");
+    const QString cls = root + QStringLiteral("CLSID\\{CB6A31EE-02C2-409A-9851-DED8ACE8277F}");
+    QCOMPARE(registry.stringValue(cls + QStringLiteral("\\MiscStatus\\1")), QStringLiteral("131473"));
+    QVERIFY(registry.hasKey(cls + QStringLiteral("\\Control")));
+    QCOMPARE(registry.stringValue(cls + QStringLiteral("\\VERSION")), QStringLiteral("13.0"));
+    const QString library = registry.stringValue(cls + QStringLiteral("\\InprocServer32"));
+    QVERIFY2(QFile::exists(library), qPrintable(library));
+    QCOMPARE(
+        registry.stringValue(cls + QStringLiteral("\\ToolboxBitmap32")), library + QStringLiteral(", 30000"));
+    const QByteArray bitmap
+        = registry.value(cls + QStringLiteral("\\ToolboxBitmap32"), QStringLiteral("30000"))->bytes;
+    const QImage image = QImage::fromData(bitmap, "BMP");
+    QCOMPARE(image.size(), QSize(16, 15));
+    QCOMPARE(int(quint8(bitmap.at(28))), 4); // bits per pixel
+    const QString block = cls + QStringLiteral("\\VersionInfo\\080404B0");
+    QCOMPARE(registry.stringValue(block, QStringLiteral("ProductName")), QStringLiteral("Quilvet"));
+    QCOMPARE(registry.stringValue(block, QStringLiteral("InternalName")), QStringLiteral("Quilvet"));
+    QCOMPARE(registry.stringValue(block, QStringLiteral("OriginalFilename")), QStringLiteral("Quilvet.ocx"));
+    QCOMPARE(registry.stringValue(block, QStringLiteral("FileVersion")), QStringLiteral("1.00"));
+    QCOMPARE(registry.stringValue(block, QStringLiteral("ProductVersion")), QStringLiteral("1.00"));
+    QCOMPARE(registry.stringValue(cls + QStringLiteral("\\VersionInfo"), QStringLiteral("FileVersion")),
+        QStringLiteral("1.0.0.0"));
+    const QString typeLib = root + QStringLiteral("TypeLib\\{20639D1E-C034-413E-AD14-2FA29A8E1837}\\13.0");
+    QCOMPARE(registry.stringValue(typeLib), QStringLiteral("Quilvet"));
+    QCOMPARE(registry.stringValue(typeLib + QStringLiteral("\\0\\linux")), library);
+    QCOMPARE(registry.stringValue(typeLib + QStringLiteral("\\FLAGS")), QStringLiteral("2"));
+
+    // Created by class id, through the registry and the library's entry points.
+    CLSID clsid {};
+    QCOMPARE(classIdFromProgId(QStringLiteral("Quilvet.clsQuilvet"), &clsid), S_OK);
+    QVERIFY(IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet));
+    ComPtr<IDispatch> created;
+    QCOMPARE(createInstance(clsid, nullptr, IID_IDispatch, created.putVoid()), S_OK);
+    QCOMPARE(get(created.get(), 0x68030009).toInt(), 48);
+    QCOMPARE(DllCanUnloadNow(), S_FALSE);
+    created.reset();
+    QCOMPARE(DllCanUnloadNow(), S_OK);
+
+    QCOMPARE(DllUnregisterServer(), S_OK);
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(createInstance(clsid, nullptr, IID_IDispatch, created.putVoid()), REGDB_E_CLASSNOTREG);
+
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(DllRegisterServer(), S_OK);
+    QCOMPARE(DllUnregisterServer(), S_OK);
+    QVERIFY(!QFile::exists(path));
+    *m_control.put() = createControl();
+}
+
+QTEST_MAIN(TestQuilvetComponent)
+#include "TestQuilvetComponent.moc"

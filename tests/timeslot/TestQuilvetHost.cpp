@@ -1,0 +1,101 @@
+#include "ComSupport.h"
+#include "HostWindow.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace complatform;
+
+// The host program's window, as a new user meets it: the control comes from the
+// registry, a drag reports Scroll then Change, and a saved control comes back.
+class TestQuilvetHost : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod();
+
+private:
+    HostWindow::Options options() const;
+    static void mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons);
+
+    QTemporaryDir m_folder;
+};
+
+void TestQuilvetHost::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("registry")).toLocal8Bit());
+}
+
+HostWindow::Options TestQuilvetHost::options() const
+{
+    return { m_folder.filePath(QStringLiteral("store/control.json")), QStringLiteral(QUILVET_LIBRARY) };
+}
+
+void TestQuilvetHost::mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons)
+{
+    const QPointF at(x, target->height() / 2);
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod()
+{
+    {
+        HostWindow window(options());
+        window.show();
+        QString error;
+        QVERIFY2(window.start(&error), qPrintable(error));
+        QVERIFY(window.log().first().contains(QStringLiteral("registering")));
+        QWidget *control = window.controlWidget();
+        QVERIFY(control);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        auto *slider = control->findChild<QWidget *>(QStringLiteral("Slider_Time"));
+        QVERIFY(slider);
+        const int right = slider->width() - 8;
+        mouse(slider, QEvent::MouseButtonPress, right, Qt::LeftButton);
+        mouse(slider, QEvent::MouseMove, slider->width() * 3 / 4, Qt::LeftButton);
+        mouse(slider, QEvent::MouseMove, slider->width() / 2, Qt::LeftButton);
+        mouse(slider, QEvent::MouseButtonRelease, slider->width() / 2, Qt::NoButton);
+
+        QStringList events;
+        for (const QString &line : window.log()) {
+            if (line.startsWith(QStringLiteral("Scroll")) || line.startsWith(QStringLiteral("Change"))) {
+                events << line;
+            }
+        }
+        QCOMPARE(events.size(), 3);
+        QVERIFY(events.at(0).startsWith(QStringLiteral("Scroll")));
+        QVERIFY(events.at(1).startsWith(QStringLiteral("Scroll")));
+        QVERIFY(events.at(2).startsWith(QStringLiteral("Change")));
+        QVERIFY2(events.at(2).contains(QStringLiteral("SelStart=0")), qPrintable(events.at(2)));
+        QVERIFY2(!events.at(2).contains(QStringLiteral("23:59")), qPrintable(events.at(2)));
+
+        auto *saturday = control->findChild<QLineEdit *>(QStringLiteral("txtPrice_Week(5)"));
+        saturday->setText(QStringLiteral("40"));
+        window.close();
+    }
+    {
+        HostWindow window(options());
+        QString error;
+        QVERIFY2(window.start(&error), qPrintable(error));
+        QVERIFY(window.log().join(QLatin1Char('\n')).contains(QStringLiteral("Loaded the properties")));
+        QWidget *control = window.controlWidget();
+        const int value = control->property("Value").toInt();
+        QVERIFY(value > 0 && value < 48);
+        QCOMPARE(control->property("SelLength").toInt(), value);
+        QCOMPARE(control->property("PriceWeek6").toString(), QStringLiteral("40"));
+        QCOMPARE(control->property("PriceWeek8").toString(), QStringLiteral("40"));
+        QCOMPARE(control->property("PriceWeek5").toString(), QStringLiteral("0"));
+        QVERIFY(control->property("EndTime").toString() != QStringLiteral("23:59"));
+    }
+}
+
+QTEST_MAIN(TestQuilvetHost)
+#include "TestQuilvetHost.moc"

@@ -1,0 +1,75 @@
+#include "HostSink.h"
+
+HostSink::HostSink(
+    const IID &eventInterface, std::function<void(DISPID)> onEvent, std::function<void(DISPID)> onChanged)
+    : m_eventInterface(eventInterface)
+    , m_onEvent(std::move(onEvent))
+    , m_onChanged(std::move(onChanged))
+{ }
+
+HRESULT HostSink::QueryInterface(REFIID riid, void **object)
+{
+    if (!object) {
+        return E_POINTER;
+    }
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)
+        || IsEqualGUID(riid, m_eventInterface)) {
+        *object = static_cast<IDispatch *>(this);
+    } else if (IsEqualGUID(riid, IID_IPropertyNotifySink)) {
+        *object = static_cast<IPropertyNotifySink *>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG HostSink::AddRef()
+{
+    return ++m_references;
+}
+
+ULONG HostSink::Release()
+{
+    return --m_references;
+}
+
+HRESULT HostSink::GetTypeInfoCount(UINT *count)
+{
+    if (!count) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT HostSink::GetTypeInfo(UINT, LCID, ITypeInfo **typeInfo)
+{
+    if (typeInfo) {
+        *typeInfo = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT HostSink::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *)
+{
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT HostSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *)
+{
+    m_onEvent(id);
+    return S_OK;
+}
+
+HRESULT HostSink::OnChanged(DISPID id)
+{
+    m_onChanged(id);
+    return S_OK;
+}
+
+HRESULT HostSink::OnRequestEdit(DISPID)
+{
+    return S_OK;
+}
