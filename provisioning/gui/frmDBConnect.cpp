@@ -21,6 +21,8 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     // The restore page lies over the server page and covers it when shown.
     ui->FraRestore->raise();
     ui->FraRestore->setAutoFillBackground(true);
+    // The folder button overlaps the end of the folder field; it stays clickable over it.
+    ui->cmdPath->raise();
 
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
     connect(ui->cmdCreateDB, &QPushButton::clicked, this, &frmDBConnect::cmdCreateDB_Click);
