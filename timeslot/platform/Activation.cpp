@@ -5,6 +5,9 @@
 
 #include <QLibrary>
 
+#include <map>
+#include <memory>
+
 namespace complatform {
 
 namespace {
@@ -17,19 +20,23 @@ QString classesKey(const QString &below)
     return QString::fromUtf16(Registry::ClassesRoot) + QLatin1Char('\\') + below;
 }
 
+// Loaded libraries stay loaded (see Activation.h); one QLibrary per path.
 QLibrary *loadLibrary(const QString &path, QString *error)
 {
-    auto *library = new QLibrary(path);
+    static std::map<QString, std::unique_ptr<QLibrary>> loaded;
+    auto found = loaded.find(path);
+    if (found != loaded.end()) {
+        return found->second.get();
+    }
+    auto library = std::make_unique<QLibrary>(path);
     library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load()) {
         if (error) {
             *error = library->errorString();
         }
-        delete library;
         return nullptr;
     }
-    // Deliberately kept: see the note in Activation.h.
-    return library;
+    return loaded.emplace(path, std::move(library)).first->second.get();
 }
 
 } // namespace
