@@ -18,21 +18,24 @@ MessageAnswer RecordingPrompts::message(QWidget *, const MessageRequest &request
 std::optional<QString> RecordingPrompts::saveFileName(QWidget *, const FileDialogRequest &request)
 {
     m_fileDialogs.append({true, request});
-    if (m_fileNames.empty())
-        return std::nullopt;
-    auto answer = m_fileNames.front();
-    m_fileNames.pop_front();
-    return answer;
+    return nextFileName();
 }
 
 std::optional<QString> RecordingPrompts::openFileName(QWidget *, const FileDialogRequest &request)
 {
     m_fileDialogs.append({false, request});
+    return nextFileName();
+}
+
+std::optional<QString> RecordingPrompts::nextFileName()
+{
     if (m_fileNames.empty())
         return std::nullopt;
-    auto answer = m_fileNames.front();
+    const QueuedFileName next = m_fileNames.front();
     m_fileNames.pop_front();
-    return answer;
+    if (next.cancelled)
+        return std::nullopt;
+    return next.path;
 }
 
 QStringList RecordingPrompts::messageTexts() const

@@ -27,7 +27,11 @@ public:
     std::optional<QString> openFileName(QWidget *parent, const FileDialogRequest &request) override;
 
     void queueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
-    void queueFileName(std::optional<QString> fileName) { m_fileNames.push_back(std::move(fileName)); }
+    // The next file dialog returns this path, or is cancelled when it is nullopt.
+    void queueFileName(const std::optional<QString> &fileName)
+    {
+        m_fileNames.push_back({!fileName.has_value(), fileName.value_or(QString())});
+    }
     // Runs while a message box is "open", e.g. to look at the window meanwhile.
     void setOnMessage(std::function<void(const MessageRequest &)> hook) { m_onMessage = std::move(hook); }
 
@@ -40,7 +44,14 @@ private:
     QList<MessageRequest> m_messages;
     QList<FileDialogCall> m_fileDialogs;
     std::deque<MessageAnswer> m_answers;
-    std::deque<std::optional<QString>> m_fileNames;
+    struct QueuedFileName
+    {
+        bool cancelled = false;
+        QString path;
+    };
+    std::optional<QString> nextFileName();
+
+    std::deque<QueuedFileName> m_fileNames;
     std::function<void(const MessageRequest &)> m_onMessage;
 };
 

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void feeWrittenByTheHostIsTrimmedAndChecked();
     void minuteLimitLeftEmptyBecomesMinusOne();
     void minuteLimitWrittenByTheHostStaysAsWritten();
+    void textsOfAnyLengthAreKeptWhole();
     void negativeNumbersPassEveryCheck();
     void priceIndexOutsideTheWeekIsRefused();
 
@@ -219,6 +220,24 @@ void TestQuilvetPriceFields::minuteLimitWrittenByTheHostStaysAsWritten()
     QCOMPARE(m_control->maxMinute(), QStringLiteral("abc"));
     m_control->setMaxMinute(QStringLiteral(" 90 "));
     QCOMPARE(m_control->maxMinute(), QStringLiteral(" 90 "));
+}
+
+void TestQuilvetPriceFields::textsOfAnyLengthAreKeptWhole()
+{
+    // Longer than a line editor holds by default.
+    const QString longPrice = QStringLiteral("7").repeated(40000);
+    const QString longWord = QStringLiteral("x").repeated(40000);
+
+    m_control->setPriceWeek(0, longPrice);
+    QCOMPARE(prices(), QStringList(8, longPrice));
+    m_control->setMaxMinute(longWord);
+    QCOMPARE(m_control->maxMinute(), longWord);
+    m_control->setRoomFeeAll(longPrice);
+    QCOMPARE(m_control->roomFeeAll(), longPrice);
+
+    // Line breaks are part of the text as well.
+    m_control->setMaxMinute(QStringLiteral("12\r\n34"));
+    QCOMPARE(m_control->maxMinute(), QStringLiteral("12\r\n34"));
 }
 
 void TestQuilvetPriceFields::negativeNumbersPassEveryCheck()

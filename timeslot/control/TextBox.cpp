@@ -2,11 +2,15 @@
 
 #include <QFocusEvent>
 
+#include <limits>
+
 namespace quilvet {
 
 TextBox::TextBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    // The values are texts of any length; a line editor would cut them at 32767.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, &TextBox::changed);
 }
 

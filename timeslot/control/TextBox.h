@@ -9,7 +9,8 @@ namespace quilvet {
 // Single-line text box with the two notifications the control's fields rely on:
 // changed() after every change of the text, typed or written by code, delivered
 // inside the write (and not for a write that leaves the text as it was), and
-// validating() just before the focus leaves the box for another control.
+// validating() just before the focus leaves the box for another control. The
+// text has no length limit.
 class QUILVET_EXPORT TextBox : public QLineEdit
 {
     Q_OBJECT
