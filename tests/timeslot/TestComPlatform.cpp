@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace complatform;
 
 // The component runtime of platforms without one: registry file, variants, property bag.
@@ -93,6 +95,12 @@ void TestComPlatform::variantsConvertAsThePlatformConverts_data()
     QTest::newRow("word to long") << QVariant(QStringLiteral("abc")) << int(VT_I4) << int(DISP_E_TYPEMISMATCH)
                                   << QVariant();
     QTest::newRow("too big for short") << QVariant(40000) << int(VT_I2) << int(DISP_E_OVERFLOW) << QVariant();
+    QTest::newRow("not a number to long") << QVariant(std::numeric_limits<double>::quiet_NaN()) << int(VT_I4)
+                                          << int(DISP_E_OVERFLOW) << QVariant();
+    QTest::newRow("not a number to short") << QVariant(std::numeric_limits<double>::quiet_NaN()) << int(VT_I2)
+                                           << int(DISP_E_OVERFLOW) << QVariant();
+    QTest::newRow("infinity to long") << QVariant(std::numeric_limits<double>::infinity()) << int(VT_I4)
+                                      << int(DISP_E_OVERFLOW) << QVariant();
     QTest::newRow("True to Boolean") << QVariant(QStringLiteral("True")) << int(VT_BOOL) << int(S_OK)
                                      << QVariant(true);
     QTest::newRow("Boolean to text") << QVariant(true) << int(VT_BSTR) << int(S_OK)

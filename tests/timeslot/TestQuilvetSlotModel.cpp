@@ -3,6 +3,7 @@
 #include "TimeSlider.h"
 #include "clsQuilvet.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void refusalThroughThePropertySystemIsSignalled();
     void hostWritesLeaveTheCaptionsAlone();
     void writingBeginTimeMovesNothingUntilTheNextDrag();
+    void captionsShowWhatIsWrittenNeverMarkup();
     void everyWriteSendsPropertyChangedWithItsName_data();
     void everyWriteSendsPropertyChangedWithItsName();
     void enabledGovernsTheChildrenAndReadsTheControlsOwnState();
@@ -259,6 +261,22 @@ void TestQuilvetSlotModel::writingBeginTimeMovesNothingUntilTheNextDrag()
     SliderDriver(slider()).drag(20, { 22 });
     QCOMPARE(m_control->beginTime(), QStringLiteral("00:00"));
     QCOMPARE(m_control->endTime(), QStringLiteral("11:00"));
+}
+
+void TestQuilvetSlotModel::captionsShowWhatIsWrittenNeverMarkup()
+{
+    const QString markup = QStringLiteral("<b>9</b><img src=\"x.png\">");
+    m_control->setTimeIndex(markup);
+    m_control->setBeginTime(markup);
+    m_control->setEndTime(markup);
+    QCOMPARE(m_control->timeIndex(), markup);
+    QCOMPARE(m_control->beginTime(), markup);
+    QCOMPARE(m_control->endTime(), markup);
+    for (const char *name : { "lblNo", "lblTimeBegin", "lblTimeEnd" }) {
+        const auto *label = m_control->findChild<QLabel *>(QString::fromLatin1(name));
+        QVERIFY(label);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
 }
 
 void TestQuilvetSlotModel::everyWriteSendsPropertyChangedWithItsName_data()

@@ -1,8 +1,11 @@
 #include "NumericText.h"
+#include "PropertyValue.h"
 #include "QuilvetError.h"
 #include "SlotClock.h"
 
 #include <QTest>
+
+#include <cfenv>
 
 using namespace quilvet;
 
@@ -14,6 +17,8 @@ private Q_SLOTS:
     void stepIsTheRoundedSlotLength_data();
     void stepIsTheRoundedSlotLength();
     void stepIsUndefinedWithoutSlots();
+    void halvesGoToTheEvenNeighbourInEveryRoundingMode_data();
+    void halvesGoToTheEvenNeighbourInEveryRoundingMode();
     void slotTimeTextWrapsAroundTheDay_data();
     void slotTimeTextWrapsAroundTheDay();
     void endOfTheLastSlotReads2359_data();
@@ -57,6 +62,43 @@ void TestSlotClock::stepIsTheRoundedSlotLength()
 void TestSlotClock::stepIsUndefinedWithoutSlots()
 {
     QVERIFY(!SlotClock::step(0).has_value());
+}
+
+void TestSlotClock::halvesGoToTheEvenNeighbourInEveryRoundingMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("to nearest") << FE_TONEAREST;
+    QTest::newRow("upward") << FE_UPWARD;
+    QTest::newRow("downward") << FE_DOWNWARD;
+    QTest::newRow("toward zero") << FE_TOWARDZERO;
+}
+
+void TestSlotClock::halvesGoToTheEvenNeighbourInEveryRoundingMode()
+{
+    // A host may leave its floating-point environment in another rounding mode.
+    QFETCH(int, mode);
+    const int previous = std::fegetround();
+    QCOMPARE(std::fesetround(mode), 0);
+    const auto step100 = SlotClock::step(100);
+    const auto step960 = SlotClock::step(960);
+    const auto step576 = SlotClock::step(576);
+    const auto step2880 = SlotClock::step(2880);
+    const auto stepMinus960 = SlotClock::step(-960);
+    const qint32 twoAndAHalf = PropertyValue::toInt32(2.5);
+    const qint32 threeAndAHalf = PropertyValue::toInt32(QStringLiteral("3.5"));
+    const qint32 minusTwoAndAHalf = PropertyValue::toInt32(-2.5);
+    const qint32 aBitAboveTwo = PropertyValue::toInt32(2.4);
+    std::fesetround(previous);
+
+    QCOMPARE(*step100, 14); // 14.4
+    QCOMPARE(*step960, 2); // 1.5
+    QCOMPARE(*step576, 2); // 2.5
+    QCOMPARE(*step2880, 0); // 0.5
+    QCOMPARE(*stepMinus960, -2); // -1.5
+    QCOMPARE(twoAndAHalf, 2);
+    QCOMPARE(threeAndAHalf, 4);
+    QCOMPARE(minusTwoAndAHalf, -2);
+    QCOMPARE(aBitAboveTwo, 2);
 }
 
 void TestSlotClock::slotTimeTextWrapsAroundTheDay_data()

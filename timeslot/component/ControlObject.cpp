@@ -277,6 +277,8 @@ HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
     } catch (const std::exception &error) {
         return raise(
             Error(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what())), exception);
+    } catch (...) {
+        return E_UNEXPECTED;
     }
 }
 

@@ -54,7 +54,10 @@ void clsQuilvetPrivate::buildLayout()
             widget = Slider_Time;
             break;
         case Layout::Kind::Label: {
-            auto *label = new QLabel(caption, parent);
+            auto *label = new QLabel(parent);
+            // Captions are shown as written: a host's text is never taken for markup.
+            label->setTextFormat(Qt::PlainText);
+            label->setText(caption);
             label->setFont(child.emphasised ? emphasisedFont : captionFont);
             label->setContentsMargins(0, 0, 0, 0);
             label->setMargin(0);

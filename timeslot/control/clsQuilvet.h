@@ -95,9 +95,11 @@ public:
 
     // Max: the number of slots in the day.
     qint32 maximum() const;
-    // Throws quilvet::Error 901 unless slotCount is 24, 48, 72, 96, 120, 144, 240,
-    // 288, 360, 480, 720 or 1440; then nothing changes and PropertyChanged is not sent.
-    // Positions and captions are not adjusted.
+    // Throws quilvet::Error 901 unless slotCount is a non-zero multiple of 24 whose
+    // slots per hour divide 60: of the positive counts 24, 48, 72, 96, 120, 144, 240,
+    // 288, 360, 480, 720 and 1440. A negative count that passes that test is refused
+    // by the slider with Error 380. After a refusal nothing has changed and
+    // PropertyChanged is not sent. Positions and captions are not adjusted.
     void setMaximum(qint32 slotCount);
 
     qint32 selLength() const;

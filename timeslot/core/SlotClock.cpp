@@ -1,8 +1,8 @@
 #include "SlotClock.h"
 
+#include "HalfEven.h"
 #include "QuilvetError.h"
 
-#include <cfenv>
 #include <cmath>
 #include <limits>
 
@@ -14,9 +14,7 @@ std::optional<qint16> step(qint32 slotCount)
         return std::nullopt;
     }
     const double quotient = 60.0 / (static_cast<double>(slotCount) / 24.0);
-    // std::nearbyint follows the current rounding mode, which is round-to-nearest-even
-    // unless someone changed it; std::rint would do the same, std::round would not.
-    const double rounded = std::nearbyint(quotient);
+    const double rounded = roundHalfEven(quotient);
     if (!std::isfinite(rounded) || rounded < std::numeric_limits<qint16>::min()
         || rounded > std::numeric_limits<qint16>::max()) {
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "PropertyValue.h"
 
+#include "HalfEven.h"
 #include "NumericText.h"
 #include "QuilvetError.h"
 
@@ -42,7 +43,7 @@ Kind kindOf(const QVariant &value)
 
 qint32 roundedToInt32(double number)
 {
-    const double rounded = std::nearbyint(number);
+    const double rounded = roundHalfEven(number);
     if (!std::isfinite(rounded) || rounded < std::numeric_limits<qint32>::min()
         || rounded > std::numeric_limits<qint32>::max()) {
         throw Error::overflow();

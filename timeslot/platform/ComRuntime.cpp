@@ -224,16 +224,20 @@ HRESULT VariantChangeType(VARIANT *destination, const VARIANT *source, USHORT, V
         if (SUCCEEDED(hr)) {
             // Whole numbers round to the nearest, halves to the even neighbour.
             const double whole = std::nearbyint(number);
+            // Not a number fits no integer; converting it would be undefined.
+            const bool finite = std::isfinite(whole);
             switch (type) {
             case VT_I2:
-                if (whole < std::numeric_limits<SHORT>::min() || whole > std::numeric_limits<SHORT>::max()) {
+                if (!finite || whole < std::numeric_limits<SHORT>::min()
+                    || whole > std::numeric_limits<SHORT>::max()) {
                     hr = DISP_E_OVERFLOW;
                 } else {
                     output.iVal = static_cast<SHORT>(whole);
                 }
                 break;
             case VT_I4:
-                if (whole < std::numeric_limits<LONG>::min() || whole > std::numeric_limits<LONG>::max()) {
+                if (!finite || whole < std::numeric_limits<LONG>::min()
+                    || whole > std::numeric_limits<LONG>::max()) {
                     hr = DISP_E_OVERFLOW;
                 } else {
                     output.lVal = static_cast<LONG>(whole);
