@@ -26,9 +26,11 @@ QString trimBlanks(const QString &text)
 
 NameCheck checkDatabaseName(const QString &name)
 {
-    const QString upper = name.toUpper();
-    for (qsizetype i = 0; i < upper.size(); ++i) {
-        const QChar c = upper.at(i);
+    // Each character is upper-cased on its own, so the text keeps its length:
+    // a letter without a single-character capital (sharp s, ligatures) stays
+    // as it is and breaks the rule instead of turning into several letters.
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i).toUpper();
         if (i == 0 && !isAsciiUpperLetter(c))
             return {NameCheck::FirstNotLetter, c};
         const bool legal = isAsciiUpperLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))

@@ -36,6 +36,7 @@ void Dialog::cmdPath_Click()
     FileDialogRequest request;
     request.confirmOverwrite = true;
     request.pathMustExist = true;
+    request.fileMustExist = false; // the path is checked after the window has closed
     request.title = GetMessageText(1048);
     request.filter = QStringLiteral("Sql Server Database Bakup file (*.*)");
     request.initialDir = Platform::current().programFolder();

@@ -80,11 +80,18 @@ std::optional<QString> QtUserPrompts::openFileName(QWidget *parent, const FileDi
     QString start = request.initialDir;
     if (!request.fileName.isEmpty())
         start = request.initialDir.isEmpty() ? request.fileName : request.initialDir + QLatin1Char('/') + request.fileName;
-    const QString chosen = QFileDialog::getOpenFileName(parent, request.title, start, toQtFilter(request.filter),
-                                                        nullptr, toQtOptions(request));
-    if (chosen.isEmpty())
+    // Unless the request says otherwise, the open dialog also takes the name
+    // of a file that does not exist; the caller checks the path itself.
+    QFileDialog dialog(parent, request.title, start, toQtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOptions(toQtOptions(request));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return chosen;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return std::nullopt;
+    return chosen.first();
 }
 
 } // namespace brevane

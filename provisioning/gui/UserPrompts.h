@@ -32,6 +32,7 @@ struct FileDialogRequest
     QString fileName;     // FileName preset
     bool confirmOverwrite = true; // Flags 2: prompt before overwriting
     bool pathMustExist = true;    // Flags 2048: the folder must exist
+    bool fileMustExist = false;   // Flags 4096: an open dialog takes only an existing file
 };
 
 // Every question a window puts to the user goes through this interface, so

@@ -18,11 +18,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
 {
     ui->setupUi(this);
     applyWindowFont(this);
-    // The restore page lies over the server page and covers it when shown.
-    ui->FraRestore->raise();
     ui->FraRestore->setAutoFillBackground(true);
-    // The folder button overlaps the end of the folder field; it stays clickable over it.
-    ui->cmdPath->raise();
 
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
     connect(ui->cmdCreateDB, &QPushButton::clicked, this, &frmDBConnect::cmdCreateDB_Click);
@@ -32,6 +28,13 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->txtDBName->installEventFilter(this);
 
     Form_Load();
+
+    // Restacking reorders the window's children, so it follows the captioning,
+    // which walks the controls in their layout order.
+    // The restore page lies over the server page and covers it when shown.
+    ui->FraRestore->raise();
+    // The folder button overlaps the end of the folder field; it stays clickable over it.
+    ui->cmdPath->raise();
 }
 
 frmDBConnect::~frmDBConnect() = default;

@@ -74,6 +74,12 @@ bool AtomicFileWriter::write(QByteArrayView contents)
     if (exists && !S_ISREG(existing.st_mode)) {
         return fail(target.absoluteFilePath(), EISDIR);
     }
+    // A file that may not be written is not replaced either, though the
+    // folder would allow the rename. Without any write bit the file counts
+    // as read-only for every user, root included.
+    if (exists && ((existing.st_mode & 0222) == 0 || ::access(targetName.constData(), W_OK) != 0)) {
+        return fail(target.absoluteFilePath(), EACCES);
+    }
 
     // A name of our own beside the target; O_EXCL makes sure no other file
     // of that name is reused. A new file gets the permissions any newly

@@ -10,7 +10,8 @@ namespace brevane::profile {
 // a new file beside the target, are flushed to disk and then renamed over the
 // target. The new file takes over the target's permission bits and, where the
 // process may do so, its owner. A symbolic link is followed and its target
-// replaced. The folder must already exist.
+// replaced. The folder must already exist, and an existing file must be
+// writable: a read-only file is left alone.
 class AtomicFileWriter
 {
 public:

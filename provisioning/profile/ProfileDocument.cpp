@@ -174,15 +174,10 @@ QByteArray ProfileDocument::keyBytes(const Line &line) const
     return line.text.sliced(begin, end - begin);
 }
 
-// New lines end the way the file's lines already end, CR LF in a file that
-// has none yet.
+// Every line the platform writes ends in CR LF, also in a file whose other
+// lines end in LF or CR alone; those keep their own endings.
 QByteArray ProfileDocument::conventionalLineBreak() const
 {
-    for (const Line &line : m_lines) {
-        if (!line.lineBreak.isEmpty()) {
-            return line.lineBreak;
-        }
-    }
     return encode(u"\r\n");
 }
 
@@ -259,8 +254,7 @@ void ProfileDocument::setValue(QStringView section, QStringView key, QStringView
         if (text == line.text && !line.lineBreak.isEmpty()) {
             return;
         }
-        QByteArray lineBreak = line.lineBreak.isEmpty() ? conventionalLineBreak() : line.lineBreak;
-        line = makeLine(std::move(text), std::move(lineBreak));
+        line = makeLine(std::move(text), conventionalLineBreak());
         m_modified = true;
         return;
     }

@@ -34,7 +34,7 @@ public:
 
     // Sets key to value, written verbatim. An existing key keeps its spelling
     // and place; a new key follows the section's last key; a new section goes
-    // to the end of the file.
+    // to the end of the file. Lines written or rewritten end in CR LF.
     void setValue(QStringView section, QStringView key, QStringView value);
     // Removes the key's line; the section header stays even when it was the last key.
     void removeKey(QStringView section, QStringView key);

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void shouldFailWithoutCreatingAnythingWhenTheFolderIsMissing_data();
     void shouldFailWithoutCreatingAnythingWhenTheFolderIsMissing();
     void shouldFailOnAReadOnlyFileSystem();
+    void shouldLeaveAReadOnlyFileAsItIs();
     void shouldKeepTheOldFileWhenTheDiskIsFull();
     void shouldRefuseLineBreaksInNamesAndValues();
 
@@ -231,16 +232,16 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
         << QByteArray("[S]\r\nname3\r\n") << QList<Call> { set("S", "name3", "x") }
         << QByteArray("[S]\r\nname3=x\r\n");
 
-    QTest::newRow("an LF file stays LF")
+    QTest::newRow("an LF file keeps its untouched lines, written lines end in CR LF")
         << QByteArray("[S]\nA = 1\nB=2\n")
         << QList<Call> { set("S", "B", "3"), set("S", "C", "4"), set("T", "D", "5") }
-        << QByteArray("[S]\nA = 1\nB=3\nC=4\n[T]\nD=5\n");
-    QTest::newRow("a CR file stays CR")
-        << QByteArray("[S]\rA=1\r") << QList<Call> { set("S", "A", "2"), set("S", "B", "3") }
-        << QByteArray("[S]\rA=2\rB=3\r");
-    QTest::newRow("a mixed file keeps each line's ending")
+        << QByteArray("[S]\nA = 1\nB=3\r\nC=4\r\n[T]\r\nD=5\r\n");
+    QTest::newRow("a CR file keeps its untouched lines, written lines end in CR LF")
+        << QByteArray("[S]\rA=1\rB=2\r") << QList<Call> { set("S", "A", "2"), set("S", "C", "3") }
+        << QByteArray("[S]\rA=2\r\nB=2\rC=3\r\n");
+    QTest::newRow("a mixed file keeps each untouched line's ending")
         << QByteArray("[S]\nA=1\r\nB=2\rC=3\n") << QList<Call> { set("S", "B", "9"), set("S", "D", "4") }
-        << QByteArray("[S]\nA=1\r\nB=9\rC=3\nD=4\n");
+        << QByteArray("[S]\nA=1\r\nB=9\r\nC=3\nD=4\r\n");
     QTest::newRow("no final line break stays when an earlier line changes") << QByteArray(
         "[S]\r\nA=1\r\nB=2") << QList<Call> { set("S", "A", "9") } << QByteArray("[S]\r\nA=9\r\nB=2");
     QTest::newRow("untouched lines stay byte for byte")
@@ -580,6 +581,25 @@ void TestPrivateProfile::shouldFailOnAReadOnlyFileSystem()
     const QString path = QStringLiteral("/proc/brevane-profile-test.ini");
     QVERIFY(!m_profile.writeString("S", "K", QStringLiteral("V"), path));
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void TestPrivateProfile::shouldLeaveAReadOnlyFileAsItIs()
+{
+    const QByteArray original("[S]\r\nK=V\r\n");
+    writeFile(original);
+    const QByteArray name = QFile::encodeName(filePath());
+    QCOMPARE(::chmod(name.constData(), 0444), 0);
+
+    QVERIFY(!m_profile.writeString("S", "K", QStringLiteral("W"), filePath()));
+    QVERIFY(!m_profile.writeString("S", "K", std::nullopt, filePath()));
+    QVERIFY(!m_profile.writeString("S", std::nullopt, std::nullopt, filePath()));
+    QVERIFY(!m_profile.clearSection("S", filePath()));
+
+    QCOMPARE(readFile(), original);
+    QCOMPARE(folderEntries(), QStringList { QStringLiteral("Connect.sys") });
+    struct stat info = {};
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, 0444u);
 }
 
 void TestPrivateProfile::shouldKeepTheOldFileWhenTheDiskIsFull()

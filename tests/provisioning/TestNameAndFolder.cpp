@@ -1,12 +1,17 @@
+#include "Dialog.h"
 #include "FakePlatform.h"
 #include "RecordingPrompts.h"
 #include "frmDBConnect.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -44,6 +49,7 @@ private Q_SLOTS:
     void folderOnTheSystemDriveKeptOnNo();
     void cancellingTheFolderDialogChangesNothing();
     void folderInTheDriveRootHasNoSeparatorOfItsOwn();
+    void backupChooserTakesAPathThatDoesNotExist();
 };
 
 void TestNameAndFolder::fileNamesFollowTheNameInTheirFolder()
@@ -100,6 +106,9 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule_data()
     QTest::newRow("hyphen") << "hall-2" << illegal + QStringLiteral("  '-'");
     QTest::newRow("accented letter upper-cased") << "caf\u00e9" << illegal + QStringLiteral("  '\u00c9'");
     QTest::newRow("inner blank") << "a b" << illegal + QStringLiteral("  ' '");
+    QTest::newRow("sharp s has no capital of its own") << "stra\u00dfe" << illegal + QStringLiteral("  '\u00df'");
+    QTest::newRow("ligature stays one character") << "\ufb01le" << notLetter;
+    QTest::newRow("ligature after a letter") << "a\ufb01" << illegal + QStringLiteral("  '\ufb01'");
 }
 
 void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule()
@@ -231,6 +240,50 @@ void TestNameAndFolder::folderInTheDriveRootHasNoSeparatorOfItsOwn()
     page.window.cmdPath_Click();
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("D:"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall.mdf"));
+}
+
+void TestNameAndFolder::backupChooserTakesAPathThatDoesNotExist()
+{
+    // The real file dialog, answered the way a user would: a name typed in
+    // for a file that is not there. The chooser takes it; the caller checks it.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    UserPrompts::setCurrent(nullptr);
+    ScopedPlatform platform;
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    platform->programDir = folder.path();
+    const QString missing = folder.filePath(QStringLiteral("elsewhere.Bak"));
+
+    QStringList warnings;
+    int fileDialogsSeen = 0;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto box = qobject_cast<QMessageBox *>(modal)) {
+            warnings.append(box->text());
+            box->reject();
+        } else if (auto files = qobject_cast<QFileDialog *>(modal)) {
+            if (fileDialogsSeen++ == 0) {
+                // Typed into the dialog's name field, as the user would.
+                auto nameField = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QVERIFY(nameField);
+                nameField->setText(missing);
+                // Queued, so that a box the dialog may open is met by the next tick.
+                QMetaObject::invokeMethod(
+                    files, [files] { static_cast<QDialog *>(files)->accept(); }, Qt::QueuedConnection);
+            } else {
+                files->reject();
+            }
+        }
+    });
+    user.start();
+    Dialog chooser;
+    chooser.cmdPath_Click();
+    user.stop();
+
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+    QCOMPARE(chooser.findChild<QLineEdit *>(QStringLiteral("txtNewPath"))->text(), missing);
 }
 
 QTEST_MAIN(TestNameAndFolder)
