@@ -75,7 +75,7 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands()
 
 void TestCommandLine::shouldReadBackupFileSpecsFromTheRight_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("physical");
     QTest::addColumn<QString>("type");
     QTest::addColumn<qint64>("size");
@@ -92,11 +92,11 @@ void TestCommandLine::shouldReadBackupFileSpecsFromTheRight_data()
 
 void TestCommandLine::shouldReadBackupFileSpecsFromTheRight()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, argument);
     QFETCH(QString, physical);
     QFETCH(QString, type);
     QFETCH(qint64, size);
-    const Command command = parseCommandLine({ "make-backup", "b.Bak", "--file", spec });
+    const Command command = parseCommandLine({ "make-backup", "b.Bak", "--file", argument });
     const auto *backup = std::get_if<MakeBackupOptions>(&command);
     QVERIFY(backup);
     QCOMPARE(backup->contents.files.size(), 1);
