@@ -11,7 +11,7 @@ using namespace brevane::test;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
-class TestBackupInspection : public QObject
+class TestBackupFileList : public QObject
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ private Q_SLOTS:
     void chooserIsAskedAgainAtEveryInspection();
 };
 
-void TestBackupInspection::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
+void TestBackupFileList::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -56,7 +56,7 @@ void TestBackupInspection::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
     QVERIFY(f.prompts().messages().isEmpty());
 }
 
-void TestBackupInspection::defaultBackupFillsTheRestorePageWithoutAsking()
+void TestBackupFileList::defaultBackupFillsTheRestorePageWithoutAsking()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -77,7 +77,7 @@ void TestBackupInspection::defaultBackupFillsTheRestorePageWithoutAsking()
     QCOMPARE(f.server().statements(), QStringList{strSqlText});
 }
 
-void TestBackupInspection::missingDefaultAndCancelledChooserSaysNothing()
+void TestBackupFileList::missingDefaultAndCancelledChooserSaysNothing()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -96,7 +96,7 @@ void TestBackupInspection::missingDefaultAndCancelledChooserSaysNothing()
     QVERIFY(f.server().statements().isEmpty());
 }
 
-void TestBackupInspection::chooserOutcomesThatLeaveNoFileNameTheMissingPath_data()
+void TestBackupFileList::chooserOutcomesThatLeaveNoFileNameTheMissingPath_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("reportsDefault");
@@ -105,7 +105,7 @@ void TestBackupInspection::chooserOutcomesThatLeaveNoFileNameTheMissingPath_data
     QTest::newRow("OK with no path") << "ok-empty" << true;
 }
 
-void TestBackupInspection::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
+void TestBackupFileList::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
 {
     QFETCH(QString, action);
     QFETCH(bool, reportsDefault);
@@ -134,7 +134,7 @@ void TestBackupInspection::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
     QVERIFY(!f.onRestorePage());
 }
 
-void TestBackupInspection::fileThatIsNoBackupGives1047()
+void TestBackupFileList::fileThatIsNoBackupGives1047()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -153,7 +153,7 @@ void TestBackupInspection::fileThatIsNoBackupGives1047()
     QVERIFY(f.window().connection());
 }
 
-void TestBackupInspection::backupWithOneFileRowGivesTheGeneralFailureBox()
+void TestBackupFileList::backupWithOneFileRowGivesTheGeneralFailureBox()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -171,7 +171,7 @@ void TestBackupInspection::backupWithOneFileRowGivesTheGeneralFailureBox()
     QVERIFY(!f.onRestorePage());
 }
 
-void TestBackupInspection::proposedNameDropsTheLastFiveCharacters_data()
+void TestBackupFileList::proposedNameDropsTheLastFiveCharacters_data()
 {
     QTest::addColumn<QString>("logicalName");
     QTest::addColumn<QString>("proposed");
@@ -180,7 +180,7 @@ void TestBackupInspection::proposedNameDropsTheLastFiveCharacters_data()
     QTest::newRow("any last five") << "Hall2024_X.y" << "Hall202";
 }
 
-void TestBackupInspection::proposedNameDropsTheLastFiveCharacters()
+void TestBackupFileList::proposedNameDropsTheLastFiveCharacters()
 {
     QFETCH(QString, logicalName);
     QFETCH(QString, proposed);
@@ -192,7 +192,7 @@ void TestBackupInspection::proposedNameDropsTheLastFiveCharacters()
     QCOMPARE(f.field("txtDBName")->text(), proposed);
 }
 
-void TestBackupInspection::backupPathWithApostropheIsInspected()
+void TestBackupFileList::backupPathWithApostropheIsInspected()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -215,7 +215,7 @@ void TestBackupInspection::backupPathWithApostropheIsInspected()
                              + QStringLiteral("/Joe''s backups/hall.bak'"));
 }
 
-void TestBackupInspection::chooserIsAskedAgainAtEveryInspection()
+void TestBackupFileList::chooserIsAskedAgainAtEveryInspection()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
@@ -242,5 +242,5 @@ void TestBackupInspection::chooserIsAskedAgainAtEveryInspection()
     QVERIFY(!f.prompts().fileDialogs().first().save);
 }
 
-QTEST_MAIN(TestBackupInspection)
-#include "TestBackupInspection.moc"
+QTEST_MAIN(TestBackupFileList)
+#include "TestBackupFileList.moc"
