@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "LabelFitting.h"
 #include "ModCard.h"
+#include "TypingLengthLimit.h"
 #include "Platform.h"
 #include "UserPrompts.h"
 #include "ui_frmDBConnect.h"
@@ -19,6 +20,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->setupUi(this);
     applyWindowFont(this);
     ui->FraRestore->setAutoFillBackground(true);
+    TypingLengthLimit::install(ui->txtDBName);
 
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
     connect(ui->cmdCreateDB, &QPushButton::clicked, this, &frmDBConnect::cmdCreateDB_Click);

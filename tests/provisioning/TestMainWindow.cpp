@@ -131,7 +131,16 @@ void TestMainWindow::fieldsKeepTheirLimitsAndEcho()
     frmDBConnect window;
     auto field = [&](const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); };
     QCOMPARE(field("txtPws")->echoMode(), QLineEdit::Password);
-    QCOMPARE(field("txtDBName")->maxLength(), 50);
+    // The name field takes 50 typed characters; a longer name the program proposes stays whole.
+    QLineEdit *name = field("txtDBName");
+    QTest::keyClicks(name, QString(60, QLatin1Char('a')));
+    QCOMPARE(name->text().size(), 50);
+    const QString proposed = QString(58, QLatin1Char('b'));
+    name->setText(proposed);
+    QCOMPARE(name->text(), proposed);
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QCOMPARE(name->text().size(), 57);
     QVERIFY(field("txtNewPath")->isReadOnly());
     QCOMPARE(field("txtFileName_Data")->text(), QStringLiteral("Path Mdf"));
     QCOMPARE(field("txtFileName_Log")->text(), QStringLiteral("Path Ldf"));
