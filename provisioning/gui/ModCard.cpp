@@ -47,7 +47,7 @@ void collectControls(QWidget *parent, QList<QWidget *> &controls)
             continue;
         controls.append(child);
         const QString type = controlTypeName(child);
-        if (type == QStringLiteral("frame") || type == QStringLiteral("widget") || type == QStringLiteral("frame"))
+        if (type == QStringLiteral("frame") || type == QStringLiteral("widget"))
             collectControls(child, controls);
     }
 }
