@@ -1,8 +1,8 @@
 // Create database: the restore of the template under the new name, and the
 // connection settings written afterwards.
 #include "BusyCursor.h"
-#include "ClassModule.h"
 #include "Connection.h"
+#include "ConnectionSettingsFile.h"
 #include "Failure.h"
 #include "MessageTable.h"
 #include "NameRules.h"
@@ -131,14 +131,8 @@ void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
         const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
         if (!Platform::current().ordinaryFileExists(settingsFile))
             return;
-        const ClassModule settings;
-        const QString sqlServer = QStringLiteral("SQL Server");
-        settings.WriteIniFile(QStringLiteral("DataSource"), QStringLiteral("DataBase"), sqlServer, settingsFile);
-        settings.WriteIniFile(sqlServer, QStringLiteral("Provider"), QStringLiteral("SQLOLEDB.1"), settingsFile);
-        settings.WriteIniFile(sqlServer, QStringLiteral("Server"), ui->CmbSQLServer->currentText(), settingsFile);
-        settings.WriteIniFile(sqlServer, QStringLiteral("User"), ui->txtUserID->text(), settingsFile);
-        settings.WriteIniFile(sqlServer, QStringLiteral("PassWord"), ui->txtPws->text(), settingsFile);
-        settings.WriteIniFile(sqlServer, QStringLiteral("Initial Catalog"), databaseName, settingsFile);
+        writeConnectionSettings(settingsFile, {ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
+                                                   ui->txtPws->text(), databaseName});
     } catch (const Failure &failure) {
         showMessage(this, failure.numberFirst(), QStringLiteral("保存参数出错"));
     }
