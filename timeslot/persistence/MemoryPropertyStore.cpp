@@ -6,6 +6,11 @@ namespace quilvet {
 
 PropertyStore::~PropertyStore() = default;
 
+std::optional<bool> PropertyStore::holds(const QString &) const
+{
+    return std::nullopt;
+}
+
 QVariant MemoryPropertyStore::readProperty(const QString &name, const QVariant &defaultValue)
 {
     throwIfFailing(name);
@@ -30,6 +35,11 @@ void MemoryPropertyStore::writeProperty(
 void MemoryPropertyStore::set(const QString &name, const QVariant &value)
 {
     m_values.insert(name.toCaseFolded(), { name, value });
+}
+
+std::optional<bool> MemoryPropertyStore::holds(const QString &name) const
+{
+    return contains(name);
 }
 
 bool MemoryPropertyStore::contains(const QString &name) const

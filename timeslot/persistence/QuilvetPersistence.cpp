@@ -225,9 +225,17 @@ void clsQuilvet::InitProperties()
 
 void clsQuilvet::ReadProperties(PropertyStore &store)
 {
+    // A value equal to the saved maximum is not stored, and its default is read
+    // before the maximum is restored: such a value follows the restored maximum.
+    bool valueIsTheMaximum = false;
     for (Key key : Steps) {
         const QString name = QString::fromLatin1(keyName(key));
         apply(*this, *d, key, store.readProperty(name, defaultFor(*d, key)));
+        if (key == Key::Value) {
+            valueIsTheMaximum = store.holds(name) == std::optional<bool>(false);
+        } else if (key == Key::Max && valueIsTheMaximum) {
+            d->Slider_Time->setValue(d->Slider_Time->maximum());
+        }
     }
 }
 
