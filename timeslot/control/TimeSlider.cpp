@@ -1,8 +1,10 @@
 #include "TimeSlider.h"
 
+#include "QuilvetAccessibility.h"
 #include "QuilvetError.h"
 #include "SlotClock.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -117,7 +119,16 @@ public:
         }
         value = target;
         q->update();
+        announceValue();
         return true;
+    }
+
+    void announceValue()
+    {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(q, value);
+            QAccessible::updateAccessibility(&event);
+        }
     }
 
     void showThumbTime()
@@ -151,6 +162,7 @@ TimeSlider::TimeSlider(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Accessibility::installFactory();
 }
 
 TimeSlider::~TimeSlider() = default;
@@ -184,6 +196,7 @@ void TimeSlider::setValue(qint32 value)
     }
     d->value = value;
     update();
+    d->announceValue();
     if (d->deliveries > 0) {
         d->notifyChanged();
     }
@@ -229,6 +242,13 @@ void TimeSlider::setSelectRange(bool selectRange)
     }
     d->selectRange = selectRange;
     update();
+}
+
+void TimeSlider::moveThumb(qint32 position)
+{
+    if (d->moveTo(position)) {
+        d->notifyChanged();
+    }
 }
 
 bool TimeSlider::isDragging() const
