@@ -3,6 +3,7 @@
 #include "QuilvetAccessibility.h"
 #include "QuilvetError.h"
 #include "SlotClock.h"
+#include "ThumbTimeTip.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -11,7 +12,6 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -137,8 +137,17 @@ public:
         if (!step) {
             return;
         }
-        const QString text = SlotClock::endTimeText(value, maximum, *step);
-        QToolTip::showText(q->mapToGlobal(q->thumbCentre(value)), text, q);
+        if (!tip) {
+            tip = new ThumbTimeTip(q);
+        }
+        tip->showAt(q->mapToGlobal(q->thumbCentre(value)), SlotClock::endTimeText(value, maximum, *step));
+    }
+
+    void hideThumbTime()
+    {
+        if (tip) {
+            tip->hide();
+        }
     }
 
     TimeSlider *q;
@@ -153,6 +162,7 @@ public:
     int dragGrabOffset = 0;
     int wheelRemainder = 0;
     int deliveries = 0;
+    ThumbTimeTip *tip = nullptr; // made at the first drag; a child of the slider
 };
 
 TimeSlider::TimeSlider(QWidget *parent)
@@ -318,6 +328,12 @@ void TimeSlider::paintEvent(QPaintEvent *)
     style()->drawComplexControl(QStyle::CC_Slider, &thumb, &painter, this);
 }
 
+void TimeSlider::hideEvent(QHideEvent *event)
+{
+    d->hideThumbTime();
+    QWidget::hideEvent(event);
+}
+
 void TimeSlider::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -358,6 +374,8 @@ void TimeSlider::mouseMoveEvent(QMouseEvent *event)
         // A handler may have ended the drag (by hiding or disabling the slider).
         if (d->dragging) {
             d->showThumbTime();
+        } else {
+            d->hideThumbTime();
         }
     }
 }
@@ -370,7 +388,7 @@ void TimeSlider::mouseReleaseEvent(QMouseEvent *event)
     }
     event->accept();
     d->dragging = false;
-    QToolTip::hideText();
+    d->hideThumbTime();
     update();
     if (d->value != d->dragStartValue) {
         d->notifyChanged();
