@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
 using namespace hall::test;
 
 namespace {
@@ -79,6 +81,7 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages_data();
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
+    void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
     void shouldAnswerTheServerVersionAndTheBackupHeader();
     void shouldReportRestoreProgressForStats_data();
     void shouldReportRestoreProgressForStats();
@@ -272,6 +275,40 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
         << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list "
            "the "
            "logical file names.\"";
+    QTest::newRow("target file exists")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/taken.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
+        << QStringList { "3142/16/1", "3119/16/1", "3013/16/1" }
+        << "\"File \"rivazadUZ_Data\" cannot be restored over the existing \"@/dbs/taken.Mdf\". Reissue the "
+           "RESTORE statement using WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify "
+           "an "
+           "alternate location.\"";
+    QTest::newRow("backup of another database over an existing one")
+        << " RESTORE DATABASE  Taken From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/t.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/t_Log.Ldf' "
+        << QStringList { "3154/16/4", "3013/16/1" }
+        << "\"The backup set holds a backup of a database other than the existing 'Taken' database.\"";
+    QTest::newRow("empty bracketed name")
+        << " RESTORE DATABASE  [] From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/_Log.Ldf' "
+        << QStringList { "1038/15/4" }
+        << "\"An object or column name is missing or empty. For SELECT INTO statements, verify each column "
+           "has a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are "
+           "not allowed. Change the alias to a valid name.\"";
+    QTest::newRow("empty quoted name in a query")
+        << "SELECT name AS \"\" FROM master.dbo.sysdatabases" << QStringList { "1038/15/4" }
+        << "An object or column name is missing or empty.";
+    QTest::newRow("name of 129 characters")
+        << QStringLiteral(" RESTORE DATABASE  [%1] From rivazadUZ").arg(QString(129, QLatin1Char('h')))
+        << QStringList { "103/15/4" }
+        << QStringLiteral("\"The identifier that starts with '%1' is too long. Maximum length is 128.\"")
+               .arg(QString(128, QLatin1Char('h')));
+    QTest::newRow("unclosed bracket")
+        << " RESTORE DATABASE  [Hall From rivazadUZ" << QStringList { "105/15/1", "102/15/1" }
+        << "\"Unclosed quotation mark after the character string 'Hall From rivazadUZ";
+    QTest::newRow("unclosed literal")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data TO '@/dbs/Hall.Mdf'"
+        << QStringList { "105/15/1", "102/15/1" } << "\"Unclosed quotation mark after the character string '";
     QTest::newRow("unquoted name with a hyphen")
         << " RESTORE DATABASE  my-db From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/x.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/x_Log.Ldf' "
@@ -285,12 +322,29 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
     QFETCH(QString, text);
     const QString backup = makeBackup();
     const QString root = m_files->path();
-    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+    QFile taken(file(QStringLiteral("dbs/taken.Mdf")));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    // A database restored from another backup under the name "Taken".
+    const QString other = file(QStringLiteral("other.Bak"));
+    QVERIFY(StandinProcess::makeBackup(other,
+        { QStringLiteral("--data"), QStringLiteral("Other_Data=C:\\o.mdf"), QStringLiteral("--log"),
+            QStringLiteral("Other_Log=C:\\o.ldf") }));
+    const TsqlRun setUp = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
         { QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
-            statement.replace(QLatin1Char('@'), root) });
+            QStringLiteral("RESTORE DATABASE Taken FROM DISK = '%1' WITH MOVE 'Other_Data' TO '%2', MOVE "
+                           "'Other_Log' TO '%3'")
+                .arg(other, file(QStringLiteral("dbs/o.mdf")), file(QStringLiteral("dbs/o.ldf"))) });
+    QCOMPARE(messageHeaders(setUp.output).last(), QStringLiteral("3014/0/1"));
+    const int databaseFiles = QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size();
+
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { statement.replace(QLatin1Char('@'), root) });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(messageHeaders(run.output), headers);
     QVERIFY2(run.output.contains(text.replace(QLatin1Char('@'), root)), qPrintable(run.output));
+    // A refused restore leaves no file behind.
+    QCOMPARE(QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size(), databaseFiles);
 }
 
 void TestTsql::shouldReportSyntaxErrors()
@@ -302,6 +356,57 @@ void TestTsql::shouldReportSyntaxErrors()
     QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
     QVERIFY(
         run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+}
+
+namespace {
+
+// A small tmpfs mounted for one test, so a full volume is real even for root; unmounted on leaving.
+class SmallVolume
+{
+public:
+    explicit SmallVolume(const QString &path)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~SmallVolume()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    SmallVolume(const SmallVolume &) = delete;
+    SmallVolume &operator=(const SmallVolume &) = delete;
+
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+void TestTsql::shouldRefuseARestoreThatDoesNotFitOnTheVolume()
+{
+    const QString backup = makeBackup();
+    SmallVolume volume(file(QStringLiteral("small")));
+    if (!volume.mounted())
+        QSKIP("cannot mount a tmpfs here (needs root or CAP_SYS_ADMIN)");
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Hall FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'")
+                .arg(backup, file(QStringLiteral("small/Hall.Mdf")),
+                    file(QStringLiteral("small/Hall_Log.Ldf"))),
+            QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'Hall'") });
+    QCOMPARE(messageHeaders(run.output), QStringList({ "3257/16/1", "3119/16/4", "3013/16/1" }));
+    QVERIFY2(run.output.contains(QStringLiteral("\"There is insufficient free space on disk volume '%1/' to "
+                                                "create the database. The database requires 4456448 "
+                                                "additional free bytes, while only ")
+                                     .arg(file(QStringLiteral("small")))),
+        qPrintable(run.output));
+    QVERIFY2(run.output.contains(QStringLiteral("name\n1> ")), qPrintable(run.output)); // no row
+    QVERIFY(QDir(file(QStringLiteral("small"))).entryList(QDir::Files).isEmpty());
 }
 
 // Splits tsql's tab-separated result (header line, then one row) into column -> value.

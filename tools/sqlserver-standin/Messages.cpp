@@ -17,6 +17,8 @@ struct MessageDefinition
 // Levels are as clients see them; informational messages travel with level 0 as SQL Server sends them.
 constexpr std::array messageTable {
     MessageDefinition { Msg::IncorrectSyntax, 15, 1, "Incorrect syntax near '%1'." },
+    MessageDefinition { Msg::IdentifierTooLong, 15, 4,
+        "The identifier that starts with '%1' is too long. Maximum length is %2." },
     MessageDefinition {
         Msg::UnclosedQuotation, 15, 1, "Unclosed quotation mark after the character string '%1'." },
     MessageDefinition { Msg::MissingEndComment, 15, 1, "Missing end comment mark '*/'." },
@@ -29,6 +31,10 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
+    MessageDefinition { Msg::EmptyIdentifier, 15, 4,
+        "An object or column name is missing or empty. For SELECT INTO statements, verify each column has "
+        "a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are not "
+        "allowed. Change the alias to a valid name." },
     MessageDefinition {
         Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
     MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },
