@@ -82,6 +82,7 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
     void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
+    void shouldRefuseDeepNestingAndKeepServing();
     void shouldAnswerTheServerVersionAndTheBackupHeader();
     void shouldReportRestoreProgressForStats_data();
     void shouldReportRestoreProgressForStats();
@@ -407,6 +408,38 @@ void TestTsql::shouldRefuseARestoreThatDoesNotFitOnTheVolume()
         qPrintable(run.output));
     QVERIFY2(run.output.contains(QStringLiteral("name\n1> ")), qPrintable(run.output)); // no row
     QVERIFY(QDir(file(QStringLiteral("small"))).entryList(QDir::Files).isEmpty());
+}
+
+void TestTsql::shouldRefuseDeepNestingAndKeepServing()
+{
+    const int depth = 100000;
+    const QString nested
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1name = N'model'%2")
+              .arg(QString(depth, QLatin1Char('(')), QString(depth, QLatin1Char(')')));
+    // A long chain of OR is not nesting: it is answered.
+    QStringList terms;
+    for (int i = 0; i < 5000; ++i)
+        terms << QStringLiteral("name = N'db%1'").arg(i);
+    const QString chain
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1 OR name = N'msdb'")
+              .arg(terms.join(u" OR "));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { nested, QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE (name = N'tempdb')"),
+            chain });
+    QCOMPARE(messageHeaders(run.output), QStringList { QStringLiteral("191/15/1") });
+    QVERIFY(
+        run.output.contains(QStringLiteral("\"Some part of your SQL statement is nested too deeply. Rewrite "
+                                           "the query or break it up into smaller queries.\"")));
+    QVERIFY2(run.output.contains(QStringLiteral("name\ntempdb\n(1 row affected)")),
+        qPrintable(run.output.right(500)));
+    QVERIFY(run.output.contains(QStringLiteral("name\nmsdb\n(1 row affected)")));
+
+    // The server still serves new connections.
+    QVERIFY(m_server->isRunning());
+    const TsqlRun after = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE NOT (NOT (name = N'model'))") });
+    QVERIFY2(
+        after.output.contains(QStringLiteral("name\nmodel\n(1 row affected)")), qPrintable(after.output));
 }
 
 // Splits tsql's tab-separated result (header line, then one row) into column -> value.

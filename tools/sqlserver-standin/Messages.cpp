@@ -25,6 +25,9 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option." },
     MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
     MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
+    MessageDefinition { Msg::NestedTooDeeply, 15, 1,
+        "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
+        "queries." },
     MessageDefinition { Msg::MissingParameter, 16, 4,
         "Procedure or function '%1' expects parameter '%2', which was not supplied." },
     MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },

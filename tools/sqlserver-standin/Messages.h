@@ -27,6 +27,7 @@ constexpr int MissingEndComment = 113;
 constexpr int UnrecognisedOption = 155;
 constexpr int IncorrectSyntaxNearKeyword = 156;
 constexpr int MustDeclareVariable = 137;
+constexpr int NestedTooDeeply = 191;
 constexpr int MissingParameter = 201;
 constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
