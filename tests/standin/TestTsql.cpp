@@ -83,6 +83,9 @@ private Q_SLOTS:
     void shouldReportSyntaxErrors();
     void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
     void shouldRefuseDeepNestingAndKeepServing();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage_data();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage();
+    void shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral();
     void shouldAnswerTheServerVersionAndTheBackupHeader();
     void shouldReportRestoreProgressForStats_data();
     void shouldReportRestoreProgressForStats();
@@ -440,6 +443,56 @@ void TestTsql::shouldRefuseDeepNestingAndKeepServing()
         { QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE NOT (NOT (name = N'model'))") });
     QVERIFY2(
         after.output.contains(QStringLiteral("name\nmodel\n(1 row affected)")), qPrintable(after.output));
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default 1252") << QStringList {} << QStringLiteral("Zoë 数据 שלום")
+                                  << QStringLiteral("Zoë ?? ????");
+    QTest::newRow("936") << QStringList { QStringLiteral("--code-page"), QStringLiteral("936") }
+                         << QStringLiteral("é数据ש") << QStringLiteral("é数据?");
+    QTest::newRow("a character outside the basic plane") << QStringList { QStringLiteral("--code-page"),
+        QStringLiteral("936") } << QStringLiteral("a😀b") << QStringLiteral("a?b");
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, plain);
+    QFETCH(QString, expected);
+    StandinProcess::Options serverOptions;
+    serverOptions.extraArgs = options;
+    StandinProcess server(serverOptions);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const TsqlRun run = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT '%1' AS plain, N'%1' AS national").arg(plain) });
+    QVERIFY2(run.output.contains(QStringLiteral("plain\tnational\n%1\t%2\n").arg(expected, plain)),
+        qPrintable(run.output));
+}
+
+void TestTsql::shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral()
+{
+    const QString backup = makeBackup();
+    QVERIFY(QDir(m_files->path()).mkpath(QStringLiteral("数据")));
+    const QString restore
+        = QStringLiteral("RESTORE DATABASE %1 FROM DISK = N'%2' WITH MOVE %3'rivazadUZ_Data' TO "
+                         "%3'%4', MOVE %3'rivazadUZ_Log' TO %3'%5'");
+    const QString data = file(QStringLiteral("数据/Hall.Mdf"));
+    const QString log = file(QStringLiteral("数据/Hall_Log.Ldf"));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { restore.arg(QStringLiteral("Plain"), backup, QString(), data, log),
+            restore.arg(QStringLiteral("National"), backup, QStringLiteral("N"), data, log) });
+    // Without N the path names the folder "??", which does not exist.
+    QCOMPARE(messageHeaders(run.output),
+        QStringList({ "5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1",
+            "4035/0/1", "4035/0/1", "3014/0/1" }));
+    QVERIFY2(run.output.contains(file(QStringLiteral("??") + QStringLiteral("/Hall.Mdf"))),
+        qPrintable(run.output));
+    QVERIFY(QFile::exists(data));
+    QVERIFY(QFile::exists(log));
 }
 
 // Splits tsql's tab-separated result (header line, then one row) into column -> value.
