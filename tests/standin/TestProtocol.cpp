@@ -27,7 +27,9 @@ private Q_SLOTS:
     void shouldAcknowledgeAnAttentionAfterTheBatchEnded();
     void shouldDropARequestTheClientAbandoned();
     void shouldCancelADelayedBatchOnAttention();
+    void shouldSpreadProgressOverASlowedRestoreAndStopItOnAttention();
     void shouldLogEveryBatchUnambiguously();
+    void shouldKeepPasswordsOutOfItsArgumentsAndLog();
     void shouldStayQuietWhenToldTo();
     void shouldDropTheConnectionAfterNBatches();
     void shouldDropTheConnectionMidRestoreAndUndoIt();
@@ -281,6 +283,52 @@ void TestProtocol::shouldCancelADelayedBatchOnAttention()
     QVERIFY(messageNumbers(check).isEmpty());
 }
 
+void TestProtocol::shouldSpreadProgressOverASlowedRestoreAndStopItOnAttention()
+{
+    StandinProcess::Options options;
+    options.extraArgs = QStringList { QStringLiteral("--fault-delay"), QStringLiteral("100000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("STATS") };
+    StandinProcess server(options);
+    QVERIFY(startServer(server));
+    const QString backup = makeBackup();
+    const QString data = m_files.filePath(QStringLiteral("Slow.Mdf"));
+    TdsTestClient client;
+    connectAndLogIn(server, client);
+    // STATS = 1: a hundred pauses of a second each; the first message comes on its own, at once.
+    QVERIFY(client.sendMessage(0x01,
+        TdsTestClient::batch(
+            QStringLiteral("RESTORE DATABASE Slow FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', "
+                           "MOVE 'rivazadUZ_Log' TO '%3', STATS = 1")
+                .arg(backup, data, m_files.filePath(QStringLiteral("Slow_Log.Ldf"))))));
+    const auto first = client.readPacket(30000);
+    QVERIFY(first);
+    QVERIFY(!(first->packetStatuses.first() & 0x01));
+    const QList<TdsToken> progress = TdsTestClient::parseTokens(first->payload);
+    QCOMPARE(messageNumbers(progress), QList<int> { 3211 });
+    QCOMPARE(progress.first().text, QStringLiteral("1 percent processed."));
+    QCOMPARE(progress.last().status, quint16(0x0001));
+    QVERIFY(QFile::exists(data));
+
+    QVERIFY(client.sendPacket(0x06, 0x01, QByteArray()));
+    const auto answer = client.readAnswer(30000);
+    QVERIFY(answer);
+    const QList<TdsToken> tokens = TdsTestClient::parseTokens(answer->payload);
+    QCOMPARE(tokens.last().type, Token::Done);
+    QCOMPARE(tokens.last().status, quint16(0x0020));
+    for (const TdsToken &token : tokens) {
+        if (token.type == Token::Info)
+            QCOMPARE(token.number, 3211); // no "Processed ... pages": the restore stopped
+    }
+    QCOMPARE(server.attentions(), 1);
+    QTRY_VERIFY(server.standardError().contains(QStringLiteral("attention")));
+    QVERIFY(!QFile::exists(data));
+
+    const QList<TdsToken> found
+        = client.execute(QStringLiteral("SELECT name FROM sysdatabases WHERE name = 'Slow'"));
+    QVERIFY(!found.isEmpty());
+    QVERIFY(found.first().rows.isEmpty());
+}
+
 void TestProtocol::shouldLogEveryBatchUnambiguously()
 {
     StandinProcess server;
@@ -292,6 +340,27 @@ void TestProtocol::shouldLogEveryBatchUnambiguously()
     for (const QString &batch : batches)
         QVERIFY(!client.execute(batch).isEmpty());
     QCOMPARE(server.statements(), batches);
+}
+
+void TestProtocol::shouldKeepPasswordsOutOfItsArgumentsAndLog()
+{
+    StandinProcess::Options options;
+    options.logins = QStringList { QStringLiteral("sa:Pass word#7") };
+    StandinProcess server(options);
+    QVERIFY(startServer(server));
+    QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(server.processId()));
+    QVERIFY(commandLine.open(QIODevice::ReadOnly));
+    const QByteArray arguments = commandLine.readAll();
+    QVERIFY(arguments.contains("--login-file"));
+    QVERIFY(!arguments.contains("Pass word#7"));
+
+    TdsTestClient client;
+    QVERIFY(client.connectTo(server.port()));
+    QVERIFY(hasToken(client.logIn(QStringLiteral("sa"), QStringLiteral("Pass word#7")), Token::LoginAck));
+    QVERIFY(!client.execute(QStringLiteral("SELECT 1")).isEmpty());
+    QFile log(server.statementLogPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(!log.readAll().contains("Pass word#7"));
 }
 
 void TestProtocol::shouldStayQuietWhenToldTo()

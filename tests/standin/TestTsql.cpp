@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
 
 using namespace hall::test;
 
@@ -78,6 +81,14 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages_data();
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
+    void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
+    void shouldRefuseDeepNestingAndKeepServing();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage_data();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage();
+    void shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral();
+    void shouldAnswerTheServerVersionAndTheBackupHeader();
+    void shouldReportRestoreProgressForStats_data();
+    void shouldReportRestoreProgressForStats();
 
 private:
     QString file(const QString &name) const { return m_files->filePath(name); }
@@ -268,6 +279,40 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
         << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list "
            "the "
            "logical file names.\"";
+    QTest::newRow("target file exists")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/taken.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
+        << QStringList { "3142/16/1", "3119/16/1", "3013/16/1" }
+        << "\"File \"rivazadUZ_Data\" cannot be restored over the existing \"@/dbs/taken.Mdf\". Reissue the "
+           "RESTORE statement using WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify "
+           "an "
+           "alternate location.\"";
+    QTest::newRow("backup of another database over an existing one")
+        << " RESTORE DATABASE  Taken From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/t.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/t_Log.Ldf' "
+        << QStringList { "3154/16/4", "3013/16/1" }
+        << "\"The backup set holds a backup of a database other than the existing 'Taken' database.\"";
+    QTest::newRow("empty bracketed name")
+        << " RESTORE DATABASE  [] From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/_Log.Ldf' "
+        << QStringList { "1038/15/4" }
+        << "\"An object or column name is missing or empty. For SELECT INTO statements, verify each column "
+           "has a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are "
+           "not allowed. Change the alias to a valid name.\"";
+    QTest::newRow("empty quoted name in a query")
+        << "SELECT name AS \"\" FROM master.dbo.sysdatabases" << QStringList { "1038/15/4" }
+        << "An object or column name is missing or empty.";
+    QTest::newRow("name of 129 characters")
+        << QStringLiteral(" RESTORE DATABASE  [%1] From rivazadUZ").arg(QString(129, QLatin1Char('h')))
+        << QStringList { "103/15/4" }
+        << QStringLiteral("\"The identifier that starts with '%1' is too long. Maximum length is 128.\"")
+               .arg(QString(128, QLatin1Char('h')));
+    QTest::newRow("unclosed bracket")
+        << " RESTORE DATABASE  [Hall From rivazadUZ" << QStringList { "105/15/1", "102/15/1" }
+        << "\"Unclosed quotation mark after the character string 'Hall From rivazadUZ";
+    QTest::newRow("unclosed literal")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data TO '@/dbs/Hall.Mdf'"
+        << QStringList { "105/15/1", "102/15/1" } << "\"Unclosed quotation mark after the character string '";
     QTest::newRow("unquoted name with a hyphen")
         << " RESTORE DATABASE  my-db From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/x.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/x_Log.Ldf' "
@@ -281,12 +326,29 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
     QFETCH(QString, text);
     const QString backup = makeBackup();
     const QString root = m_files->path();
-    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+    QFile taken(file(QStringLiteral("dbs/taken.Mdf")));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    // A database restored from another backup under the name "Taken".
+    const QString other = file(QStringLiteral("other.Bak"));
+    QVERIFY(StandinProcess::makeBackup(other,
+        { QStringLiteral("--data"), QStringLiteral("Other_Data=C:\\o.mdf"), QStringLiteral("--log"),
+            QStringLiteral("Other_Log=C:\\o.ldf") }));
+    const TsqlRun setUp = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
         { QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
-            statement.replace(QLatin1Char('@'), root) });
+            QStringLiteral("RESTORE DATABASE Taken FROM DISK = '%1' WITH MOVE 'Other_Data' TO '%2', MOVE "
+                           "'Other_Log' TO '%3'")
+                .arg(other, file(QStringLiteral("dbs/o.mdf")), file(QStringLiteral("dbs/o.ldf"))) });
+    QCOMPARE(messageHeaders(setUp.output).last(), QStringLiteral("3014/0/1"));
+    const int databaseFiles = QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size();
+
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { statement.replace(QLatin1Char('@'), root) });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(messageHeaders(run.output), headers);
     QVERIFY2(run.output.contains(text.replace(QLatin1Char('@'), root)), qPrintable(run.output));
+    // A refused restore leaves no file behind.
+    QCOMPARE(QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size(), databaseFiles);
 }
 
 void TestTsql::shouldReportSyntaxErrors()
@@ -298,6 +360,233 @@ void TestTsql::shouldReportSyntaxErrors()
     QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
     QVERIFY(
         run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+}
+
+namespace {
+
+// A small tmpfs mounted for one test, so a full volume is real even for root; unmounted on leaving.
+class SmallVolume
+{
+public:
+    explicit SmallVolume(const QString &path)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~SmallVolume()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    SmallVolume(const SmallVolume &) = delete;
+    SmallVolume &operator=(const SmallVolume &) = delete;
+
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+void TestTsql::shouldRefuseARestoreThatDoesNotFitOnTheVolume()
+{
+    const QString backup = makeBackup();
+    SmallVolume volume(file(QStringLiteral("small")));
+    if (!volume.mounted())
+        QSKIP("cannot mount a tmpfs here (needs root or CAP_SYS_ADMIN)");
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Hall FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'")
+                .arg(backup, file(QStringLiteral("small/Hall.Mdf")),
+                    file(QStringLiteral("small/Hall_Log.Ldf"))),
+            QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'Hall'") });
+    QCOMPARE(messageHeaders(run.output), QStringList({ "3257/16/1", "3119/16/4", "3013/16/1" }));
+    QVERIFY2(run.output.contains(QStringLiteral("\"There is insufficient free space on disk volume '%1/' to "
+                                                "create the database. The database requires 4456448 "
+                                                "additional free bytes, while only ")
+                                     .arg(file(QStringLiteral("small")))),
+        qPrintable(run.output));
+    QVERIFY2(run.output.contains(QStringLiteral("name\n1> ")), qPrintable(run.output)); // no row
+    QVERIFY(QDir(file(QStringLiteral("small"))).entryList(QDir::Files).isEmpty());
+}
+
+void TestTsql::shouldRefuseDeepNestingAndKeepServing()
+{
+    const int depth = 100000;
+    const QString nested
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1name = N'model'%2")
+              .arg(QString(depth, QLatin1Char('(')), QString(depth, QLatin1Char(')')));
+    // A long chain of OR is not nesting: it is answered.
+    QStringList terms;
+    for (int i = 0; i < 5000; ++i)
+        terms << QStringLiteral("name = N'db%1'").arg(i);
+    const QString chain
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1 OR name = N'msdb'")
+              .arg(terms.join(u" OR "));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { nested, QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE (name = N'tempdb')"),
+            chain });
+    QCOMPARE(messageHeaders(run.output), QStringList { QStringLiteral("191/15/1") });
+    QVERIFY(
+        run.output.contains(QStringLiteral("\"Some part of your SQL statement is nested too deeply. Rewrite "
+                                           "the query or break it up into smaller queries.\"")));
+    QVERIFY2(run.output.contains(QStringLiteral("name\ntempdb\n(1 row affected)")),
+        qPrintable(run.output.right(500)));
+    QVERIFY(run.output.contains(QStringLiteral("name\nmsdb\n(1 row affected)")));
+
+    // The server still serves new connections.
+    QVERIFY(m_server->isRunning());
+    const TsqlRun after = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE NOT (NOT (name = N'model'))") });
+    QVERIFY2(
+        after.output.contains(QStringLiteral("name\nmodel\n(1 row affected)")), qPrintable(after.output));
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default 1252") << QStringList {} << QStringLiteral("Zoë 数据 שלום")
+                                  << QStringLiteral("Zoë ?? ????");
+    QTest::newRow("936") << QStringList { QStringLiteral("--code-page"), QStringLiteral("936") }
+                         << QStringLiteral("é数据ש") << QStringLiteral("é数据?");
+    QTest::newRow("a character outside the basic plane") << QStringList { QStringLiteral("--code-page"),
+        QStringLiteral("936") } << QStringLiteral("a😀b") << QStringLiteral("a?b");
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, plain);
+    QFETCH(QString, expected);
+    StandinProcess::Options serverOptions;
+    serverOptions.extraArgs = options;
+    StandinProcess server(serverOptions);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const TsqlRun run = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT '%1' AS plain, N'%1' AS national").arg(plain) });
+    QVERIFY2(run.output.contains(QStringLiteral("plain\tnational\n%1\t%2\n").arg(expected, plain)),
+        qPrintable(run.output));
+}
+
+void TestTsql::shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral()
+{
+    const QString backup = makeBackup();
+    QVERIFY(QDir(m_files->path()).mkpath(QStringLiteral("数据")));
+    const QString restore
+        = QStringLiteral("RESTORE DATABASE %1 FROM DISK = N'%2' WITH MOVE %3'rivazadUZ_Data' TO "
+                         "%3'%4', MOVE %3'rivazadUZ_Log' TO %3'%5'");
+    const QString data = file(QStringLiteral("数据/Hall.Mdf"));
+    const QString log = file(QStringLiteral("数据/Hall_Log.Ldf"));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { restore.arg(QStringLiteral("Plain"), backup, QString(), data, log),
+            restore.arg(QStringLiteral("National"), backup, QStringLiteral("N"), data, log) });
+    // Without N the path names the folder "??", which does not exist.
+    QCOMPARE(messageHeaders(run.output),
+        QStringList({ "5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1",
+            "4035/0/1", "4035/0/1", "3014/0/1" }));
+    QVERIFY2(run.output.contains(file(QStringLiteral("??") + QStringLiteral("/Hall.Mdf"))),
+        qPrintable(run.output));
+    QVERIFY(QFile::exists(data));
+    QVERIFY(QFile::exists(log));
+}
+
+// Splits tsql's tab-separated result (header line, then one row) into column -> value.
+QMap<QString, QString> resultRow(const QString &output, const QString &firstColumn)
+{
+    const QStringList lines = output.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        // tsql's prompts ("1> 2> ") may stand before the header on its line.
+        const qsizetype start = lines.at(i).indexOf(firstColumn + QLatin1Char('\t'));
+        if (start < 0)
+            continue;
+        const QStringList names = lines.at(i).mid(start).split(QLatin1Char('\t'));
+        const QStringList values = lines.at(i + 1).split(QLatin1Char('\t'));
+        QMap<QString, QString> row;
+        for (qsizetype c = 0; c < names.size() && c < values.size(); ++c)
+            row.insert(names.at(c), values.at(c));
+        row.insert(QStringLiteral("#columns"), QString::number(names.size()));
+        return row;
+    }
+    return {};
+}
+
+void TestTsql::shouldAnswerTheServerVersionAndTheBackupHeader()
+{
+    StandinProcess::Options options;
+    options.extraArgs = QStringList { QStringLiteral("--server-version"), QStringLiteral("14.0.3456.2") };
+    StandinProcess server(options);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const QString backup = makeBackup({ QStringLiteral("--server-version"), QStringLiteral("16.0.1000.6") });
+
+    const TsqlRun run = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT SERVERPROPERTY('ProductVersion') AS v, CONVERT(nvarchar(20), "
+                         "SERVERPROPERTY(N'ProductMajorVersion')) AS m, CAST(SERVERPROPERTY('Nothing') AS "
+                         "nvarchar(10)) AS n"),
+            QStringLiteral("RESTORE HEADERONLY FROM DISK = N'%1'").arg(backup) });
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QStringLiteral("v\tm\tn\n14.0.3456.2\t14\tNULL\n")), qPrintable(run.output));
+    const QMap<QString, QString> header = resultRow(run.output, QStringLiteral("BackupName"));
+    QCOMPARE(header.value(QStringLiteral("#columns")), QStringLiteral("56")); // a release-14 server's set
+    QCOMPARE(header.value(QStringLiteral("DatabaseName")), QStringLiteral("rivazadUZ"));
+    QCOMPARE(header.value(QStringLiteral("BackupType")), QStringLiteral("1"));
+    QCOMPARE(header.value(QStringLiteral("DatabaseVersion")), QStringLiteral("957"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionMajor")), QStringLiteral("16"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionMinor")), QStringLiteral("0"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionBuild")), QStringLiteral("1000"));
+    QVERIFY(messageHeaders(run.output).isEmpty());
+
+    // Such a backup is refused by the server it is newer than, and the statement log shows both.
+    const TsqlRun restore = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Newer FROM DISK = N'%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'")
+                .arg(backup, file(QStringLiteral("dbs/n.Mdf")), file(QStringLiteral("dbs/n_Log.Ldf"))) });
+    QCOMPARE(messageHeaders(restore.output), QStringList({ "3169/16/1", "3013/16/1" }));
+    QVERIFY2(
+        restore.output.contains(QStringLiteral("\"The database was backed up on a server running version "
+                                               "16.00.1000. That version is incompatible with this "
+                                               "server, which is running version 14.00.3456.")),
+        qPrintable(restore.output));
+    QVERIFY(!QFile::exists(file(QStringLiteral("dbs/n.Mdf"))));
+    QCOMPARE(server.statements().size(), 3);
+}
+
+void TestTsql::shouldReportRestoreProgressForStats_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("percents");
+    QTest::newRow("every 25 percent") << ", STATS = 25" << QStringList { "25", "50", "75", "100" };
+    QTest::newRow("a step that does not divide 100") << ", STATS=40" << QStringList { "40", "80", "100" };
+    QTest::newRow("the default step")
+        << ", stats" << QStringList { "10", "20", "30", "40", "50", "60", "70", "80", "90", "100" };
+    QTest::newRow("no STATS") << "" << QStringList {};
+}
+
+void TestTsql::shouldReportRestoreProgressForStats()
+{
+    QFETCH(QString, option);
+    QFETCH(QStringList, percents);
+    const QString backup = makeBackup();
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Hall FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'%4")
+                .arg(backup, file(QStringLiteral("dbs/Hall.Mdf")), file(QStringLiteral("dbs/Hall_Log.Ldf")),
+                    option) });
+    QStringList expected;
+    for (const QString &percent : std::as_const(percents)) {
+        expected << QStringLiteral("3211/0/1");
+        QVERIFY2(run.output.contains(QStringLiteral("\"%1 percent processed.\"").arg(percent)),
+            qPrintable(run.output));
+    }
+    expected << QStringLiteral("4035/0/1") << QStringLiteral("4035/0/1") << QStringLiteral("3014/0/1");
+    QCOMPARE(messageHeaders(run.output), expected);
+    QVERIFY(run.output.indexOf(QStringLiteral("\"Processed 416 pages"))
+        > run.output.lastIndexOf(QStringLiteral("percent processed")));
+    QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall.Mdf"))));
 }
 
 QTEST_GUILESS_MAIN(TestTsql)

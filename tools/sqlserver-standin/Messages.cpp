@@ -17,18 +17,27 @@ struct MessageDefinition
 // Levels are as clients see them; informational messages travel with level 0 as SQL Server sends them.
 constexpr std::array messageTable {
     MessageDefinition { Msg::IncorrectSyntax, 15, 1, "Incorrect syntax near '%1'." },
+    MessageDefinition { Msg::IdentifierTooLong, 15, 4,
+        "The identifier that starts with '%1' is too long. Maximum length is %2." },
     MessageDefinition {
         Msg::UnclosedQuotation, 15, 1, "Unclosed quotation mark after the character string '%1'." },
     MessageDefinition { Msg::MissingEndComment, 15, 1, "Missing end comment mark '*/'." },
     MessageDefinition { Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option." },
     MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
     MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
+    MessageDefinition { Msg::NestedTooDeeply, 15, 1,
+        "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
+        "queries." },
     MessageDefinition { Msg::MissingParameter, 16, 4,
         "Procedure or function '%1' expects parameter '%2', which was not supplied." },
     MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
+    MessageDefinition { Msg::EmptyIdentifier, 15, 4,
+        "An object or column name is missing or empty. For SELECT INTO statements, verify each column has "
+        "a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are not "
+        "allowed. Change the alias to a valid name." },
     MessageDefinition {
         Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
     MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },
@@ -45,6 +54,10 @@ constexpr std::array messageTable {
         "The backup set holds a backup of a database other than the existing '%1' database." },
     MessageDefinition { Msg::CannotRestoreFileTo, 16, 4,
         "File '%1' cannot be restored to '%2'. Use WITH MOVE to identify a valid location for the file." },
+    MessageDefinition { Msg::BackupFromNewerServer, 16, 1,
+        "The database was backed up on a server running version %1. That version is incompatible with "
+        "this server, which is running version %2. Either restore the database on a server that supports "
+        "the backup, or use a backup that is compatible with this server." },
     MessageDefinition { Msg::FileClaimedTwice, 16, 1,
         "File '%1' is claimed by '%2'(%3) and '%4'(%5). The WITH MOVE clause can be used to relocate "
         "one or more files." },
@@ -54,12 +67,16 @@ constexpr std::array messageTable {
         "Backup device '%1' does not exist. To view existing backup devices, use the sys.backup_devices "
         "catalog view. To create a new backup device use either sp_addumpdevice or SQL Server "
         "Management Studio." },
+    MessageDefinition { Msg::PercentProcessed, 0, 1, "%1 percent processed." },
     MessageDefinition { Msg::LogicalFileNotInBackup, 16, 2,
         "Logical file '%1' is not part of database '%2'. Use RESTORE FILELISTONLY to list the logical "
         "file names." },
     MessageDefinition { Msg::MediaFamilyIncorrect, 16, 0,
         "The media family on device '%1' is incorrectly formed. SQL Server cannot process this media "
         "family." },
+    MessageDefinition { Msg::InsufficientDiskSpace, 16, 1,
+        "There is insufficient free space on disk volume '%1' to create the database. The database "
+        "requires %2 additional free bytes, while only %3 bytes are available." },
     MessageDefinition {
         Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1." },
     MessageDefinition { Msg::CannotOpenDatabase, 11, 1,

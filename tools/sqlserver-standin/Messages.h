@@ -20,16 +20,19 @@ struct ServerMessage
 
 // Message numbers the stand-in sends; their levels, default states and texts live in one table.
 namespace Msg {
+constexpr int IdentifierTooLong = 103;
 constexpr int IncorrectSyntax = 102;
 constexpr int UnclosedQuotation = 105;
 constexpr int MissingEndComment = 113;
 constexpr int UnrecognisedOption = 155;
 constexpr int IncorrectSyntaxNearKeyword = 156;
 constexpr int MustDeclareVariable = 137;
+constexpr int NestedTooDeeply = 191;
 constexpr int MissingParameter = 201;
 constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
 constexpr int ConversionFailed = 245;
+constexpr int EmptyIdentifier = 1038;
 constexpr int FileInUse = 1834;
 constexpr int StoredProcedureNotFound = 2812;
 constexpr int TerminatingAbnormally = 3013;
@@ -38,11 +41,14 @@ constexpr int RestorePlanningProblems = 3119;
 constexpr int CannotRestoreOverExisting = 3142;
 constexpr int BackupOfOtherDatabase = 3154;
 constexpr int CannotRestoreFileTo = 3156;
+constexpr int BackupFromNewerServer = 3169;
 constexpr int FileClaimedTwice = 3176;
 constexpr int CannotOpenBackupDevice = 3201;
 constexpr int BackupDeviceMissing = 3206;
+constexpr int PercentProcessed = 3211;
 constexpr int LogicalFileNotInBackup = 3234;
 constexpr int MediaFamilyIncorrect = 3241;
+constexpr int InsufficientDiskSpace = 3257;
 constexpr int PagesProcessed = 4035;
 constexpr int CannotOpenDatabase = 4060;
 constexpr int CreateFileFailed = 5123;

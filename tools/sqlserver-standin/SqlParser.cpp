@@ -1,5 +1,6 @@
 #include "SqlParser.h"
 
+#include "CodePage.h"
 #include "SqlLexer.h"
 
 namespace standin {
@@ -79,7 +80,6 @@ bool isKnownRestoreOption(const QString &word)
         QStringLiteral("REPLACE"),
         QStringLiteral("NORECOVERY"),
         QStringLiteral("STANDBY"),
-        QStringLiteral("STATS"),
         QStringLiteral("FILE"),
         QStringLiteral("PASSWORD"),
         QStringLiteral("MEDIANAME"),
@@ -109,12 +109,37 @@ bool isKnownRestoreOption(const QString &word)
 // RESTORE variants SQL Server has that the stand-in does not carry out.
 bool isUnsupportedRestoreKind(const SqlToken &token)
 {
-    return token.isKeyword(u"HEADERONLY") || token.isKeyword(u"LABELONLY") || token.isKeyword(u"VERIFYONLY")
-        || token.isKeyword(u"LOG") || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
+    return token.isKeyword(u"LABELONLY") || token.isKeyword(u"VERIFYONLY") || token.isKeyword(u"LOG")
+        || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
 }
+
+// How deeply parentheses, NOT and IF may nest: beyond it the batch is refused (191) rather than
+// the parser's recursion running out of stack.
+constexpr int MaxNesting = 256;
 
 class Parser
 {
+    // Counts one level of nesting for as long as it lives.
+    class NestingLevel
+    {
+    public:
+        NestingLevel(Parser &parser, const SqlToken &where)
+            : m_parser(parser)
+        {
+            if (++m_parser.m_depth > MaxNesting) {
+                ServerMessage message = serverMessage(Msg::NestedTooDeeply);
+                message.line = where.line;
+                throw SyntaxError { message };
+            }
+        }
+        ~NestingLevel() { --m_parser.m_depth; }
+        NestingLevel(const NestingLevel &) = delete;
+        NestingLevel &operator=(const NestingLevel &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
+
 public:
     explicit Parser(QList<SqlToken> tokens, std::optional<QString> unclosedText, int unclosedLine)
         : m_tokens(std::move(tokens))
@@ -295,6 +320,74 @@ private:
             || (token.isSymbol(u"-") && peek(1).kind == SqlToken::Kind::Number);
     }
 
+    // SERVERPROPERTY('name'), @@VERSION and the like, or a CAST or CONVERT of one of them.
+    bool startsServerValue(const SqlToken &token) const
+    {
+        if (token.kind == SqlToken::Kind::Variable)
+            return token.value.startsWith(u"@@");
+        return (token.isKeyword(u"SERVERPROPERTY") || token.isKeyword(u"CAST") || token.isKeyword(u"CONVERT"))
+            && peek(1).isSymbol(u"(");
+    }
+
+    void parseServerValue(SelectItem &item)
+    {
+        const SqlToken &token = next();
+        if (token.kind == SqlToken::Kind::Variable) {
+            item.kind = SelectItem::Kind::SystemVariable;
+            item.column = token.value.toUpper();
+            return;
+        }
+        expectSymbol(u"(");
+        if (token.isKeyword(u"SERVERPROPERTY")) {
+            item.kind = SelectItem::Kind::ServerProperty;
+            item.literal.kind = SqlValue::Kind::String;
+            item.literal.text = parseStringOrFail();
+        } else if (token.isKeyword(u"CAST")) {
+            parseInnerServerValue(item);
+            expectKeyword(u"AS");
+            item.cast = parseCastTarget();
+        } else {
+            item.cast = parseCastTarget();
+            expectSymbol(u",");
+            parseInnerServerValue(item);
+            if (peek().isSymbol(u",")) {
+                next();
+                parseLiteral(); // the style: no meaning for text
+            }
+        }
+        expectSymbol(u")");
+    }
+
+    void parseInnerServerValue(SelectItem &item)
+    {
+        const SqlToken &token = peek();
+        if (!startsServerValue(token) || token.isKeyword(u"CAST") || token.isKeyword(u"CONVERT"))
+            failAt(token);
+        parseServerValue(item);
+    }
+
+    CastTarget parseCastTarget()
+    {
+        CastTarget target;
+        target.type = parseName().toLower();
+        if (peek().isSymbol(u"(")) {
+            next();
+            if (peek().isKeyword(u"MAX")) {
+                target.length = -1;
+            } else if (peek().kind == SqlToken::Kind::Number) {
+                target.length = qBound(1, peek().value.toInt(), 4000);
+            } else {
+                failAt(peek());
+            }
+            next();
+            expectSymbol(u")");
+        } else if (target.type == u"nvarchar" || target.type == u"varchar" || target.type == u"nchar"
+            || target.type == u"char") {
+            target.length = 30; // the length CAST and CONVERT give when none is written
+        }
+        return target;
+    }
+
     SelectStatement parseSelect()
     {
         expectKeyword(u"SELECT");
@@ -305,6 +398,8 @@ private:
             if (token.isSymbol(u"*")) {
                 next();
                 item.kind = SelectItem::Kind::Star;
+            } else if (startsServerValue(token)) {
+                parseServerValue(item);
             } else if (startsLiteral(token)) {
                 item.kind = SelectItem::Kind::Literal;
                 item.literal = parseLiteral();
@@ -340,41 +435,47 @@ private:
 
     std::shared_ptr<Condition> parseOr()
     {
-        auto left = parseAnd();
+        auto first = parseAnd();
+        if (!peek().isKeyword(u"OR"))
+            return first;
+        auto node = std::make_shared<Condition>();
+        node->kind = Condition::Kind::Or;
+        node->children << first;
         while (peek().isKeyword(u"OR")) {
             next();
-            auto node = std::make_shared<Condition>();
-            node->kind = Condition::Kind::Or;
-            node->children << left << parseAnd();
-            left = node;
+            node->children << parseAnd();
         }
-        return left;
+        return node;
     }
 
     std::shared_ptr<Condition> parseAnd()
     {
-        auto left = parseNot();
+        auto first = parseNot();
+        if (!peek().isKeyword(u"AND"))
+            return first;
+        auto node = std::make_shared<Condition>();
+        node->kind = Condition::Kind::And;
+        node->children << first;
         while (peek().isKeyword(u"AND")) {
             next();
-            auto node = std::make_shared<Condition>();
-            node->kind = Condition::Kind::And;
-            node->children << left << parseNot();
-            left = node;
+            node->children << parseNot();
         }
-        return left;
+        return node;
     }
 
     std::shared_ptr<Condition> parseNot()
     {
         if (peek().isKeyword(u"NOT")) {
-            next();
+            const SqlToken &keyword = next();
+            const NestingLevel level(*this, keyword);
             auto node = std::make_shared<Condition>();
             node->kind = Condition::Kind::Not;
             node->children << parseNot();
             return node;
         }
         if (peek().isSymbol(u"(")) {
-            next();
+            const SqlToken &parenthesis = next();
+            const NestingLevel level(*this, parenthesis);
             auto inner = parseOr();
             expectSymbol(u")");
             return inner;
@@ -424,6 +525,7 @@ private:
 
     IfStatement parseIf()
     {
+        const NestingLevel level(*this, peek());
         expectKeyword(u"IF");
         IfStatement statement;
         if (peek().isKeyword(u"NOT")) {
@@ -518,6 +620,9 @@ private:
         } else if (kind.isKeyword(u"FILELISTONLY")) {
             next();
             restore.kind = RestoreStatement::Kind::FileListOnly;
+        } else if (kind.isKeyword(u"HEADERONLY")) {
+            next();
+            restore.kind = RestoreStatement::Kind::HeaderOnly;
         } else {
             failAt(kind);
         }
@@ -556,6 +661,20 @@ private:
                     expectKeyword(u"TO");
                     move.physicalName = parseStringOrFail();
                     restore.moves << move;
+                } else if (option.isKeyword(u"STATS")) {
+                    restore.stats = 10;
+                    if (peek().isSymbol(u"=")) {
+                        next();
+                        const SqlToken &percentage = peek();
+                        if (percentage.kind == SqlToken::Kind::Variable)
+                            rejectVariable(percentage);
+                        bool ok = false;
+                        const int value = percentage.value.toInt(&ok);
+                        if (percentage.kind != SqlToken::Kind::Number || !ok)
+                            failAt(percentage);
+                        next();
+                        restore.stats = qBound(1, value, 100);
+                    }
                 } else if (isHarmlessRestoreOption(option.value)) {
                     // Nothing to do for a restore from one disk file.
                 } else if (isKnownRestoreOption(option.value)) {
@@ -584,14 +703,22 @@ private:
     std::optional<QString> m_unclosedText;
     int m_unclosedLine = 0;
     qsizetype m_pos = 0;
+    int m_depth = 0;
 };
 
 } // namespace
 
-ParsedBatch parseSqlBatch(const QString &batch)
+ParsedBatch parseSqlBatch(const QString &batch, int codePage)
 {
     ParsedBatch parsed;
     SqlLexResult lexed = tokenizeSql(batch);
+    if (codePage > 0) {
+        // A literal without N is varchar: its text goes through the server's code page.
+        for (SqlToken &token : lexed.tokens) {
+            if (token.kind == SqlToken::Kind::String && !token.national)
+                token.value = throughCodePage(token.value, codePage);
+        }
+    }
     parsed.errors = lexed.errors;
     if (!lexed.errors.isEmpty() && !lexed.unclosedText)
         return parsed;
