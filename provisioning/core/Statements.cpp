@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace brevane::Statements {
 
 QString quoted(const QString &text)
@@ -11,6 +13,12 @@ QString quoted(const QString &text)
     QString result = text;
     result.replace(QLatin1Char('\''), QStringLiteral("''"));
     return result;
+}
+
+QString literal(const QString &text)
+{
+    const bool beyondAscii = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7F; });
+    return (beyondAscii ? QStringLiteral("N'") : QStringLiteral("'")) + quoted(text) + QLatin1Char('\'');
 }
 
 bool isReservedKeyword(const QString &word)
@@ -72,7 +80,7 @@ QString identifier(const QString &name)
 
 QString fileList(const QString &backupPath)
 {
-    return QStringLiteral("RESTORE FILELISTONLY from DISK ='") + quoted(backupPath) + QLatin1Char('\'');
+    return QStringLiteral("RESTORE FILELISTONLY from DISK =") + literal(backupPath);
 }
 
 QString databaseExists(const QString &databaseName)
@@ -83,25 +91,25 @@ QString databaseExists(const QString &databaseName)
 
 QString dropDevice(const QString &deviceName, const QString &backupPath)
 {
-    return QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices ") + QStringLiteral(" where name='")
-           + quoted(deviceName) + QStringLiteral("' or phyname='") + quoted(backupPath) + QStringLiteral("')  ")
-           + QStringLiteral(" exec sp_dropdevice '") + quoted(deviceName) + QLatin1Char('\'');
+    return QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices ") + QStringLiteral(" where name=")
+           + literal(deviceName) + QStringLiteral(" or phyname=") + literal(backupPath) + QStringLiteral(")  ")
+           + QStringLiteral(" exec sp_dropdevice ") + literal(deviceName);
 }
 
 QString addDevice(const QString &deviceName, const QString &backupPath)
 {
-    return QStringLiteral("exec sp_addumpdevice 'disk', '") + quoted(deviceName) + QStringLiteral("','")
-           + quoted(backupPath) + QLatin1Char('\'');
+    return QStringLiteral("exec sp_addumpdevice 'disk', ") + literal(deviceName) + QLatin1Char(',')
+           + literal(backupPath);
 }
 
 QString restoreDatabase(const QString &databaseName, const QString &deviceName, const QString &logicalData,
                         const QString &physicalData, const QString &logicalLog, const QString &physicalLog)
 {
     return QStringLiteral(" RESTORE DATABASE  ") + identifier(trimBlanks(databaseName)) + QStringLiteral(" From ")
-           + identifier(deviceName) + QStringLiteral(" With Move '") + quoted(trimBlanks(logicalData))
-           + QStringLiteral("' TO '") + quoted(trimBlanks(physicalData)) + QStringLiteral("',")
-           + QStringLiteral(" Move '") + quoted(trimBlanks(logicalLog)) + QStringLiteral("' TO '")
-           + quoted(trimBlanks(physicalLog)) + QStringLiteral("' ");
+           + identifier(deviceName) + QStringLiteral(" With Move ") + literal(trimBlanks(logicalData))
+           + QStringLiteral(" TO ") + literal(trimBlanks(physicalData)) + QLatin1Char(',')
+           + QStringLiteral(" Move ") + literal(trimBlanks(logicalLog)) + QStringLiteral(" TO ")
+           + literal(trimBlanks(physicalLog)) + QLatin1Char(' ');
 }
 
 } // namespace brevane::Statements

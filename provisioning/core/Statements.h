@@ -11,6 +11,11 @@ namespace brevane {
 namespace Statements {
 
 QString quoted(const QString &text);           // apostrophes doubled, no quotes added
+// A string literal holding text: apostrophes doubled and quoted. Text beyond
+// ASCII is marked as Unicode (N'...'), since without the mark the server
+// converts it to its own code page, and a path or name that the code page
+// cannot hold would reach it changed; ASCII text keeps the plain form.
+QString literal(const QString &text);
 bool isRegularIdentifier(const QString &name); // usable without brackets
 bool isReservedKeyword(const QString &word);
 QString identifier(const QString &name);       // as is, or [name] with "]" doubled

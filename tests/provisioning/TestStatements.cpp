@@ -17,6 +17,8 @@ private Q_SLOTS:
     void systemFileNamesAreReservedInAnyCase();
     void plainValuesGiveTheStatementsAsAlwaysSent();
     void apostrophesAreDoubledInsideLiterals();
+    void textBeyondAsciiIsAUnicodeLiteral_data();
+    void textBeyondAsciiIsAUnicodeLiteral();
     void namesThatAreNoRegularIdentifiersAreBracketed_data();
     void namesThatAreNoRegularIdentifiersAreBracketed();
     void trimmingTakesBlanksOnly();
@@ -83,6 +85,28 @@ void TestStatements::apostrophesAreDoubledInsideLiterals()
     QVERIFY(Statements::restoreDatabase(QStringLiteral("h"), QStringLiteral("d"), QStringLiteral("l'd"),
                                         QStringLiteral("/p'/h.mdf"), QStringLiteral("l"), QStringLiteral("/p/h.ldf"))
                 .contains(QStringLiteral("Move 'l''d' TO '/p''/h.mdf'")));
+}
+
+void TestStatements::textBeyondAsciiIsAUnicodeLiteral_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("inStatement");
+    QTest::newRow("ascii stays plain") << "C:\\x.Bak" << "'C:\\x.Bak'";
+    QTest::newRow("latin-1 letter") << "/srv/Ä.bak" << "N'/srv/Ä.bak'";
+    QTest::newRow("chinese with apostrophe") << "/srv/数'据.bak" << "N'/srv/数''据.bak'";
+}
+
+void TestStatements::textBeyondAsciiIsAUnicodeLiteral()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, inStatement);
+    QCOMPARE(Statements::fileList(text), QStringLiteral("RESTORE FILELISTONLY from DISK =") + inStatement);
+    QCOMPARE(Statements::addDevice(text, text),
+             QStringLiteral("exec sp_addumpdevice 'disk', ") + inStatement + QLatin1Char(',') + inStatement);
+    QVERIFY(Statements::dropDevice(text, text).endsWith(QStringLiteral(" exec sp_dropdevice ") + inStatement));
+    QVERIFY(Statements::restoreDatabase(QStringLiteral("h"), QStringLiteral("d"), text, text, QStringLiteral("l"),
+                                        QStringLiteral("/p/h.ldf"))
+                .contains(QStringLiteral("Move ") + inStatement + QStringLiteral(" TO ") + inStatement + QLatin1Char(',')));
 }
 
 void TestStatements::namesThatAreNoRegularIdentifiersAreBracketed_data()
