@@ -27,8 +27,8 @@ struct ExpectedCaption
     const char *traditional;
 };
 
-// Captions as each language's user must see them. English rows without an
-// English text show the Simplified Chinese one.
+// Captions as each language's user must see them. Rows without an English
+// text show their English stand-in to English users.
 const ExpectedCaption kMainWindow[] = {
     {"FraRestore", "Option for create database", "创建新数据库选项", "創建新數據庫選項"},
     {"cmdPath", "...", "...", "..."},
@@ -40,7 +40,7 @@ const ExpectedCaption kMainWindow[] = {
     {"FraSet", "Option for create database", "Sql Server 服务器选项", "Sql Server 服務器選項"},
     {"cmdExit", "Exit", "退出", "退出"},
     {"cmdCreateDB", "Next ...", "下一步", "下一步"},
-    {"Label1", "待创建数据库个数：", "待创建数据库个数：", "待創建數據庫個數："},
+    {"Label1", "Number of databases to create:", "待创建数据库个数：", "待創建數據庫個數："},
     {"Label2", "Server:", "服务器：", "服務器："},
     {"Label3", "User name:", "用户名：", "用戶名："},
     {"Label4", "Password:", "密  码：", "密  碼："},
@@ -48,11 +48,11 @@ const ExpectedCaption kMainWindow[] = {
 };
 
 const ExpectedCaption kDialog[] = {
-    {"", "选择待还原的数据库备份文件", "选择待还原的数据库备份文件", "選擇待還原的數據庫備份文件"},
+    {"", "Select the database backup file to restore", "选择待还原的数据库备份文件", "選擇待還原的數據庫備份文件"},
     {"cmdPath", "...", "...", "..."},
-    {"CancelButton", "取消", "取消", "取消"},
-    {"OKButton", "确定", "确定", "確定"},
-    {"Label1", "文件路径：", "文件路径：", "文件路徑："},
+    {"CancelButton", "Cancel", "取消", "取消"},
+    {"OKButton", "OK", "确定", "確定"},
+    {"Label1", "File path:", "文件路径：", "文件路徑："},
 };
 
 QString expectedFor(const ExpectedCaption &row, LanguageId language)

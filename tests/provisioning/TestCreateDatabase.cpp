@@ -31,6 +31,8 @@ void writeAll(const QString &path, const QByteArray &bytes)
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
+const QString kCreated = QStringLiteral("The database has been created. You can now log on and use the software.");
+
 } // namespace
 
 class TestCreateDatabase : public QObject
@@ -63,7 +65,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     f.prompts().setOnMessage([&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。")});
+    QCOMPARE(f.prompts().messageTexts(), QStringList{kCreated});
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!busyWhileRunning);
     QVERIFY(!f.window().isVisible());
@@ -157,7 +159,7 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("数据库名首字符必须是字母"));
+    QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("Database name must start with a letter"));
 
     f.field("txtDBName")->setText(QStringLiteral("Hall"));
     QVERIFY(QFile::remove(f.defaultBackup()));
@@ -245,7 +247,7 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
-    QCOMPARE(f.prompts().messages().first().text, QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。"));
+    QCOMPARE(f.prompts().messages().first().text, kCreated);
     QVERIFY(f.server().statements().last().startsWith(QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
 }
 

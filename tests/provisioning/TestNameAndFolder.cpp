@@ -98,8 +98,8 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    const QString notLetter = QStringLiteral("数据库名首字符必须是字母");
-    const QString illegal = QStringLiteral("数据库名中有非法字符 ");
+    const QString notLetter = QStringLiteral("Database name must start with a letter");
+    const QString illegal = QStringLiteral("Illegal character in database name");
     QTest::newRow("digit first") << "1hall" << notLetter;
     QTest::newRow("underscore first") << "_hall" << notLetter;
     QTest::newRow("digit first, hyphen later") << "9-a" << notLetter;
