@@ -49,6 +49,16 @@ void frmDBConnect::cmdReStore_Click()
         if (refuseDatabaseName(trimBlanks(ui->txtDBName->text())))
             return;
 
+        // A connection released after its link was lost logs on again first,
+        // with the values the server page holds now.
+        if (!conMaster || conMaster->State() != db::Connection::StateOpen) {
+            if (!conMaster)
+                conMaster = std::make_unique<db::Connection>();
+            if (!OpenServerConnection(conMaster, ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
+                                      ui->txtPws->text()))
+                return;
+        }
+
         ui->txtDBName->setEnabled(false);
         qint16 result = AlreadyReported;
         {
@@ -120,6 +130,10 @@ qint16 frmDBConnect::RestoreDatabase(std::unique_ptr<db::Connection> &connection
         connection->Execute(strSqlText);
         return Restored;
     } catch (const Failure &failure) {
+        // A lost link leaves a connection that fails every later statement at
+        // once; without it the next attempt logs on afresh.
+        if (failure.number() == FailureNumber::ConnectionFailed)
+            connection.reset();
         showMessage(this, failure.descriptionFirst(), QString());
         return AlreadyReported;
     }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -48,6 +49,10 @@ private Q_SLOTS:
     void serverErrorsInsideTheRestoreAreReported();
     void connectionLostMidRestoreIsAFailureAndKeepsTheSettings();
     void missingSettingsFileIsNotCreated();
+    void nextCreateAfterALostLinkLogsOnAgain();
+    void failedLogOnAfterALostLinkGivesTheLogOnBoxes();
+    void settingsThatCannotBeWrittenAreReportedAndTheRunEnds_data();
+    void settingsThatCannotBeWrittenAreReportedAndTheRunEnds();
     void oddNamesAreBracketedInTheRestore();
 };
 
@@ -197,7 +202,17 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
                                          + f.defaultBackup() + QStringLiteral("'"));
     }
+    // While the failure is on screen the name field is still disabled, but
+    // the pointer no longer says that the program is busy.
+    bool busyUnderTheBox = true;
+    bool nameDisabledUnderTheBox = false;
+    f.prompts().setOnMessage([&](const MessageRequest &) {
+        busyUnderTheBox = QGuiApplication::overrideCursor() != nullptr;
+        nameDisabledUnderTheBox = !f.field("txtDBName")->isEnabled();
+    });
     f.window().cmdReStore_Click();
+    QVERIFY(!busyUnderTheBox);
+    QVERIFY(nameDisabledUnderTheBox);
     QCOMPARE(f.prompts().messages().size(), 1);
     const MessageRequest box = f.prompts().messages().first();
     QVERIFY2(box.text.endsWith(QStringLiteral(" : -2147217900")), qPrintable(box.text));
@@ -233,6 +248,92 @@ void TestCreateDatabase::missingSettingsFileIsNotCreated()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY(!QFile::exists(f.settingsFile()));
+}
+
+void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
+{
+    // Each connection answers four batches: the first one dies in the restore,
+    // a new one has room for all four statements of a Create.
+    ProvisioningFixture f({QStringLiteral("--fault-drop-after"), QStringLiteral("4")});
+    REQUIRE_FIXTURE(f);
+    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messages().size(), 1);
+    QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
+             qPrintable(f.prompts().messages().first().text));
+    QCOMPARE(f.window().connection(), nullptr);
+    QVERIFY(f.onRestorePage());
+
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messageTexts(), QStringList{kCreated});
+    QCOMPARE(f.server().statements().size(), sent + 4);
+    QVERIFY(f.server().statements().at(sent).contains(QStringLiteral("sysdatabases")));
+    QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=rivazadUZ"));
+}
+
+void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
+{
+    ProvisioningFixture f({QStringLiteral("--fault-drop-mid-restore")});
+    REQUIRE_FIXTURE(f);
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messages().size(), 1);
+
+    // The password on the server page has changed meanwhile: the new log-on is refused.
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+    f.field("txtPws")->setText(QStringLiteral("wrong"));
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("Error\r\nError when connecting database")});
+    QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
+    QCOMPARE(f.server().statements().size(), sent);
+    QCOMPARE(f.window().connection(), nullptr);
+    QVERIFY(f.field("txtDBName")->isEnabled());
+    QVERIFY(f.onRestorePage());
+}
+
+void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("read-only file") << "read-only" << "70:Permission denied: ";
+    QTest::newRow("password outside the code page") << "password" << "5:Invalid procedure call or argument: ";
+}
+
+void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, expectedStart);
+    ProvisioningFixture f({QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9")});
+    REQUIRE_FIXTURE(f);
+    writeAll(f.settingsFile(), kSettings);
+    if (obstacle == QStringLiteral("read-only")) {
+        QVERIFY(QFile::setPermissions(f.settingsFile(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        f.fillServerPage();
+    } else {
+        f.fillServerPage(QStringLiteral("\u5bc6\u7801\u00c4\u00e9"));
+    }
+    f.pressNext();
+    QVERIFY(f.onRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+
+    const QStringList texts = f.prompts().messageTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts.first().startsWith(expectedStart), qPrintable(texts.first()));
+    QVERIFY2(texts.first().contains(f.root()) && texts.first().contains(QStringLiteral("Connect.sys")),
+             qPrintable(texts.first()));
+    if (obstacle == QStringLiteral("password"))
+        QVERIFY2(texts.first().contains(QStringLiteral("[SQL Server] PassWord")), qPrintable(texts.first()));
+    QCOMPARE(f.prompts().messages().first().title, QStringLiteral("保存参数出错"));
+    QCOMPARE(texts.last(), kCreated);
+    QVERIFY(!f.window().isVisible());
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
 }
 
 void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
