@@ -20,6 +20,8 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->setupUi(this);
     applyWindowFont(this);
     ui->FraRestore->setAutoFillBackground(true);
+    // The password shows one "*" for each character, whatever the style's own mask.
+    ui->txtPws->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     TypingLengthLimit::install(ui->txtDBName);
 
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
