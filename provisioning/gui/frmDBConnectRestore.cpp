@@ -8,12 +8,14 @@
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProgramState.h"
+#include "SecretText.h"
 #include "Statements.h"
 #include "UserPrompts.h"
 #include "frmDBConnect.h"
 #include "ui_frmDBConnect.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 namespace brevane {
 
@@ -77,6 +79,7 @@ void frmDBConnect::cmdReStore_Click()
         switch (result) {
         case Restored:
             SaveConnectionSettings(ui->txtDBName->text());
+            clearPassword();
             ui->txtDBName->setEnabled(true);
             ui->FraRestore->hide();
             showMessage(this, GetMessageText(10042), GetMessageText(100));
@@ -145,8 +148,10 @@ void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
         const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
         if (!Platform::current().ordinaryFileExists(settingsFile))
             return;
-        writeConnectionSettings(settingsFile, {ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
-                                                   ui->txtPws->text(), databaseName});
+        ConnectionSettings settings{ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text(),
+                                    databaseName};
+        const auto forget = qScopeGuard([&] { wipeSecret(settings.password); });
+        writeConnectionSettings(settingsFile, settings);
     } catch (const Failure &failure) {
         showMessage(this, failure.numberFirst(), QStringLiteral("保存参数出错"));
     }

@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+
+#include <sys/prctl.h>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -54,6 +57,7 @@ private Q_SLOTS:
     void settingsThatCannotBeWrittenAreReportedAndTheRunEnds_data();
     void settingsThatCannotBeWrittenAreReportedAndTheRunEnds();
     void oddNamesAreBracketedInTheRestore();
+    void exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword();
 };
 
 void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
@@ -74,6 +78,10 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!busyWhileRunning);
     QVERIFY(!f.window().isVisible());
+    // The password is gone from the window once the settings hold it, and
+    // the process could not be dumped while it held it.
+    QCOMPARE(f.field("txtPws")->text(), QString());
+    QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);
     QCOMPARE(f.window().connection(), nullptr);
     QVERIFY(!f.onRestorePage());
 
@@ -114,8 +122,9 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
 
-    // Log on again, then the same name in another letter case.
+    // Log on again (the finished run forgot the password), then the same name in another letter case.
     f.prompts().clear();
+    f.fillServerPage();
     f.pressNext();
     QVERIFY(f.onRestorePage());
     f.chooseFolder(f.dataFolder());
@@ -142,6 +151,9 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
                                              "Cannot use system file as backup device, please select another backup "
                                              "file name!")});
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
+    // The long wait the device statements and the restore may need is set before them, and stays.
+    QVERIFY(f.window().connection());
+    QCOMPARE(f.window().connection()->CommandTimeout(), 180);
 }
 
 void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
@@ -350,6 +362,24 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text, kCreated);
     QVERIFY(f.server().statements().last().startsWith(QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
+}
+
+void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword()
+{
+    ProvisioningFixture f;
+    REQUIRE_FIXTURE(f);
+    f.window().show();
+    QVERIFY(f.reachRestorePage());
+    QVERIFY(f.window().connection());
+    QCOMPARE(f.window().connection()->State(), db::Connection::StateOpen);
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+
+    QTest::mouseClick(f.control<QPushButton>("cmdExit"), Qt::LeftButton);
+    QVERIFY(!f.window().isVisible());
+    QVERIFY(f.prompts().messages().isEmpty());
+    QCOMPARE(f.server().statements().size(), sent);
+    QCOMPARE(f.field("txtPws")->text(), QString());
 }
 
 QTEST_MAIN(TestCreateDatabase)
