@@ -154,8 +154,10 @@ QString MessageTable::text(qint32 id, LanguageId language) const
                       QStringLiteral("Resource with identifier '%1' not found").arg(id));
     }
     const Versions &versions = m_rows.value(quint16(id));
-    const bool english = language == LanguageId::EnglishUnitedStates || language == LanguageId::EnglishUnitedKingdom;
-    if (english && versions[slot(language)].value_or(QString()).isEmpty() && m_englishStandIns.contains(quint16(id)))
+    const bool english
+        = language == LanguageId::EnglishUnitedStates || language == LanguageId::EnglishUnitedKingdom;
+    if (english && versions[slot(language)].value_or(QString()).isEmpty()
+        && m_englishStandIns.contains(quint16(id)))
         return m_englishStandIns.value(quint16(id));
     bool anyVersion = false;
     for (LanguageId candidate : {language, sibling(language), LanguageId::ChineseSimplified}) {

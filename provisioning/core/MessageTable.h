@@ -45,7 +45,8 @@ public:
 
     // The text shown to a user of the given language. An empty or missing
     // version falls back to the other variant of the same language, for an
-    // English user then to the row's English stand-in, then to Simplified Chinese. Throws Failure 326 when no version of the row exists.
+    // English user then to the row's English stand-in, then to Simplified Chinese. Throws Failure 326 when no
+    // version of the row exists.
     QString text(qint32 id, LanguageId language) const;
 
 private:

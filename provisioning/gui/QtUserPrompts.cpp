@@ -99,9 +99,10 @@ std::optional<QString> QtUserPrompts::saveFileName(QWidget *parent, const FileDi
             return chosen.first();
         // The folder must exist: say so and let the user choose again.
         QMessageBox::warning(&dialog, request.title,
-                             QCoreApplication::translate("QFileDialog", "%1\nDirectory not found.\nPlease verify the "
-                                                                        "correct directory name was given.")
-                                 .arg(file.absolutePath()));
+            QCoreApplication::translate("QFileDialog",
+                "%1\nDirectory not found.\nPlease verify the "
+                "correct directory name was given.")
+                .arg(file.absolutePath()));
         dialog.selectFile(file.fileName());
     }
 }

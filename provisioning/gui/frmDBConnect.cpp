@@ -4,9 +4,9 @@
 #include "Failure.h"
 #include "LabelFitting.h"
 #include "ModCard.h"
-#include "TypingLengthLimit.h"
 #include "Platform.h"
 #include "SecretText.h"
+#include "TypingLengthLimit.h"
 #include "UserPrompts.h"
 #include "ui_frmDBConnect.h"
 

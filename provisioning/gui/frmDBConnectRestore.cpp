@@ -56,8 +56,8 @@ void frmDBConnect::cmdReStore_Click()
         if (!conMaster || conMaster->State() != db::Connection::StateOpen) {
             if (!conMaster)
                 conMaster = std::make_unique<db::Connection>();
-            if (!OpenServerConnection(conMaster, ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
-                                      ui->txtPws->text()))
+            if (!OpenServerConnection(
+                    conMaster, ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
                 return;
         }
 
@@ -148,8 +148,8 @@ void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
         const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
         if (!Platform::current().ordinaryFileExists(settingsFile))
             return;
-        ConnectionSettings settings{ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text(),
-                                    databaseName};
+        ConnectionSettings settings { ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
+            ui->txtPws->text(), databaseName };
         const auto forget = qScopeGuard([&] { wipeSecret(settings.password); });
         writeConnectionSettings(settingsFile, settings);
     } catch (const Failure &failure) {

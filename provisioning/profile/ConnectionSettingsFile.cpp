@@ -68,12 +68,12 @@ QList<profile::ProfileEntry> connectionSettingsEntries(const ConnectionSettings 
 {
     const QString sqlServer = QStringLiteral("SQL Server");
     return {
-        {QStringLiteral("DataSource"), QStringLiteral("DataBase"), sqlServer},
-        {sqlServer, QStringLiteral("Provider"), QStringLiteral("SQLOLEDB.1")},
-        {sqlServer, QStringLiteral("Server"), settings.server},
-        {sqlServer, QStringLiteral("User"), settings.user},
-        {sqlServer, QStringLiteral("PassWord"), settings.password},
-        {sqlServer, QStringLiteral("Initial Catalog"), settings.database},
+        { QStringLiteral("DataSource"), QStringLiteral("DataBase"), sqlServer },
+        { sqlServer, QStringLiteral("Provider"), QStringLiteral("SQLOLEDB.1") },
+        { sqlServer, QStringLiteral("Server"), settings.server },
+        { sqlServer, QStringLiteral("User"), settings.user },
+        { sqlServer, QStringLiteral("PassWord"), settings.password },
+        { sqlServer, QStringLiteral("Initial Catalog"), settings.database },
     };
 }
 

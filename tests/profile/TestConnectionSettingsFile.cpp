@@ -23,8 +23,8 @@ namespace {
 
 const AnsiCodePage Western(AnsiCodePage::WesternEuropean);
 
-const ConnectionSettings kSettings {QStringLiteral("127.0.0.1"), QStringLiteral("sa"), QStringLiteral("Pw;#=\"x"),
-    QStringLiteral("Hall")};
+const ConnectionSettings kSettings { QStringLiteral("127.0.0.1"), QStringLiteral("sa"),
+    QStringLiteral("Pw;#=\"x"), QStringLiteral("Hall") };
 
 QByteArray utf16(const QString &text)
 {
@@ -50,8 +50,8 @@ ino_t inodeOf(const QString &path)
 }
 
 // The failure writeConnectionSettings throws, or nothing when it succeeds.
-std::optional<Failure> writeSettings(const QString &path, const ConnectionSettings &settings = kSettings,
-    AnsiCodePage codePage = Western)
+std::optional<Failure> writeSettings(
+    const QString &path, const ConnectionSettings &settings = kSettings, AnsiCodePage codePage = Western)
 {
     try {
         brevane::writeConnectionSettings(path, settings, codePage);
@@ -63,7 +63,7 @@ std::optional<Failure> writeSettings(const QString &path, const ConnectionSettin
 
 bool chattr(const QString &flag, const QString &path)
 {
-    return QProcess::execute(QStringLiteral("chattr"), {flag, path}) == 0;
+    return QProcess::execute(QStringLiteral("chattr"), { flag, path }) == 0;
 }
 
 } // namespace
@@ -132,22 +132,23 @@ void TestConnectionSettingsFile::shouldGiveTheBytesOfSixSuccessiveWrites()
     const auto failure = writeSettings(filePath());
     QVERIFY2(!failure, failure ? failure->what() : "");
     QCOMPARE(readAll(filePath()), readAll(expectedFile));
-    QCOMPARE(folderEntries(), (QStringList {QStringLiteral("Connect.sys"), QStringLiteral("expected.ini")}));
+    QCOMPARE(
+        folderEntries(), (QStringList { QStringLiteral("Connect.sys"), QStringLiteral("expected.ini") }));
 }
 
 void TestConnectionSettingsFile::shouldWriteNothingWhenAValueLeavesTheCodePage_data()
 {
     QTest::addColumn<ConnectionSettings>("settings");
     QTest::addColumn<QString>("entry");
-    QTest::newRow("password outside code page 1252")
-        << ConnectionSettings {QStringLiteral("."), QStringLiteral("sa"), QStringLiteral("密码Äé"), QStringLiteral("Hall")}
-        << "[SQL Server] PassWord";
-    QTest::newRow("login outside code page 1252")
-        << ConnectionSettings {QStringLiteral("."), QStringLiteral("用户"), QStringLiteral("pw"), QStringLiteral("Hall")}
-        << "[SQL Server] User";
-    QTest::newRow("line break in the password")
-        << ConnectionSettings {QStringLiteral("."), QStringLiteral("sa"), QStringLiteral("a\r\n[X]"), QStringLiteral("Hall")}
-        << "[SQL Server] PassWord";
+    QTest::newRow("password outside code page 1252") << ConnectionSettings { QStringLiteral("."),
+        QStringLiteral("sa"), QStringLiteral("密码Äé"), QStringLiteral("Hall") }
+                                                     << "[SQL Server] PassWord";
+    QTest::newRow("login outside code page 1252") << ConnectionSettings { QStringLiteral("."),
+        QStringLiteral("用户"), QStringLiteral("pw"), QStringLiteral("Hall") }
+                                                  << "[SQL Server] User";
+    QTest::newRow("line break in the password") << ConnectionSettings { QStringLiteral("."),
+        QStringLiteral("sa"), QStringLiteral("a\r\n[X]"), QStringLiteral("Hall") }
+                                                << "[SQL Server] PassWord";
 }
 
 void TestConnectionSettingsFile::shouldWriteNothingWhenAValueLeavesTheCodePage()
@@ -160,7 +161,8 @@ void TestConnectionSettingsFile::shouldWriteNothingWhenAValueLeavesTheCodePage()
     const auto failure = writeSettings(filePath(), settings);
     QVERIFY(failure);
     QCOMPARE(failure->number(), SettingsFailure::InvalidArgument);
-    QVERIFY2(failure->description().startsWith(QStringLiteral("Invalid procedure call or argument")), failure->what());
+    QVERIFY2(failure->description().startsWith(QStringLiteral("Invalid procedure call or argument")),
+        failure->what());
     QVERIFY2(failure->description().contains(filePath()), failure->what());
     QVERIFY2(failure->description().contains(entry), failure->what());
     QCOMPARE(readAll(filePath()), original);
@@ -177,7 +179,7 @@ void TestConnectionSettingsFile::shouldReportAReadOnlyFile()
     QCOMPARE(failure->number(), SettingsFailure::PermissionDenied);
     QCOMPARE(failure->description(), QStringLiteral("Permission denied: ") + filePath());
     QCOMPARE(readAll(filePath()), original);
-    QCOMPARE(folderEntries(), QStringList {QStringLiteral("Connect.sys")});
+    QCOMPARE(folderEntries(), QStringList { QStringLiteral("Connect.sys") });
 }
 
 void TestConnectionSettingsFile::shouldReportAMissingFile()
@@ -201,11 +203,12 @@ void TestConnectionSettingsFile::shouldRewriteInPlaceInAFolderThatTakesNoNewFile
     chattr(QStringLiteral("-i"), m_dir->path());
 
     QVERIFY2(!failure, failure ? failure->what() : "");
-    QCOMPARE(readAll(filePath()), QByteArray("[SQL Server]\r\nPassWord=Pw;#=\"x\r\nProvider=SQLOLEDB.1\r\n"
-                                             "Server=127.0.0.1\r\nUser=sa\r\nInitial Catalog=Hall\r\n"
-                                             "[DataSource]\r\nDataBase=SQL Server\r\n"));
+    QCOMPARE(readAll(filePath()),
+        QByteArray("[SQL Server]\r\nPassWord=Pw;#=\"x\r\nProvider=SQLOLEDB.1\r\n"
+                   "Server=127.0.0.1\r\nUser=sa\r\nInitial Catalog=Hall\r\n"
+                   "[DataSource]\r\nDataBase=SQL Server\r\n"));
     QCOMPARE(inodeOf(filePath()), before);
-    QCOMPARE(folderEntries(), QStringList {QStringLiteral("Connect.sys")});
+    QCOMPARE(folderEntries(), QStringList { QStringLiteral("Connect.sys") });
 }
 
 void TestConnectionSettingsFile::shouldRewriteAHardLinkedFileInPlace()

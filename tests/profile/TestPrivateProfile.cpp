@@ -251,12 +251,10 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
     QTest::newRow("a section removed between a lone CR and a blank LF line keeps the blank line")
         << QByteArray("[A]\ra=1\r[S]\nk=v\n\n[B]\n") << QList<Call> { deleteSection("S") }
         << QByteArray("[A]\ra=1\r\n\n[B]\n");
-    QTest::newRow("a key removed between a lone CR and a blank LF line keeps the blank line")
-        << QByteArray("[A]\ra=1\rb=2\n\n[B]\n") << QList<Call> { deleteKey("A", "b") }
-        << QByteArray("[A]\ra=1\r\n\n[B]\n");
+    QTest::newRow("a key removed between a lone CR and a blank LF line keeps the blank line") << QByteArray(
+        "[A]\ra=1\rb=2\n\n[B]\n") << QList<Call> { deleteKey("A", "b") } << QByteArray("[A]\ra=1\r\n\n[B]\n");
     QTest::newRow("a section cleared between a lone CR and a blank LF line keeps the blank line")
-        << QByteArray("[A]\rb=2\n\n[B]\n") << QList<Call> { clear("A") }
-        << QByteArray("[A]\r\n\n[B]\n");
+        << QByteArray("[A]\rb=2\n\n[B]\n") << QList<Call> { clear("A") } << QByteArray("[A]\r\n\n[B]\n");
     QTest::newRow("no final line break stays when an earlier line changes") << QByteArray(
         "[S]\r\nA=1\r\nB=2") << QList<Call> { set("S", "A", "9") } << QByteArray("[S]\r\nA=9\r\nB=2");
     QTest::newRow("untouched lines stay byte for byte")
@@ -653,16 +651,26 @@ void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack_data()
 {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
-    QTest::newRow("section holding ]") << "a]b" << "k";
-    QTest::newRow("section starting with a tab") << "\tS" << "k";
-    QTest::newRow("section starting with a tab after blanks") << " \tS" << "k";
-    QTest::newRow("section ending with a tab") << "S\t" << "k";
-    QTest::newRow("key holding =") << "S" << "k=v";
-    QTest::newRow("key starting with [") << "S" << "[k";
-    QTest::newRow("key starting with ;") << "S" << ";k";
-    QTest::newRow("key starting with ; after blanks") << "S" << "  ;k";
-    QTest::newRow("key ending with a tab") << "S" << "k\t";
-    QTest::newRow("key starting with a tab") << "S" << "\tk";
+    QTest::newRow("section holding ]") << "a]b"
+                                       << "k";
+    QTest::newRow("section starting with a tab") << "\tS"
+                                                 << "k";
+    QTest::newRow("section starting with a tab after blanks") << " \tS"
+                                                              << "k";
+    QTest::newRow("section ending with a tab") << "S\t"
+                                               << "k";
+    QTest::newRow("key holding =") << "S"
+                                   << "k=v";
+    QTest::newRow("key starting with [") << "S"
+                                         << "[k";
+    QTest::newRow("key starting with ;") << "S"
+                                         << ";k";
+    QTest::newRow("key starting with ; after blanks") << "S"
+                                                      << "  ;k";
+    QTest::newRow("key ending with a tab") << "S"
+                                           << "k\t";
+    QTest::newRow("key starting with a tab") << "S"
+                                             << "\tk";
 }
 
 void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack()

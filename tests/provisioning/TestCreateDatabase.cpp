@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPushButton>
 #include <QTest>
 
 #include <sys/prctl.h>
@@ -35,7 +35,8 @@ void writeAll(const QString &path, const QByteArray &bytes)
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
-const QString kCreated = QStringLiteral("The database has been created. You can now log on and use the software.");
+const QString kCreated
+    = QStringLiteral("The database has been created. You can now log on and use the software.");
 
 } // namespace
 
@@ -74,7 +75,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     f.prompts().setOnMessage([&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(), QStringList{kCreated});
+    QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!busyWhileRunning);
     QVERIFY(!f.window().isVisible());
@@ -266,7 +267,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
 {
     // Each connection answers four batches: the first one dies in the restore,
     // a new one has room for all four statements of a Create.
-    ProvisioningFixture f({QStringLiteral("--fault-drop-after"), QStringLiteral("4")});
+    ProvisioningFixture f({ QStringLiteral("--fault-drop-after"), QStringLiteral("4") });
     REQUIRE_FIXTURE(f);
     writeAll(f.settingsFile(), kSettings);
     QVERIFY(f.reachRestorePage());
@@ -274,14 +275,14 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
-             qPrintable(f.prompts().messages().first().text));
+        qPrintable(f.prompts().messages().first().text));
     QCOMPARE(f.window().connection(), nullptr);
     QVERIFY(f.onRestorePage());
 
     f.prompts().clear();
     const int sent = f.server().statements().size();
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(), QStringList{kCreated});
+    QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.server().statements().size(), sent + 4);
     QVERIFY(f.server().statements().at(sent).contains(QStringLiteral("sysdatabases")));
     QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=rivazadUZ"));
@@ -289,7 +290,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
 
 void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
 {
-    ProvisioningFixture f({QStringLiteral("--fault-drop-mid-restore")});
+    ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
@@ -301,7 +302,8 @@ void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
     const int sent = f.server().statements().size();
     f.field("txtPws")->setText(QStringLiteral("wrong"));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("Error\r\nError when connecting database")});
+    QCOMPARE(f.prompts().messageTexts(),
+        QStringList { QStringLiteral("Error\r\nError when connecting database") });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
     QCOMPARE(f.server().statements().size(), sent);
     QCOMPARE(f.window().connection(), nullptr);
@@ -313,15 +315,17 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds_dat
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("expectedStart");
-    QTest::newRow("read-only file") << "read-only" << "70:Permission denied: ";
-    QTest::newRow("password outside the code page") << "password" << "5:Invalid procedure call or argument: ";
+    QTest::newRow("read-only file") << "read-only"
+                                    << "70:Permission denied: ";
+    QTest::newRow("password outside the code page") << "password"
+                                                    << "5:Invalid procedure call or argument: ";
 }
 
 void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
 {
     QFETCH(QString, obstacle);
     QFETCH(QString, expectedStart);
-    ProvisioningFixture f({QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9")});
+    ProvisioningFixture f({ QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9") });
     REQUIRE_FIXTURE(f);
     writeAll(f.settingsFile(), kSettings);
     if (obstacle == QStringLiteral("read-only")) {
@@ -339,7 +343,7 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
     QCOMPARE(texts.size(), 2);
     QVERIFY2(texts.first().startsWith(expectedStart), qPrintable(texts.first()));
     QVERIFY2(texts.first().contains(f.root()) && texts.first().contains(QStringLiteral("Connect.sys")),
-             qPrintable(texts.first()));
+        qPrintable(texts.first()));
     if (obstacle == QStringLiteral("password"))
         QVERIFY2(texts.first().contains(QStringLiteral("[SQL Server] PassWord")), qPrintable(texts.first()));
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("保存参数出错"));

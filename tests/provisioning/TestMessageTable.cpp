@@ -44,14 +44,16 @@ static const ExpectedRow kShownMessages[] = {
 
 // Rows whose English versions are empty; English users read the row's English stand-in.
 static const ExpectedRow kChineseOnlyMessages[] = {
-    {10042, "The database has been created. You can now log on and use the software.",
-     "数据库创建成功，您可以直接登录并使用软件了。", "數據庫創建成功，您可以直接使用軟件了。"},
-    {10046, "Illegal character in database name", "数据库名中有非法字符 ", "數據庫名中有非法字符"},
-    {10047, "Database name must start with a letter", "数据库名首字符必须是字母", "數據庫名首字符必須是字母"},
-    {10036, "Select the database backup file to restore", "选择待还原的数据库备份文件", "選擇待還原的數據庫備份文件"},
-    {10037, "File path:", "文件路径：", "文件路徑："},
-    {10038, "OK", "确定", "確定"},
-    {10039, "Cancel", "取消", "取消"},
+    { 10042, "The database has been created. You can now log on and use the software.",
+        "数据库创建成功，您可以直接登录并使用软件了。", "數據庫創建成功，您可以直接使用軟件了。" },
+    { 10046, "Illegal character in database name", "数据库名中有非法字符 ", "數據庫名中有非法字符" },
+    { 10047, "Database name must start with a letter", "数据库名首字符必须是字母",
+        "數據庫名首字符必須是字母" },
+    { 10036, "Select the database backup file to restore", "选择待还原的数据库备份文件",
+        "選擇待還原的數據庫備份文件" },
+    { 10037, "File path:", "文件路径：", "文件路徑：" },
+    { 10038, "OK", "确定", "確定" },
+    { 10039, "Cancel", "取消", "取消" },
 };
 
 class TestMessageTable : public QObject
@@ -109,8 +111,10 @@ void TestMessageTable::rowWithoutEnglishVersionIsMissingNotEmpty()
     const MessageTable &table = MessageTable::builtIn();
     QVERIFY(!table.version(1061, LanguageId::EnglishUnitedStates).has_value());
     QVERIFY(!table.version(1061, LanguageId::EnglishUnitedKingdom).has_value());
-    QCOMPARE(table.text(1061, LanguageId::EnglishUnitedKingdom), QStringLiteral("Number of databases to create:"));
-    QCOMPARE(table.text(1061, LanguageId::EnglishUnitedStates), QStringLiteral("Number of databases to create:"));
+    QCOMPARE(
+        table.text(1061, LanguageId::EnglishUnitedKingdom), QStringLiteral("Number of databases to create:"));
+    QCOMPARE(
+        table.text(1061, LanguageId::EnglishUnitedStates), QStringLiteral("Number of databases to create:"));
     QCOMPARE(table.text(1061, LanguageId::ChineseSimplified), QStringLiteral("待创建数据库个数："));
     QCOMPARE(table.text(1061, LanguageId::ChineseTraditional), QStringLiteral("待創建數據庫個數："));
 }

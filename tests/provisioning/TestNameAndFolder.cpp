@@ -7,10 +7,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -315,7 +315,7 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     platform->programDir = folder.path();
-    for (const char *name : {"Makefile", "hall.bak"}) {
+    for (const char *name : { "Makefile", "hall.bak" }) {
         QFile file(folder.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -342,10 +342,11 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
     user.stop();
 
     listed.sort();
-    QCOMPARE(listed, (QStringList{QStringLiteral("Makefile"), QStringLiteral("hall.bak")}));
+    QCOMPARE(listed, (QStringList { QStringLiteral("Makefile"), QStringLiteral("hall.bak") }));
     QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database Bakup file (*.*)")),
-             QStringLiteral("Sql Server Database Bakup file (*)"));
-    QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database (*.mdf)")), QStringLiteral("Sql Server Database (*.mdf)"));
+        QStringLiteral("Sql Server Database Bakup file (*)"));
+    QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database (*.mdf)")),
+        QStringLiteral("Sql Server Database (*.mdf)"));
 }
 
 void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile_data()
@@ -378,7 +379,8 @@ void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile()
             box->done(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
         } else if (auto files = qobject_cast<QFileDialog *>(modal)) {
             if (fileDialogsSeen++ == 0) {
-                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder.filePath(typed));
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                    ->setText(folder.filePath(typed));
                 QMetaObject::invokeMethod(
                     files, [files] { static_cast<QDialog *>(files)->accept(); }, Qt::QueuedConnection);
             } else if (!boxes.isEmpty()) {
@@ -395,9 +397,10 @@ void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile()
     user.stop();
 
     QCOMPARE(boxes.size(), 1);
-    QVERIFY2(boxes.first().contains(typed.contains(QLatin1Char('/')) ? folder.filePath(QStringLiteral("missing"))
-                                                                     : QStringLiteral("Hall.mdf")),
-             qPrintable(boxes.first()));
+    QVERIFY2(
+        boxes.first().contains(typed.contains(QLatin1Char('/')) ? folder.filePath(QStringLiteral("missing"))
+                                                                : QStringLiteral("Hall.mdf")),
+        qPrintable(boxes.first()));
     QCOMPARE(chosen, std::nullopt);
 }
 
