@@ -7,10 +7,14 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <sys/mount.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -59,6 +63,8 @@ private Q_SLOTS:
     void settingsThatCannotBeWrittenAreReportedAndTheRunEnds();
     void oddNamesAreBracketedInTheRestore();
     void exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword();
+    void settingsFileObstaclesAsTheUserSeesThem_data();
+    void settingsFileObstaclesAsTheUserSeesThem();
 };
 
 void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
@@ -384,6 +390,79 @@ void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword
     QVERIFY(f.prompts().messages().isEmpty());
     QCOMPARE(f.server().statements().size(), sent);
     QCOMPARE(f.field("txtPws")->text(), QString());
+}
+
+void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("failureStart"); // empty: no failure box
+    QTest::newRow("folder that takes no new file") << "immutable folder" << QString();
+    QTest::newRow("link to a file of another owner") << "foreign link"
+                                                     << "70:Permission denied: ";
+    QTest::newRow("full disk") << "full disk"
+                               << "61:Disk full: ";
+}
+
+void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, failureStart);
+    if (::geteuid() != 0)
+        QSKIP("these obstacles need root");
+    ProvisioningFixture f;
+    REQUIRE_FIXTURE(f);
+    QString realFile = f.settingsFile();
+    std::function<void()> undo = [] {};
+    const auto cleanup = qScopeGuard([&] { undo(); });
+    if (obstacle == QStringLiteral("immutable folder")) {
+        writeAll(f.settingsFile(), kSettings);
+    } else if (obstacle == QStringLiteral("foreign link")) {
+        QVERIFY(QDir(f.root()).mkdir(QStringLiteral("elsewhere")));
+        realFile = f.root() + QStringLiteral("/elsewhere/shadow");
+        writeAll(realFile, kSettings);
+        QCOMPARE(::chown(QFile::encodeName(realFile).constData(), 65534, 65534), 0);
+        QVERIFY(QFile::link(realFile, f.settingsFile()));
+    } else {
+        const QString small = f.root() + QStringLiteral("/small");
+        QVERIFY(QDir(f.root()).mkdir(QStringLiteral("small")));
+        if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no permission to mount a tmpfs here");
+        undo = [small] { ::umount(QFile::encodeName(small).constData()); };
+        realFile = small + QStringLiteral("/Connect.sys");
+        writeAll(realFile, kSettings);
+        QFile filler(small + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size() && filler.flush()) { }
+        QVERIFY(QFile::link(realFile, f.settingsFile()));
+    }
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    if (obstacle == QStringLiteral("immutable folder")) {
+        if (QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), f.root() }) != 0)
+            QSKIP("this file system takes no immutable attribute");
+        undo = [&f] { QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.root() }); };
+    }
+    f.window().cmdReStore_Click();
+    const QByteArray afterwards = readAll(realFile);
+    undo();
+    undo = [] {};
+
+    const QStringList texts = f.prompts().messageTexts();
+    QCOMPARE(texts.last(), kCreated);
+    if (failureStart.isEmpty()) {
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(afterwards.contains("Initial Catalog=rivazadUZ\r\n")
+                && afterwards.contains("PassWord=Secret#1\r\n")
+                && afterwards.contains("[DataSource]\r\nDataBase=SQL Server\r\n"),
+            afterwards.constData());
+    } else {
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts.first().startsWith(failureStart), qPrintable(texts.first()));
+        QVERIFY2(texts.first().contains(QStringLiteral("Connect.sys")), qPrintable(texts.first()));
+        QCOMPARE(f.prompts().messages().first().title, QStringLiteral("保存参数出错"));
+        QCOMPARE(afterwards, kSettings);
+    }
 }
 
 QTEST_MAIN(TestCreateDatabase)
