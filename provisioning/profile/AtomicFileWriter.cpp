@@ -1,5 +1,6 @@
 #include "AtomicFileWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -84,7 +85,10 @@ std::optional<QString> AtomicFileWriter::target()
 {
     m_error = 0;
     m_errorString.clear();
-    QByteArray current = QFile::encodeName(QFileInfo(m_path).absoluteFilePath());
+    // Not cleaned: "folder/../file" must name what the kernel finds there,
+    // also when "folder" is a symbolic link.
+    QByteArray current
+        = QFile::encodeName(QDir::isAbsolutePath(m_path) ? m_path : QDir::currentPath() + u'/' + m_path);
     QList<uid_t> linkOwners;
     for (int hops = 0;; ++hops) {
         struct stat info = {};

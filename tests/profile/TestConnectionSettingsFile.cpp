@@ -81,6 +81,7 @@ private Q_SLOTS:
     void shouldWriteNothingWhenAValueLeavesTheCodePage();
     void shouldReportAReadOnlyFile();
     void shouldReportAMissingFile();
+    void shouldFindTheFileBesideALinkedProgramFolderAsTheSystemDoes();
     void shouldRewriteInPlaceInAFolderThatTakesNoNewFile();
     void shouldRewriteAHardLinkedFileInPlace();
     void shouldKeepAHardLinkedFileWhenItsRoomCannotBeHad();
@@ -189,6 +190,21 @@ void TestConnectionSettingsFile::shouldReportAMissingFile()
     QCOMPARE(failure->number(), SettingsFailure::PathFileAccess);
     QVERIFY2(failure->description().contains(filePath()), failure->what());
     QVERIFY(folderEntries().isEmpty());
+}
+
+void TestConnectionSettingsFile::shouldFindTheFileBesideALinkedProgramFolderAsTheSystemDoes()
+{
+    // ROOT/product/Brevane is the program's folder, reached through the link ROOT/Brevane.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("product/Brevane")));
+    QVERIFY(QFile::link(
+        m_dir->filePath(QStringLiteral("product/Brevane")), m_dir->filePath(QStringLiteral("Brevane"))));
+    const QString real = m_dir->filePath(QStringLiteral("product/Connect.sys"));
+    QVERIFY(writeAll(real, "[SQL Server]\r\n"));
+
+    const auto failure = writeSettings(m_dir->filePath(QStringLiteral("Brevane/../Connect.sys")));
+    QVERIFY2(!failure, failure ? failure->what() : "");
+    QVERIFY(readAll(real).contains("Initial Catalog=Hall"));
+    QVERIFY(!QFile::exists(filePath()));
 }
 
 void TestConnectionSettingsFile::shouldRewriteInPlaceInAFolderThatTakesNoNewFile()
