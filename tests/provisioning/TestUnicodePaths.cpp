@@ -1,3 +1,4 @@
+#include "MessageTable.h"
 #include "ProgramState.h"
 #include "ProvisioningFixture.h"
 
@@ -32,8 +33,7 @@ void TestUnicodePaths::databaseIsCreatedInAFolderBeyondTheServerCodePage()
     f.chooseFolder(folder);
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(),
-        QStringList { QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。") });
+    QCOMPARE(f.prompts().messageTexts(), QStringList{GetMessageText(10042)});
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ.mdf")));
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ_Log.ldf")));
     QVERIFY(f.server().statements().last().contains(
