@@ -34,7 +34,7 @@ QVariant BagPropertyStore::readProperty(const QString &name, const QVariant &def
     if (FAILED(hr)) {
         throwBagFailure(hr, "Reading", name);
     }
-    const QVariant result = complatform::toQVariant(value);
+    const QVariant result = quilvet::com::toQVariant(value);
     VariantClear(&value);
     return result;
 }
@@ -45,7 +45,7 @@ void BagPropertyStore::writeProperty(const QString &name, const QVariant &value,
         return;
     }
     VARIANT stored;
-    complatform::fromQVariant(value, &stored);
+    quilvet::com::fromQVariant(value, &stored);
     const HRESULT hr = m_bag->Write(reinterpret_cast<LPCOLESTR>(name.utf16()), &stored);
     VariantClear(&stored);
     if (FAILED(hr)) {

@@ -25,11 +25,11 @@ QString libraryPath()
 
 } // namespace
 
-STDAPI DllRegisterServer()
+QUILVET_ENTRY_POINT DllRegisterServer()
 {
     try {
         const QString path = libraryPath();
-        complatform::Registry registry;
+        quilvet::com::Registry registry;
         if (path.isEmpty() || !registry.load()) {
             return SELFREG_E_CLASS;
         }
@@ -42,10 +42,10 @@ STDAPI DllRegisterServer()
     }
 }
 
-STDAPI DllUnregisterServer()
+QUILVET_ENTRY_POINT DllUnregisterServer()
 {
     try {
-        complatform::Registry registry;
+        quilvet::com::Registry registry;
         if (!registry.load()) {
             return SELFREG_E_CLASS;
         }
@@ -58,13 +58,13 @@ STDAPI DllUnregisterServer()
     }
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
+QUILVET_ENTRY_POINT DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
 {
     if (!object) {
         return E_POINTER;
     }
     *object = nullptr;
-    if (!IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet)) {
+    if (!IsEqualGUID(clsid, CLSID_clsQuilvet)) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
     try {
@@ -74,7 +74,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
     }
 }
 
-STDAPI DllCanUnloadNow()
+QUILVET_ENTRY_POINT DllCanUnloadNow()
 {
     return liveObjects() == 0 ? S_OK : S_FALSE;
 }

@@ -1,14 +1,13 @@
-#include "Activation.h"
-
 #include "ComSupport.h"
 #include "Registry.h"
 
 #include <QLibrary>
+#include <quilvet/Component.h>
 
 #include <map>
 #include <memory>
 
-namespace complatform {
+namespace quilvet::com {
 
 namespace {
 
@@ -120,4 +119,4 @@ HRESULT registerServer(const QString &libraryPath, bool unregister, QString *err
     return entry();
 }
 
-} // namespace complatform
+} // namespace quilvet::com

@@ -4,8 +4,6 @@
 
 namespace quilvet {
 
-PropertyStore::~PropertyStore() = default;
-
 QVariant MemoryPropertyStore::readProperty(const QString &name, const QVariant &defaultValue)
 {
     throwIfFailing(name);

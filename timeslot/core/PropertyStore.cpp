@@ -1,0 +1,7 @@
+#include "PropertyStore.h"
+
+namespace quilvet {
+
+PropertyStore::~PropertyStore() = default;
+
+} // namespace quilvet
