@@ -33,7 +33,9 @@ if(TARGET QuilvetDesignerPlugin)
     # Qt's own plugin folder below the prefix (lib/<arch>/qt6/plugins on Debian).
     set(QUILVET_DESIGNER_PLUGIN_DIR "${QT6_INSTALL_PLUGINS}/designer" CACHE STRING
         "Where the Qt Designer plugin is installed, relative to the prefix")
-    set_target_properties(QuilvetDesignerPlugin PROPERTIES INSTALL_RPATH "${CMAKE_INSTALL_FULL_LIBDIR}")
+    # The plugin finds the library relative to itself, wherever the prefix is.
+    file(RELATIVE_PATH plugin_to_library /prefix/${QUILVET_DESIGNER_PLUGIN_DIR} /prefix/${CMAKE_INSTALL_LIBDIR})
+    set_target_properties(QuilvetDesignerPlugin PROPERTIES INSTALL_RPATH "$ORIGIN/${plugin_to_library}")
     install(TARGETS QuilvetDesignerPlugin
         LIBRARY DESTINATION ${QUILVET_DESIGNER_PLUGIN_DIR} COMPONENT quilvet-designer-plugin
     )

@@ -174,7 +174,9 @@ QString TypeDescription::text() const
         out += QStringLiteral("%1  %2 0x%3   %4 %5 %6\n")
                    .arg(++slot, 4)
                    .arg(property.name, -12)
-                   .arg(static_cast<quint32>(property.id), 8, 16, QLatin1Char('0'))
+                   .arg(QStringLiteral("%1")
+                            .arg(static_cast<quint32>(property.id), 8, 16, QLatin1Char('0'))
+                            .toUpper())
                    .arg(typeName(property.type), -15)
                    .arg(access.trimmed(), -8)
                    .arg(property.helpString);
