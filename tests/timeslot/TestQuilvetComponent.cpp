@@ -14,6 +14,8 @@
 #include <quilvet/Component.h>
 #include <quilvet/clsQuilvet.h>
 
+#include <cfenv>
+
 using namespace quilvet::com;
 using namespace quilvet;
 
@@ -41,10 +43,13 @@ private Q_SLOTS:
     void bindingByIdAndByNameReachTheSameMembers_data();
     void bindingByIdAndByNameReachTheSameMembers();
     void invokeAnswersWithThePlatformsStatusCodes();
+    void fractionalPutsRoundHalfToEvenInEveryRoundingMode_data();
+    void fractionalPutsRoundHalfToEvenInEveryRoundingMode();
     void refusedSlotCountComesBackAsAnException();
     void eventsArriveByIdWithoutArguments();
     void changeNoticeReachesTheHostsSite();
     void propertiesSaveAndLoadThroughAPropertyBag();
+    void valueAtTheEndSurvivesABagRoundTrip();
     void wrongTypeInTheBagStopsTheLoad();
     void factoryServesOnlyItsOwnClass();
     void registrationRoundTripLeavesTheRegistryAsItWas();
@@ -157,6 +162,43 @@ void TestQuilvetComponent::invokeAnswersWithThePlatformsStatusCodes()
     QCOMPARE(get(m_control.get(), 0x68030000), QVariant(QStringLiteral("25")));
 }
 
+void TestQuilvetComponent::fractionalPutsRoundHalfToEvenInEveryRoundingMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QVariant>("argument");
+    QTest::addColumn<int>("expected");
+    const std::pair<const char *, int> modes[] = { { "upward", FE_UPWARD }, { "downward", FE_DOWNWARD } };
+    for (const auto &[modeName, mode] : modes) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return QTest::addRow("%s, %s", modeName, name) << mode;
+        };
+        row("Value 2.4") << 0x68030012 << QVariant(2.4) << 2;
+        row("Value 2.6") << 0x68030012 << QVariant(2.6) << 3;
+        row("Value 2.5") << 0x68030012 << QVariant(2.5) << 2;
+        row("Value 3.5") << 0x68030012 << QVariant(3.5) << 4;
+        row("SelStart -2.5") << 0x68030010 << QVariant(-2.5) << -2;
+        row("SelLength as text 20.5") << 0x68030008 << QVariant(QStringLiteral("20.5")) << 20;
+        row("Max 96.4") << 0x68030009 << QVariant(96.4) << 96;
+        row("Max 71.6") << 0x68030009 << QVariant(71.6) << 72;
+    }
+}
+
+void TestQuilvetComponent::fractionalPutsRoundHalfToEvenInEveryRoundingMode()
+{
+    // A host may leave its floating-point environment in another rounding mode.
+    QFETCH(int, mode);
+    QFETCH(int, id);
+    QFETCH(QVariant, argument);
+    QFETCH(int, expected);
+    const int previous = std::fegetround();
+    QCOMPARE(std::fesetround(mode), 0);
+    const HRESULT hr = put(m_control.get(), id, argument);
+    std::fesetround(previous);
+    QCOMPARE(hr, S_OK);
+    QCOMPARE(get(m_control.get(), id).toInt(), expected);
+}
+
 void TestQuilvetComponent::refusedSlotCountComesBackAsAnException()
 {
     EXCEPINFO exception;
@@ -252,6 +294,26 @@ void TestQuilvetComponent::propertiesSaveAndLoadThroughAPropertyBag()
     }
     QCOMPARE(get(restored.get(), 0x68030012).toInt(), 70);
     QCOMPARE(get(restored.get(), 0x68030002), QVariant(QStringLiteral("45")));
+}
+
+void TestQuilvetComponent::valueAtTheEndSurvivesABagRoundTrip()
+{
+    put(m_control.get(), 0x68030009, 96);
+    put(m_control.get(), 0x68030012, 96);
+    ComPtr<IPersistPropertyBag> persist;
+    m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
+    FilePropertyBag *bag = FilePropertyBag::create();
+    QCOMPARE(persist->Save(bag, 1, 0), S_OK);
+    QVERIFY(!bag->contains(QStringLiteral("Value")));
+
+    ComPtr<IDispatch> restored;
+    *restored.put() = createControl();
+    ComPtr<IPersistPropertyBag> restoredPersist;
+    restored->QueryInterface(IID_IPersistPropertyBag, restoredPersist.putVoid());
+    QCOMPARE(restoredPersist->Load(bag, nullptr), S_OK);
+    bag->Release();
+    QCOMPARE(get(restored.get(), 0x68030009).toInt(), 96);
+    QCOMPARE(get(restored.get(), 0x68030012).toInt(), 96);
 }
 
 void TestQuilvetComponent::wrongTypeInTheBagStopsTheLoad()

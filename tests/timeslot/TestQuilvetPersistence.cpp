@@ -1,6 +1,7 @@
 #include "MemoryPropertyStore.h"
 #include "PropertyValue.h"
 #include "QuilvetError.h"
+#include "TimeSlider.h"
 #include "clsQuilvet.h"
 
 #include <QMetaProperty>
@@ -51,7 +52,10 @@ private Q_SLOTS:
     void emptyStoreGivesEveryDefault();
     void loadReadsTheKeysInOrderWithTheDefaultsOfTheMoment();
     void storeWithOnlyTheMondayPriceLeavesTheOthersAtZero();
-    void valueAtTheMaximumIsNotStoredAndLoadsAsTheLayoutsMaximum();
+    void valueAtTheSavedMaximumComesBackAtTheEnd_data();
+    void valueAtTheSavedMaximumComesBackAtTheEnd();
+    void storedValueWinsOverTheRestoredMaximum();
+    void storeThatCannotTellKeepsTheValueAsRead();
     void storedSlotCountIsAppliedUnchecked();
     void saveThenLoadRoundTripsAllTwentyProperties();
     void saveWritesTheSameKeysInTheSameOrder();
@@ -103,7 +107,7 @@ void TestQuilvetPersistence::loadReadsTheKeysInOrderWithTheDefaultsOfTheMoment()
     QCOMPARE(calls.at(3).defaultValue.metaType().id(), QMetaType::Short);
     QCOMPARE(calls.at(18).defaultValue.metaType().id(), QMetaType::Short);
     QCOMPARE(calls.at(18).defaultValue.toInt(), 48);
-    QCOMPARE(control.value(), 48);
+    QCOMPARE(control.value(), 96);
     QCOMPARE(control.selLength(), 96);
 }
 
@@ -117,16 +121,72 @@ void TestQuilvetPersistence::storeWithOnlyTheMondayPriceLeavesTheOthersAtZero()
     QCOMPARE(prices(control), QStringList({ "30", "0", "0", "0", "0", "0", "0", "0" }));
 }
 
-void TestQuilvetPersistence::valueAtTheMaximumIsNotStoredAndLoadsAsTheLayoutsMaximum()
+void TestQuilvetPersistence::valueAtTheSavedMaximumComesBackAtTheEnd_data()
 {
+    QTest::addColumn<int>("slots");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<QString>("beginTime");
+    QTest::newRow("24 slots: the maximum is below the laid-out one") << 24 << 18 << "18:00";
+    QTest::newRow("48 slots") << 48 << 0 << "00:00";
+    QTest::newRow("96 slots: evening from 02:30") << 96 << 10 << "02:30";
+    QTest::newRow("1440 slots") << 1440 << 1200 << "20:00";
+}
+
+void TestQuilvetPersistence::valueAtTheSavedMaximumComesBackAtTheEnd()
+{
+    QFETCH(int, slots);
+    QFETCH(int, selStart);
+    QFETCH(QString, beginTime);
     clsQuilvet saved;
-    saved.setMaximum(96);
-    saved.setValue(96);
+    saved.setMaximum(slots);
+    saved.setSelStart(selStart);
+    // The operator puts the thumb at the end of the day.
+    QTest::keyClick(saved.findChild<TimeSlider *>(QStringLiteral("Slider_Time")), Qt::Key_End);
+    QCOMPARE(saved.value(), slots);
+    QCOMPARE(saved.beginTime(), beginTime);
     MemoryPropertyStore store;
     saved.WriteProperties(store);
     QVERIFY(!store.contains(QStringLiteral("Value")));
-    QCOMPARE(store.value(QStringLiteral("Max")).toInt(), 96);
 
+    clsQuilvet loaded;
+    QSignalSpy change(&loaded, &clsQuilvet::Change);
+    loaded.ReadProperties(store);
+    QCOMPARE(loaded.maximum(), slots);
+    QCOMPARE(loaded.value(), slots);
+    QCOMPARE(loaded.selStart(), selStart);
+    QCOMPARE(loaded.selLength(), slots - selStart);
+    QCOMPARE(loaded.beginTime(), beginTime);
+    QCOMPARE(loaded.endTime(), QStringLiteral("23:59"));
+    QCOMPARE(change.count(), 0);
+    // The store saw the load it always saw: "Value" with the laid-out maximum.
+    QCOMPARE(store.callNames(), stepOrder() + stepOrder());
+    QCOMPARE(store.calls().at(stepOrder().size() + 1).defaultValue, QVariant::fromValue<qint32>(48));
+}
+
+void TestQuilvetPersistence::storedValueWinsOverTheRestoredMaximum()
+{
+    clsQuilvet loaded;
+    MemoryPropertyStore store;
+    store.set(QStringLiteral("Max"), 96);
+    store.set(QStringLiteral("Value"), 48); // equal to the default it is read with
+    loaded.ReadProperties(store);
+    QCOMPARE(loaded.maximum(), 96);
+    QCOMPARE(loaded.value(), 48);
+    QCOMPARE(loaded.selLength(), 96);
+}
+
+void TestQuilvetPersistence::storeThatCannotTellKeepsTheValueAsRead()
+{
+    // A host's store that does not answer holds(): the value read is kept.
+    class PlainStore : public PropertyStore
+    {
+    public:
+        QVariant readProperty(const QString &name, const QVariant &defaultValue) override
+        {
+            return name == QLatin1String("Max") ? QVariant(96) : defaultValue;
+        }
+        void writeProperty(const QString &, const QVariant &, const QVariant &) override { }
+    } store;
     clsQuilvet loaded;
     loaded.ReadProperties(store);
     QCOMPARE(loaded.maximum(), 96);

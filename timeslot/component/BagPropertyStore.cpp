@@ -29,14 +29,22 @@ QVariant BagPropertyStore::readProperty(const QString &name, const QVariant &def
     VariantInit(&value);
     const HRESULT hr = m_bag->Read(reinterpret_cast<LPCOLESTR>(name.utf16()), &value, nullptr);
     if (hr == E_INVALIDARG) {
+        m_held.insert(name.toCaseFolded(), false);
         return defaultValue;
     }
     if (FAILED(hr)) {
         throwBagFailure(hr, "Reading", name);
     }
+    m_held.insert(name.toCaseFolded(), true);
     const QVariant result = quilvet::com::toQVariant(value);
     VariantClear(&value);
     return result;
+}
+
+std::optional<bool> BagPropertyStore::holds(const QString &name) const
+{
+    const auto found = m_held.constFind(name.toCaseFolded());
+    return found == m_held.cend() ? std::nullopt : std::optional<bool>(*found);
 }
 
 void BagPropertyStore::writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue)

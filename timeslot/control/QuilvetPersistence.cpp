@@ -75,11 +75,21 @@ void clsQuilvet::InitProperties()
 
 void clsQuilvet::ReadProperties(PropertyStore &store)
 {
+    constexpr std::size_t ValueRow = propertyIndex("Value");
+    constexpr std::size_t MaxRow = propertyIndex("Max");
+    // A value equal to the saved maximum is not stored, and its default is read
+    // before the maximum is restored: such a value follows the restored maximum.
+    bool valueIsTheMaximum = false;
     for (const std::uint8_t row : PersistenceSteps) {
         const PropertyInfo &property = Properties[row];
-        const QVariant stored
-            = store.readProperty(QString::fromLatin1(property.name), defaultFor(*this, property));
+        const QString name = QString::fromLatin1(property.name);
+        const QVariant stored = store.readProperty(name, defaultFor(*this, property));
         d->restoreProperty(property, converted(property, stored));
+        if (row == ValueRow) {
+            valueIsTheMaximum = store.holds(name) == std::optional<bool>(false);
+        } else if (row == MaxRow && valueIsTheMaximum) {
+            d->Slider_Time->setValue(d->Slider_Time->maximum());
+        }
     }
 }
 

@@ -1,15 +1,17 @@
 #include "TimeSlider.h"
 
+#include "QuilvetAccessibility.h"
 #include "QuilvetError.h"
 #include "SlotClock.h"
+#include "ThumbTimeTip.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -117,7 +119,16 @@ public:
         }
         value = target;
         q->update();
+        announceValue();
         return true;
+    }
+
+    void announceValue()
+    {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(q, value);
+            QAccessible::updateAccessibility(&event);
+        }
     }
 
     void showThumbTime()
@@ -126,8 +137,17 @@ public:
         if (!step) {
             return;
         }
-        const QString text = SlotClock::endTimeText(value, maximum, *step);
-        QToolTip::showText(q->mapToGlobal(q->thumbCentre(value)), text, q);
+        if (!tip) {
+            tip = new ThumbTimeTip(q);
+        }
+        tip->showAt(q->mapToGlobal(q->thumbCentre(value)), SlotClock::endTimeText(value, maximum, *step));
+    }
+
+    void hideThumbTime()
+    {
+        if (tip) {
+            tip->hide();
+        }
     }
 
     TimeSlider *q;
@@ -142,6 +162,7 @@ public:
     int dragGrabOffset = 0;
     int wheelRemainder = 0;
     int deliveries = 0;
+    ThumbTimeTip *tip = nullptr; // made at the first drag; a child of the slider
 };
 
 TimeSlider::TimeSlider(QWidget *parent)
@@ -151,6 +172,7 @@ TimeSlider::TimeSlider(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Accessibility::installFactory();
 }
 
 TimeSlider::~TimeSlider() = default;
@@ -184,6 +206,7 @@ void TimeSlider::setValue(qint32 value)
     }
     d->value = value;
     update();
+    d->announceValue();
     if (d->deliveries > 0) {
         d->notifyChanged();
     }
@@ -229,6 +252,13 @@ void TimeSlider::setSelectRange(bool selectRange)
     }
     d->selectRange = selectRange;
     update();
+}
+
+void TimeSlider::moveThumb(qint32 position)
+{
+    if (d->moveTo(position)) {
+        d->notifyChanged();
+    }
 }
 
 bool TimeSlider::isDragging() const
@@ -298,6 +328,12 @@ void TimeSlider::paintEvent(QPaintEvent *)
     style()->drawComplexControl(QStyle::CC_Slider, &thumb, &painter, this);
 }
 
+void TimeSlider::hideEvent(QHideEvent *event)
+{
+    d->hideThumbTime();
+    QWidget::hideEvent(event);
+}
+
 void TimeSlider::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -338,6 +374,8 @@ void TimeSlider::mouseMoveEvent(QMouseEvent *event)
         // A handler may have ended the drag (by hiding or disabling the slider).
         if (d->dragging) {
             d->showThumbTime();
+        } else {
+            d->hideThumbTime();
         }
     }
 }
@@ -350,7 +388,7 @@ void TimeSlider::mouseReleaseEvent(QMouseEvent *event)
     }
     event->accept();
     d->dragging = false;
-    QToolTip::hideText();
+    d->hideThumbTime();
     update();
     if (d->value != d->dragStartValue) {
         d->notifyChanged();

@@ -19,6 +19,8 @@ namespace quilvet {
 // the slider is delivering one of its own notifications belongs to the operator's
 // action in progress, so it is reported as a further, nested changed().
 // A write that leaves a value as it was never produces a notification.
+// Every change of the value, by code or by the operator, is announced to
+// accessibility clients.
 //
 // Positions written by code are kept exactly as written, also outside 0..maximum,
 // so that a read returns what was written and positions written before the maximum
@@ -50,6 +52,10 @@ public:
     bool selectRange() const;
     void setSelectRange(bool selectRange);
 
+    // Moves the thumb as the operator's keyboard would: onto the track, then
+    // changed() when the position moved. Used by accessibility clients.
+    void moveThumb(qint32 position);
+
     bool isDragging() const;
 
     // Centre of the thumb, in widget coordinates, when it stands at position.
@@ -64,6 +70,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

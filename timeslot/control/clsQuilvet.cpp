@@ -1,6 +1,8 @@
 #include "clsQuilvet.h"
 
 #include "NumericText.h"
+#include "PeriodLabel.h"
+#include "QuilvetAccessibility.h"
 #include "QuilvetError.h"
 #include "QuilvetLayout.h"
 #include "SlotClock.h"
@@ -53,7 +55,9 @@ void clsQuilvetPrivate::buildLayout()
             widget = Slider_Time;
             break;
         case Layout::Kind::Label: {
-            auto *label = new QLabel(parent);
+            const bool isPeriod
+                = name == QLatin1String("lblTimeBegin") || name == QLatin1String("lblTimeEnd");
+            auto *label = isPeriod ? new PeriodLabel(parent) : new QLabel(parent);
             // Captions are shown as written: a host's text is never taken for markup.
             label->setTextFormat(Qt::PlainText);
             label->setText(caption);
@@ -97,6 +101,7 @@ void clsQuilvetPrivate::buildLayout()
     }
     QWidget::setTabOrder(previous, txtMaxMinute);
     QWidget::setTabOrder(txtMaxMinute, txtRoomFee_All);
+    Accessibility::nameChildren(q);
 
     QObject::connect(Slider_Time, &TimeSlider::scrolled, q, [this] { Slider_Time_Scroll(); });
     QObject::connect(Slider_Time, &TimeSlider::changed, q, [this] { Slider_Time_Change(); });

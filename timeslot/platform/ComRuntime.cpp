@@ -1,6 +1,8 @@
 // The runtime functions that the component header declares
 // for platforms without a component runtime of their own.
 
+#include "HalfEven.h"
+
 #include <quilvet/Component.h>
 
 #if !defined(_WIN32)
@@ -206,8 +208,9 @@ HRESULT VariantChangeType(VARIANT *destination, const VARIANT *source, USHORT, V
         double number = 0;
         hr = numberOf(input, &number);
         if (SUCCEEDED(hr)) {
-            // Whole numbers round to the nearest, halves to the even neighbour.
-            const double whole = std::nearbyint(number);
+            // Whole numbers round to the nearest, halves to the even neighbour,
+            // whatever rounding mode the caller's floating-point environment is in.
+            const double whole = quilvet::roundHalfEven(number);
             // Not a number fits no integer; converting it would be undefined.
             const bool finite = std::isfinite(whole);
             switch (type) {

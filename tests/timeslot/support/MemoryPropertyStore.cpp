@@ -30,6 +30,11 @@ void MemoryPropertyStore::set(const QString &name, const QVariant &value)
     m_values.insert(name.toCaseFolded(), { name, value });
 }
 
+std::optional<bool> MemoryPropertyStore::holds(const QString &name) const
+{
+    return contains(name);
+}
+
 bool MemoryPropertyStore::contains(const QString &name) const
 {
     return m_values.contains(name.toCaseFolded());

@@ -26,6 +26,7 @@ public:
 
     QVariant readProperty(const QString &name, const QVariant &defaultValue) override;
     void writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) override;
+    std::optional<bool> holds(const QString &name) const override; // not recorded as a call
 
     void set(const QString &name, const QVariant &value);
     bool contains(const QString &name) const;

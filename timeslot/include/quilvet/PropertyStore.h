@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <quilvet/quilvet_export.h>
 
+#include <optional>
+
 namespace quilvet {
 
 // The host's store of a control's saved properties: named values of the kinds
@@ -20,6 +22,11 @@ public:
     // Keeps value under name; a value equal to defaultValue (PropertyValue::equals)
     // is not kept, so that nothing remains stored under name.
     virtual void writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) = 0;
+
+    // Whether a value is stored under name, as far as the store knows without a
+    // further look-up; std::nullopt (the default) when it cannot tell. A load asks
+    // this right after reading name, to tell a stored value from its default.
+    virtual std::optional<bool> holds(const QString &name) const;
 };
 
 } // namespace quilvet

@@ -117,6 +117,8 @@ public:
     // directly: "Max" is not checked, and no PropertyChanged is sent. A failure of
     // the store or a stored value that does not convert stops the operation at
     // that key and is thrown as quilvet::Error; the keys before it stay applied.
+    // A value that was not stored (it equalled the saved maximum) is put at the
+    // restored maximum, when the store can tell (PropertyStore::holds).
     void InitProperties();
     void ReadProperties(quilvet::PropertyStore &store);
     void WriteProperties(quilvet::PropertyStore &store) const;
