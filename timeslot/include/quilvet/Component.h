@@ -32,7 +32,6 @@ class QWidget;
 #define QUILVET_COMCALL STDMETHODCALLTYPE
 
 namespace quilvet::com {
-using namespace ::std;
 // The platform's own declarations, reachable under the library's namespace too.
 using ::BSTR, ::CLSID, ::DISPID, ::DISPPARAMS, ::EXCEPINFO, ::GUID, ::HRESULT, ::IClassFactory,
     ::IConnectionPoint, ::IConnectionPointContainer, ::IDispatch, ::IID, ::IPersistPropertyBag,
