@@ -3,6 +3,7 @@
 #include "PropertyTable.h"
 #include "QuilvetExports.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <quilvet/Component.h>
 
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void membersAreFoundByNameAndDocumentedWithTheirHelpStrings();
     void typeInformationInvokesOnTheObject();
     void typeLibraryDescribesTheLibraryAndItsThreeTypes();
+    void registrationLeadsToTheLibrarysTypeLibrary();
     void classInformationNamesTheDefaultInterfaceAndEventSource();
     void connectionPointsAndConnectionsCanBeEnumerated();
     void functionTableAgreesWithInvokeForEveryProperty();
@@ -190,6 +192,26 @@ void TestTypeInformation::typeLibraryDescribesTheLibraryAndItsThreeTypes()
     }
     ComPtr<ITypeInfo> none;
     QCOMPARE(library->GetTypeInfoOfGuid(IID_IDispatch, none.put()), TYPE_E_ELEMENTNOTFOUND);
+}
+
+void TestTypeInformation::registrationLeadsToTheLibrarysTypeLibrary()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    qputenv("HALL_COMPONENT_REGISTRY", folder.path().toLocal8Bit());
+    ComPtr<ITypeLib> registered;
+    QCOMPARE(loadRegTypeLib(LIBID_Quilvet, 13, 0, 0x0409, registered.put()), TYPE_E_LIBNOTREGISTERED);
+
+    QCOMPARE(DllRegisterServer(), S_OK);
+    QCOMPARE(loadRegTypeLib(LIBID_Quilvet, 13, 0, 0x0409, registered.put()), S_OK);
+    ComPtr<ITypeLib> containing;
+    QCOMPARE(interfaceType()->GetContainingTypeLib(containing.put(), nullptr), S_OK);
+    QCOMPARE(registered.get(), containing.get());
+    // Another version is another library, which is not registered.
+    ComPtr<ITypeLib> other;
+    QCOMPARE(loadRegTypeLib(LIBID_Quilvet, 12, 0, 0x0409, other.put()), TYPE_E_LIBNOTREGISTERED);
+    QCOMPARE(DllUnregisterServer(), S_OK);
+    qunsetenv("HALL_COMPONENT_REGISTRY");
 }
 
 void TestTypeInformation::classInformationNamesTheDefaultInterfaceAndEventSource()

@@ -2,6 +2,7 @@
 
 #include "ClassFactory.h"
 #include "ControlObject.h"
+#include "QuilvetTypeLib.h"
 #include "Registration.h"
 #include "TypeLibrary.h"
 
@@ -77,4 +78,13 @@ QUILVET_ENTRY_POINT DllGetClassObject(REFCLSID clsid, REFIID riid, void **object
 QUILVET_ENTRY_POINT DllCanUnloadNow()
 {
     return liveObjects() == 0 ? S_OK : S_FALSE;
+}
+
+QUILVET_ENTRY_POINT DllGetTypeLib(ITypeLib **typeLib)
+{
+    if (!typeLib) {
+        return E_POINTER;
+    }
+    *typeLib = QuilvetTypeLib::instance();
+    return S_OK;
 }

@@ -17,3 +17,6 @@ QUILVET_ENTRY_POINT DllRegisterServer();
 QUILVET_ENTRY_POINT DllUnregisterServer();
 QUILVET_ENTRY_POINT DllGetClassObject(quilvet::com::REFCLSID clsid, quilvet::com::REFIID riid, void **object);
 QUILVET_ENTRY_POINT DllCanUnloadNow();
+// The type library of the library, where the registration's TypeLib key points;
+// it lives as long as the library.
+QUILVET_ENTRY_POINT DllGetTypeLib(quilvet::com::ITypeLib **typeLib);

@@ -1,6 +1,7 @@
 #include "TypeDescription.h"
 
 #include "ComSupport.h"
+#include "Registry.h"
 
 using namespace quilvet::com;
 
@@ -98,6 +99,55 @@ bool TypeDescription::read(IUnknown *object, TypeDescription *description, QStri
     if (FAILED(provider->GetClassInfo(classInfo.put()))) {
         return fail(QStringLiteral("the object gives no type information for its class"));
     }
+    return readClass(classInfo.get(), description, error);
+}
+
+bool TypeDescription::readRegistered(const QString &progId, TypeDescription *description, QString *error)
+{
+    const auto fail = [&](const QString &message) {
+        if (error) {
+            *error = message;
+        }
+        return false;
+    };
+    CLSID clsid {};
+    if (FAILED(classIdFromProgId(progId, &clsid))) {
+        return fail(progId + QStringLiteral(" is not registered"));
+    }
+    Registry registry;
+    registry.load();
+    const QString classKey
+        = QString::fromUtf16(Registry::ClassesRoot) + QStringLiteral("\\CLSID\\") + guidText(clsid);
+    const std::optional<GUID> libid
+        = guidFromText(registry.stringValue(classKey + QStringLiteral("\\TypeLib")));
+    const QStringList version
+        = registry.stringValue(classKey + QStringLiteral("\\VERSION")).split(QLatin1Char('.'));
+    if (!libid || version.size() != 2) {
+        return fail(progId + QStringLiteral(" names no type library"));
+    }
+    ComPtr<ITypeLib> library;
+    const HRESULT hr = loadRegTypeLib(
+        *libid, WORD(version.at(0).toUShort()), WORD(version.at(1).toUShort()), 0x0409, library.put());
+    if (FAILED(hr)) {
+        return fail(QStringLiteral("the type library of %1 cannot be loaded (0x%2)")
+                        .arg(progId)
+                        .arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')));
+    }
+    ComPtr<ITypeInfo> classInfo;
+    if (FAILED(library->GetTypeInfoOfGuid(clsid, classInfo.put()))) {
+        return fail(QStringLiteral("the type library does not describe ") + progId);
+    }
+    return readClass(classInfo.get(), description, error);
+}
+
+bool TypeDescription::readClass(ITypeInfo *classInfo, TypeDescription *description, QString *error)
+{
+    const auto fail = [&](const QString &message) {
+        if (error) {
+            *error = message;
+        }
+        return false;
+    };
     TYPEATTR *attributes = nullptr;
     if (FAILED(classInfo->GetTypeAttr(&attributes))) {
         return fail(QStringLiteral("the class's type information has no attributes"));
@@ -105,7 +155,7 @@ bool TypeDescription::read(IUnknown *object, TypeDescription *description, QStri
     description->classId = guidText(attributes->guid);
     const WORD interfaces = attributes->cImplTypes;
     classInfo->ReleaseTypeAttr(attributes);
-    readDocumentation(classInfo.get(), MEMBERID_NIL, &description->className, nullptr);
+    readDocumentation(classInfo, MEMBERID_NIL, &description->className, nullptr);
 
     ComPtr<ITypeLib> library;
     UINT index = 0;

@@ -35,6 +35,11 @@ struct TypeDescription
     // Reads the type information of the object's class (IProvideClassInfo);
     // false with a message when the object offers none.
     static bool read(quilvet::com::IUnknown *object, TypeDescription *description, QString *error);
+    // Reads the type information of a class as its type library gives it.
+    static bool readClass(quilvet::com::ITypeInfo *classInfo, TypeDescription *description, QString *error);
+    // Reads the class registered under progId from the type library its
+    // registration names, without creating the class.
+    static bool readRegistered(const QString &progId, TypeDescription *description, QString *error);
 
     // The description as lines of text for --describe.
     QString text() const;

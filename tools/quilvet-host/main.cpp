@@ -12,29 +12,19 @@
 
 namespace {
 
-// Creates the control through its registration and prints what its type
-// information says of it.
+// Prints what the type library that the control's registration names says
+// of it; registers the default library first when nothing is registered.
 int describeControl(const QString &defaultLibrary)
 {
     using namespace quilvet::com;
-    CLSID clsid {};
     const QString progId = QString::fromUtf16(quilvet::ProgId_clsQuilvet);
+    CLSID clsid {};
     if (FAILED(classIdFromProgId(progId, &clsid))) {
         registerServer(defaultLibrary);
     }
-    ComPtr<IUnknown> control;
-    HRESULT hr = classIdFromProgId(progId, &clsid);
-    if (SUCCEEDED(hr)) {
-        hr = createInstance(clsid, nullptr, IID_IUnknown, control.putVoid());
-    }
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "quilvet-host: cannot create %s (0x%08x)\n", qPrintable(progId),
-            static_cast<unsigned>(hr));
-        return 1;
-    }
     TypeDescription description;
     QString error;
-    if (!TypeDescription::read(control.get(), &description, &error)) {
+    if (!TypeDescription::readRegistered(progId, &description, &error)) {
         std::fprintf(stderr, "quilvet-host: %s\n", qPrintable(error));
         return 1;
     }

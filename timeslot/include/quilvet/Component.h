@@ -130,6 +130,7 @@ constexpr HRESULT SELFREG_E_CLASS = hresultOf(0x80040201);
 constexpr HRESULT CO_E_DLLNOTFOUND = hresultOf(0x800401F8);
 constexpr HRESULT CO_E_ERRORINDLL = hresultOf(0x800401F9);
 constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = hresultOf(0x8002802B);
+constexpr HRESULT TYPE_E_LIBNOTREGISTERED = hresultOf(0x8002801D);
 constexpr HRESULT STG_E_ACCESSDENIED = hresultOf(0x80030005);
 constexpr HRESULT STG_E_WRITEFAULT = hresultOf(0x8003001D);
 constexpr HRESULT STG_E_READFAULT = hresultOf(0x8003001E);
@@ -637,6 +638,11 @@ QUILVET_EXPORT HRESULT classIdFromProgId(const QString &progId, CLSID *clsid);
 QUILVET_EXPORT QString inprocServerPath(REFCLSID clsid);
 QUILVET_EXPORT HRESULT getClassObject(REFCLSID clsid, REFIID riid, void **object);
 QUILVET_EXPORT HRESULT createInstance(REFCLSID clsid, IUnknown *outer, REFIID riid, void **object);
+// The type library registered under libid and version major.minor: the library
+// file named under its "0\linux" key is loaded and its exported DllGetTypeLib
+// hands out the type library (this platform's libraries carry no resources).
+// TYPE_E_LIBNOTREGISTERED when the registry names none.
+QUILVET_EXPORT HRESULT loadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID locale, ITypeLib **typeLib);
 // Loads a component library and calls its DllRegisterServer (or
 // DllUnregisterServer), as the platform's registration tool does.
 QUILVET_EXPORT HRESULT registerServer(
