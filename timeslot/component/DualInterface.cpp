@@ -5,6 +5,8 @@
 #include "PropertyTable.h"
 
 #include <array>
+#include <cstddef>
+#include <typeinfo>
 #include <utility>
 
 namespace quilvet {
@@ -145,10 +147,24 @@ template<typename F> Function entry(F function)
     return reinterpret_cast<Function>(function);
 }
 
-template<std::size_t... Rows> auto buildTable(std::index_sequence<Rows...>)
+constexpr std::size_t FunctionCount = 7 + 2 * Properties.size();
+
+// The table with the two words a C++ compiler expects before the functions
+// of a polymorphic type (offset to the complete object, type information), so
+// that a host's run-time type checks see a _clsQuilvet.
+struct Table
+{
+    std::ptrdiff_t offsetToTop;
+    const std::type_info *type;
+    std::array<Function, FunctionCount> functions;
+};
+static_assert(offsetof(Table, functions) == 2 * sizeof(void *));
+
+template<std::size_t... Rows> Table buildTable(std::index_sequence<Rows...>)
 {
     // IUnknown, IDispatch, then get and put of each row.
-    std::array<Function, 7 + 2 * sizeof...(Rows)> table {
+    Table table { 0, &typeid(_clsQuilvet), {} };
+    table.functions = {
         entry(&queryInterface),
         entry(&addRef),
         entry(&release),
@@ -158,16 +174,18 @@ template<std::size_t... Rows> auto buildTable(std::index_sequence<Rows...>)
         entry(&invoke),
     };
     std::size_t next = 7;
-    ((table[next++] = entry(&getProperty<Rows>), table[next++] = entry(&putProperty<Rows>)), ...);
+    ((table.functions[next++] = entry(&getProperty<Rows>),
+         table.functions[next++] = entry(&putProperty<Rows>)),
+        ...);
     return table;
 }
 
-const auto FunctionTable = buildTable(std::make_index_sequence<Properties.size()>());
+const Table FunctionTable = buildTable(std::make_index_sequence<Properties.size()>());
 
 } // namespace
 
 DualInterface::DualInterface(ControlObject *owner)
-    : functionTable(FunctionTable.data())
+    : functionTable(FunctionTable.functions.data())
     , owner(owner)
 { }
 
