@@ -58,6 +58,23 @@ expect_output("Max = 48")
 expect_output("EndTime = 23:59")
 expect_output("shown: 698x100")
 
+# Designer loads the installed plugin, which finds the installed library.
+file(GET_RUNTIME_DEPENDENCIES LIBRARIES ${plugin} RESOLVED_DEPENDENCIES_VAR resolved
+    UNRESOLVED_DEPENDENCIES_VAR unresolved)
+list(FILTER resolved INCLUDE REGEX "libQuilvet")
+if(resolved)
+    get_filename_component(resolved "${resolved}" REALPATH)
+endif()
+get_filename_component(installed_library "${library}" REALPATH)
+if(unresolved OR NOT resolved STREQUAL installed_library)
+    message(FATAL_ERROR "the Designer plugin finds '${resolved}' (unresolved: '${unresolved}')")
+endif()
+if(DESIGNER_PLUGIN_TEST)
+    set(ENV{QUILVET_DESIGNER_PLUGIN} ${plugin})
+    run(${DESIGNER_PLUGIN_TEST})
+    unset(ENV{QUILVET_DESIGNER_PLUGIN})
+endif()
+
 # The registration points at the installed library, and the installed host
 # describes the control from its type information.
 file(READ ${WORK_DIR}/registry/HKEY_CURRENT_USER.reg registry)
