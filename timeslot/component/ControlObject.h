@@ -15,11 +15,13 @@ class clsQuilvet;
 namespace quilvet {
 
 // The component object of one clsQuilvet: its dual interface (_clsQuilvet, by
-// dispatch and as a table of functions), its type information, the connection points for the events
-// (__clsQuilvet) and for property-change notices (IPropertyNotifySink), persistence through a property bag,
-// and the widget for a Qt host (IQtControl). Errors the control raises come back from Invoke as
-// DISP_E_EXCEPTION with the error's number (as a FACILITY_CONTROL code), source and description; no C++
-// exception leaves the object.
+// dispatch and as a table of functions), its class and type information, the
+// connection points for the events (__clsQuilvet) and for property-change
+// notices (IPropertyNotifySink), persistence through a property bag, and the
+// widget for a Qt host (IQtControl). Errors the control raises come back from
+// Invoke as DISP_E_EXCEPTION with the error's number (as a FACILITY_CONTROL
+// code), source and description, and from the table of functions as that code;
+// no C++ exception leaves the object.
 class ControlObject final : public IDispatch,
                             public IProvideClassInfo2,
                             public IConnectionPointContainer,
