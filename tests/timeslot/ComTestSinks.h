@@ -1,8 +1,11 @@
 #pragma once
 
-#include "ComPlatform.h"
-
 #include <QList>
+#include <quilvet/Component.h>
+
+namespace hall::test {
+
+using namespace quilvet::com;
 
 // Host-side sinks that record what a control object tells them.
 class RecordingSink final : public IDispatch, public IPropertyNotifySink
@@ -18,7 +21,7 @@ public:
         : m_eventInterface(eventInterface)
     { }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override
     {
         if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)
             || IsEqualGUID(riid, m_eventInterface)) {
@@ -32,32 +35,32 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; } // lives on the test's stack
+    ULONG QUILVET_COMCALL AddRef() override { return ++references; }
+    ULONG QUILVET_COMCALL Release() override { return --references; } // lives on the test's stack
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override
+    HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override
     {
         *count = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
+    HRESULT QUILVET_COMCALL GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT QUILVET_COMCALL GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
     {
         return DISP_E_UNKNOWNNAME;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(
+    HRESULT QUILVET_COMCALL Invoke(
         DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VARIANT *, EXCEPINFO *, UINT *) override
     {
         events.append({ id, params ? params->cArgs : 0 });
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override
+    HRESULT QUILVET_COMCALL OnChanged(DISPID id) override
     {
         changes.append(id);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+    HRESULT QUILVET_COMCALL OnRequestEdit(DISPID) override { return S_OK; }
 
     QList<Call> events;
     QList<DISPID> changes;
@@ -66,3 +69,7 @@ public:
 private:
     IID m_eventInterface;
 };
+
+} // namespace hall::test
+
+using hall::test::RecordingSink;

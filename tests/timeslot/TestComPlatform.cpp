@@ -7,7 +7,7 @@
 
 #include <limits>
 
-using namespace complatform;
+using namespace quilvet::com;
 
 // The component runtime of platforms without one: registry file, variants, property bag.
 class TestComPlatform : public QObject

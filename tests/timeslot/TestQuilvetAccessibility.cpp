@@ -1,10 +1,10 @@
 #include "TimeSlider.h"
-#include "clsQuilvet.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QSignalSpy>
 #include <QTest>
+#include <quilvet/clsQuilvet.h>
 
 using namespace quilvet;
 

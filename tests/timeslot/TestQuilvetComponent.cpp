@@ -1,60 +1,25 @@
-#include "Activation.h"
 #include "ComSupport.h"
 #include "ComTestSinks.h"
+#include "DispatchCalls.h"
 #include "FilePropertyBag.h"
 #include "QuilvetExports.h"
 #include "Registry.h"
 #include "TimeSlider.h"
 #include "TypeLibrary.h"
-#include "clsQuilvet.h"
 
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <quilvet/Component.h>
+#include <quilvet/clsQuilvet.h>
 
 #include <cfenv>
 
-using namespace complatform;
+using namespace quilvet::com;
 using namespace quilvet;
 
 namespace {
-
-QVariant get(IDispatch *object, DISPID id, HRESULT *status = nullptr)
-{
-    DISPPARAMS none { nullptr, nullptr, 0, 0 };
-    VARIANT result;
-    VariantInit(&result);
-    const HRESULT hr
-        = object->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
-    if (status) {
-        *status = hr;
-    }
-    const QVariant value = toQVariant(result);
-    VariantClear(&result);
-    return value;
-}
-
-HRESULT put(IDispatch *object, DISPID id, const QVariant &value, EXCEPINFO *exception = nullptr,
-    UINT *argumentError = nullptr)
-{
-    VARIANT argument;
-    fromQVariant(value, &argument);
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params { &argument, &named, 1, 1 };
-    const HRESULT hr
-        = object->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, exception, argumentError);
-    VariantClear(&argument);
-    return hr;
-}
-
-DISPID idOf(IDispatch *object, const QString &name)
-{
-    auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(name.utf16()));
-    DISPID id = 0;
-    const HRESULT hr = object->GetIDsOfNames(IID_NULL, &text, 1, 0x0409, &id);
-    return SUCCEEDED(hr) ? id : DISPID_UNKNOWN;
-}
 
 QByteArray fileBytes(const QString &path)
 {
@@ -73,7 +38,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void typeTableListsTheInterfaceInSlotOrder();
     void identifiersAreFixed();
     void helpStringsAreStoredInCodePage936();
     void bindingByIdAndByNameReachTheSameMembers_data();
@@ -106,7 +70,7 @@ void TestQuilvetComponent::initTestCase()
 IDispatch *TestQuilvetComponent::createControl()
 {
     ComPtr<IClassFactory> factory;
-    if (FAILED(DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()))) {
+    if (FAILED(DllGetClassObject(CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()))) {
         return nullptr;
     }
     IDispatch *object = nullptr;
@@ -126,43 +90,12 @@ void TestQuilvetComponent::cleanup()
     QCOMPARE(DllCanUnloadNow(), S_OK);
 }
 
-void TestQuilvetComponent::typeTableListsTheInterfaceInSlotOrder()
-{
-    const auto properties = TypeLibrary::properties();
-    QCOMPARE(properties.size(), std::size_t(20));
-    const QStringList names { "Enabled", "Value", "ToolTipText", "SelStart", "MaxMinute", "RoomFee_All",
-        "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max", "SelLength", "PriceWeek1", "PriceWeek2",
-        "PriceWeek3", "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
-    for (std::size_t i = 0; i < properties.size(); ++i) {
-        QCOMPARE(properties[i].slot, int(i + 1));
-        QCOMPARE(QString::fromLatin1(properties[i].name), names.at(qsizetype(i)));
-        QCOMPARE(properties[i].id, DISPID(0x68030013 - i));
-    }
-    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("Max"))->type, VARTYPE(VT_I4));
-    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("SelectRange"))->type, VARTYPE(VT_BOOL));
-    QCOMPARE(TypeLibrary::findProperty(QStringLiteral("EndTime"))->type, VARTYPE(VT_BSTR));
-    const auto events = TypeLibrary::events();
-    QCOMPARE(events.size(), std::size_t(2));
-    QCOMPARE(QString::fromLatin1(events[0].name), QStringLiteral("Change"));
-    QCOMPARE(events[0].id, 1);
-    QCOMPARE(QString::fromLatin1(events[1].name), QStringLiteral("Scroll"));
-    QCOMPARE(events[1].id, 2);
-    const auto &library = TypeLibrary::library();
-    QCOMPARE(library.majorVersion, 13);
-    QCOMPARE(library.minorVersion, 0);
-    QCOMPARE(library.locale, 0x0409u);
-    QCOMPARE(QString::fromUtf16(library.helpString), QStringLiteral("Quilvet"));
-}
-
 void TestQuilvetComponent::identifiersAreFixed()
 {
-    QCOMPARE(guidText(TypeLibrary::LIBID_Quilvet), QStringLiteral("{20639D1E-C034-413E-AD14-2FA29A8E1837}"));
-    QCOMPARE(
-        guidText(TypeLibrary::CLSID_clsQuilvet), QStringLiteral("{CB6A31EE-02C2-409A-9851-DED8ACE8277F}"));
-    QCOMPARE(
-        guidText(TypeLibrary::IID__clsQuilvet), QStringLiteral("{AAF20BC1-2F22-4C7C-8C34-68D97D89F1AC}"));
-    QCOMPARE(
-        guidText(TypeLibrary::DIID___clsQuilvet), QStringLiteral("{AA5E60CA-7D8E-4CDD-B1F9-BC7A49794CBF}"));
+    QCOMPARE(guidText(LIBID_Quilvet), QStringLiteral("{20639D1E-C034-413E-AD14-2FA29A8E1837}"));
+    QCOMPARE(guidText(CLSID_clsQuilvet), QStringLiteral("{CB6A31EE-02C2-409A-9851-DED8ACE8277F}"));
+    QCOMPARE(guidText(IID__clsQuilvet), QStringLiteral("{AAF20BC1-2F22-4C7C-8C34-68D97D89F1AC}"));
+    QCOMPARE(guidText(DIID___clsQuilvet), QStringLiteral("{AA5E60CA-7D8E-4CDD-B1F9-BC7A49794CBF}"));
 }
 
 void TestQuilvetComponent::helpStringsAreStoredInCodePage936()
@@ -170,10 +103,10 @@ void TestQuilvetComponent::helpStringsAreStoredInCodePage936()
     const auto *max = TypeLibrary::findProperty(QStringLiteral("Max"));
     QCOMPARE(TypeLibrary::codePage936(max->helpString).toHex(),
         QByteArray("b7b5bbd82fc9e8d6c3bfd8bcfeb5c4d7eeb4f3d6b5a1a3"));
-    const QByteArray scroll = TypeLibrary::codePage936(TypeLibrary::events()[1].helpString);
+    const QByteArray scroll = TypeLibrary::codePage936(Events[1].helpString);
     QVERIFY(scroll.startsWith("Slider scroll "));
     QCOMPARE(scroll.size(), 18);
-    for (const auto &property : TypeLibrary::properties()) {
+    for (const auto &property : Properties) {
         QVERIFY2(!TypeLibrary::codePage936(property.helpString).isEmpty(), property.name);
     }
 }
@@ -283,8 +216,8 @@ void TestQuilvetComponent::eventsArriveByIdWithoutArguments()
     ComPtr<IConnectionPointContainer> container;
     QCOMPARE(m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid()), S_OK);
     ComPtr<IConnectionPoint> point;
-    QCOMPARE(container->FindConnectionPoint(TypeLibrary::DIID___clsQuilvet, point.put()), S_OK);
-    RecordingSink sink(TypeLibrary::DIID___clsQuilvet);
+    QCOMPARE(container->FindConnectionPoint(DIID___clsQuilvet, point.put()), S_OK);
+    RecordingSink sink(DIID___clsQuilvet);
     DWORD cookie = 0;
     QCOMPARE(point->Advise(static_cast<IDispatch *>(&sink), &cookie), S_OK);
 
@@ -315,7 +248,7 @@ void TestQuilvetComponent::changeNoticeReachesTheHostsSite()
     m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid());
     ComPtr<IConnectionPoint> point;
     QCOMPARE(container->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
-    RecordingSink sink(TypeLibrary::DIID___clsQuilvet);
+    RecordingSink sink(DIID___clsQuilvet);
     DWORD cookie = 0;
     QCOMPARE(point->Advise(static_cast<IPropertyNotifySink *>(&sink), &cookie), S_OK);
 
@@ -339,7 +272,7 @@ void TestQuilvetComponent::propertiesSaveAndLoadThroughAPropertyBag()
     QCOMPARE(m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid()), S_OK);
     CLSID clsid {};
     QCOMPARE(persist->GetClassID(&clsid), S_OK);
-    QVERIFY(IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet));
+    QVERIFY(IsEqualGUID(clsid, CLSID_clsQuilvet));
     FilePropertyBag *bag = FilePropertyBag::create();
     QCOMPARE(persist->Save(bag, 1, 0), S_OK);
     const QString path = m_folder.filePath(QStringLiteral("control.json"));
@@ -355,8 +288,9 @@ void TestQuilvetComponent::propertiesSaveAndLoadThroughAPropertyBag()
     QCOMPARE(restoredPersist->Load(loaded, nullptr), S_OK);
     loaded->Release();
 
-    for (const auto &property : TypeLibrary::properties()) {
-        QVERIFY2(get(restored.get(), property.id) == get(m_control.get(), property.id), property.name);
+    for (const auto &property : Properties) {
+        QVERIFY2(get(restored.get(), property.dispatchId) == get(m_control.get(), property.dispatchId),
+            property.name);
     }
     QCOMPARE(get(restored.get(), 0x68030012).toInt(), 70);
     QCOMPARE(get(restored.get(), 0x68030002), QVariant(QStringLiteral("45")));
@@ -401,13 +335,12 @@ void TestQuilvetComponent::factoryServesOnlyItsOwnClass()
 {
     m_control.reset();
     void *object = reinterpret_cast<void *>(1);
-    QCOMPARE(DllGetClassObject(TypeLibrary::IID__clsQuilvet, IID_IClassFactory, &object),
-        CLASS_E_CLASSNOTAVAILABLE);
+    QCOMPARE(DllGetClassObject(IID__clsQuilvet, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
     QCOMPARE(object, nullptr);
 
     QCOMPARE(DllCanUnloadNow(), S_OK);
     ComPtr<IClassFactory> factory;
-    QCOMPARE(DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()), S_OK);
+    QCOMPARE(DllGetClassObject(CLSID_clsQuilvet, IID_IClassFactory, factory.putVoid()), S_OK);
     QCOMPARE(DllCanUnloadNow(), S_FALSE);
     ComPtr<IUnknown> outer;
     *outer.put() = createControl();
@@ -420,7 +353,7 @@ void TestQuilvetComponent::factoryServesOnlyItsOwnClass()
     factory.reset();
     QCOMPARE(DllCanUnloadNow(), S_FALSE);
     ComPtr<IClassFactory> again;
-    DllGetClassObject(TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory, again.putVoid());
+    DllGetClassObject(CLSID_clsQuilvet, IID_IClassFactory, again.putVoid());
     QCOMPARE(again->LockServer(0), S_OK);
     again.reset();
     QCOMPARE(DllCanUnloadNow(), S_OK);
@@ -477,7 +410,7 @@ void TestQuilvetComponent::registrationRoundTripLeavesTheRegistryAsItWas()
     // Created by class id, through the registry and the library's entry points.
     CLSID clsid {};
     QCOMPARE(classIdFromProgId(QStringLiteral("Quilvet.clsQuilvet"), &clsid), S_OK);
-    QVERIFY(IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet));
+    QVERIFY(IsEqualGUID(clsid, CLSID_clsQuilvet));
     ComPtr<IDispatch> created;
     QCOMPARE(createInstance(clsid, nullptr, IID_IDispatch, created.putVoid()), S_OK);
     QCOMPARE(get(created.get(), 0x68030009).toInt(), 48);

@@ -1,8 +1,9 @@
-#include "clsQuilvet.h"
+#include "PropertyTable.h"
 
 #include <QPluginLoader>
 #include <QTest>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
+#include <quilvet/clsQuilvet.h>
 
 // The Designer plugin, loaded as Designer loads it.
 class TestQuilvetDesignerPlugin : public QObject
@@ -15,14 +16,27 @@ private Q_SLOTS:
 
 void TestQuilvetDesignerPlugin::widgetBoxOffersClsQuilvetWithItsToolboxImage()
 {
-    QPluginLoader loader(QStringLiteral(QUILVET_DESIGNER_PLUGIN));
+    // The installed-package test points this at the installed plugin.
+    const QString path = qEnvironmentVariableIsSet("QUILVET_DESIGNER_PLUGIN")
+        ? qEnvironmentVariable("QUILVET_DESIGNER_PLUGIN")
+        : QStringLiteral(QUILVET_DESIGNER_PLUGIN);
+    QPluginLoader loader(path);
     QVERIFY2(loader.load(), qPrintable(loader.errorString()));
     auto *plugin = qobject_cast<QDesignerCustomWidgetInterface *>(loader.instance());
     QVERIFY(plugin);
     QCOMPARE(plugin->name(), QStringLiteral("clsQuilvet"));
-    QCOMPARE(plugin->includeFile(), QStringLiteral("clsQuilvet.h"));
+    // The form code includes the public header as an installed host sees it.
+    QCOMPARE(plugin->includeFile(), QStringLiteral("quilvet/clsQuilvet.h"));
     QVERIFY(!plugin->isContainer());
-    QVERIFY(plugin->domXml().contains(QStringLiteral("class=\"clsQuilvet\"")));
+    const QString domXml = plugin->domXml();
+    QVERIFY(domXml.contains(QStringLiteral("class=\"clsQuilvet\"")));
+    // Every property's help string is its tool tip in the property editor.
+    for (const quilvet::PropertyInfo &property : quilvet::Properties) {
+        const QString tooltip
+            = QStringLiteral("<tooltip name=\"%1\">%2</tooltip>")
+                  .arg(QLatin1String(property.name), QString::fromUtf16(property.helpString));
+        QVERIFY2(domXml.contains(tooltip), property.name);
+    }
     const QList<QSize> sizes = plugin->icon().availableSizes();
     QCOMPARE(sizes, QList<QSize>({ QSize(16, 15) }));
 

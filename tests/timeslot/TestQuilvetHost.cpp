@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace complatform;
+using namespace quilvet::com;
 
 // The host program's window, as a new user meets it: the control comes from the
 // registry, a drag reports Scroll then Change, and a saved control comes back.

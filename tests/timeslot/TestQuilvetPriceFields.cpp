@@ -1,8 +1,7 @@
-#include "clsQuilvet.h"
-
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <quilvet/clsQuilvet.h>
 
 // Price, minute-limit and fee boxes: what the operator types and what the host writes.
 class TestQuilvetPriceFields : public QObject

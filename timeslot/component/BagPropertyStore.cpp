@@ -36,7 +36,7 @@ QVariant BagPropertyStore::readProperty(const QString &name, const QVariant &def
         throwBagFailure(hr, "Reading", name);
     }
     m_held.insert(name.toCaseFolded(), true);
-    const QVariant result = complatform::toQVariant(value);
+    const QVariant result = quilvet::com::toQVariant(value);
     VariantClear(&value);
     return result;
 }
@@ -53,7 +53,7 @@ void BagPropertyStore::writeProperty(const QString &name, const QVariant &value,
         return;
     }
     VARIANT stored;
-    complatform::fromQVariant(value, &stored);
+    quilvet::com::fromQVariant(value, &stored);
     const HRESULT hr = m_bag->Write(reinterpret_cast<LPCOLESTR>(name.utf16()), &stored);
     VariantClear(&stored);
     if (FAILED(hr)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include "ComponentTypes.h"
 #include "PropertyStore.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include "ComponentTypes.h"
 
 #include <atomic>
 
@@ -12,11 +12,11 @@ class ClassFactory final : public IClassFactory
 public:
     static HRESULT create(REFIID riid, void **object);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID riid, void **object) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
+    ULONG QUILVET_COMCALL AddRef() override;
+    ULONG QUILVET_COMCALL Release() override;
+    HRESULT QUILVET_COMCALL CreateInstance(IUnknown *outer, REFIID riid, void **object) override;
+    HRESULT QUILVET_COMCALL LockServer(BOOL lock) override;
 
 private:
     ClassFactory();

@@ -1,5 +1,7 @@
 #include "ConnectionPoint.h"
 
+#include "Enumerators.h"
+
 namespace quilvet {
 
 ConnectionPoint::ConnectionPoint(IConnectionPointContainer *container, const IID &iid, const IID &fallback)
@@ -87,10 +89,15 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie)
 
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections **connections)
 {
-    if (connections) {
-        *connections = nullptr;
+    if (!connections) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    QList<CONNECTDATA> snapshot;
+    for (const Connection &connection : m_connections) {
+        snapshot.append({ connection.sink, connection.cookie });
+    }
+    *connections = new ConnectionEnumerator(snapshot);
+    return S_OK;
 }
 
 void ConnectionPoint::forEachSink(const std::function<void(IUnknown *)> &call) const

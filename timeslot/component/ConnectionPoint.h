@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include "ComponentTypes.h"
 
 #include <QList>
 
@@ -20,14 +20,14 @@ public:
     ConnectionPoint(const ConnectionPoint &) = delete;
     ConnectionPoint &operator=(const ConnectionPoint &) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID *iid) override;
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer **container) override;
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown *sink, DWORD *cookie) override;
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections **connections) override;
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
+    ULONG QUILVET_COMCALL AddRef() override;
+    ULONG QUILVET_COMCALL Release() override;
+    HRESULT QUILVET_COMCALL GetConnectionInterface(IID *iid) override;
+    HRESULT QUILVET_COMCALL GetConnectionPointContainer(IConnectionPointContainer **container) override;
+    HRESULT QUILVET_COMCALL Advise(IUnknown *sink, DWORD *cookie) override;
+    HRESULT QUILVET_COMCALL Unadvise(DWORD cookie) override;
+    HRESULT QUILVET_COMCALL EnumConnections(IEnumConnections **connections) override;
 
     const IID &iid() const { return m_iid; }
 

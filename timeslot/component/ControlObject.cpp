@@ -2,14 +2,18 @@
 
 #include "BagPropertyStore.h"
 #include "ComSupport.h"
+#include "Enumerators.h"
 #include "QuilvetError.h"
+#include "QuilvetTypeLib.h"
 #include "TypeLibrary.h"
 #include "clsQuilvet.h"
 
 #include <QApplication>
 #include <QMetaProperty>
 
-using namespace complatform;
+#include <cstring>
+
+using namespace quilvet::com;
 
 namespace quilvet {
 
@@ -41,6 +45,36 @@ public:
 
 private:
     IUnknown *m_object;
+};
+
+QMetaProperty metaPropertyOf(const QObject *control, const PropertyInfo &property)
+{
+    const QMetaObject *meta = control->metaObject();
+    return meta->property(meta->indexOfProperty(property.name));
+}
+
+// Invoke reports a control error in an EXCEPINFO even when its caller gave
+// none; then the error goes to one that is freed afterwards.
+class DiscardableException
+{
+public:
+    explicit DiscardableException(EXCEPINFO *given)
+        : m_given(given)
+    {
+        std::memset(&m_own, 0, sizeof m_own);
+    }
+    ~DiscardableException()
+    {
+        SysFreeString(m_own.bstrSource);
+        SysFreeString(m_own.bstrDescription);
+    }
+    DiscardableException(const DiscardableException &) = delete;
+    DiscardableException &operator=(const DiscardableException &) = delete;
+    EXCEPINFO *get() { return m_given ? m_given : &m_own; }
+
+private:
+    EXCEPINFO *m_given;
+    EXCEPINFO m_own;
 };
 
 HRESULT raise(const Error &error, EXCEPINFO *exception)
@@ -82,12 +116,15 @@ void serverLocked(bool lock)
 
 ControlObject::ControlObject()
     : m_control(new clsQuilvet)
-    , m_events(this, TypeLibrary::DIID___clsQuilvet, IID_IDispatch)
+    , m_events(this, DIID___clsQuilvet, IID_IDispatch)
     , m_propertyNotify(this, IID_IPropertyNotifySink, IID_NULL)
+    , m_dual(this)
 {
     objectCreated();
-    QObject::connect(m_control, &clsQuilvet::Change, m_control, [this] { fireEvent(1); });
-    QObject::connect(m_control, &clsQuilvet::Scroll, m_control, [this] { fireEvent(2); });
+    QObject::connect(
+        m_control, &clsQuilvet::Change, m_control, [this] { fireEvent(Events[ChangeEvent].dispatchId); });
+    QObject::connect(
+        m_control, &clsQuilvet::Scroll, m_control, [this] { fireEvent(Events[ScrollEvent].dispatchId); });
     QObject::connect(m_control, &clsQuilvet::PropertyChanged, m_control,
         [this](const QString &name) { notifyChanged(name); });
 }
@@ -136,9 +173,12 @@ HRESULT ControlObject::QueryInterface(REFIID riid, void **object)
     if (!object) {
         return E_POINTER;
     }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)
-        || IsEqualGUID(riid, TypeLibrary::IID__clsQuilvet)) {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)) {
         *object = static_cast<IDispatch *>(this);
+    } else if (IsEqualGUID(riid, IID__clsQuilvet)) {
+        *object = m_dual.asInterface();
+    } else if (IsEqualGUID(riid, IID_IProvideClassInfo) || IsEqualGUID(riid, IID_IProvideClassInfo2)) {
+        *object = static_cast<IProvideClassInfo2 *>(this);
     } else if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
         *object = static_cast<IConnectionPointContainer *>(this);
     } else if (IsEqualGUID(riid, IID_IPersist) || IsEqualGUID(riid, IID_IPersistPropertyBag)) {
@@ -172,17 +212,20 @@ HRESULT ControlObject::GetTypeInfoCount(UINT *count)
     if (!count) {
         return E_POINTER;
     }
-    // Type information is offered as the table of TypeLibrary.h, not as ITypeInfo.
-    *count = 0;
+    *count = 1;
     return S_OK;
 }
 
-HRESULT ControlObject::GetTypeInfo(UINT, LCID, ITypeInfo **typeInfo)
+HRESULT ControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo **typeInfo)
 {
-    if (typeInfo) {
-        *typeInfo = nullptr;
+    if (!typeInfo) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    *typeInfo = nullptr;
+    if (index != 0) {
+        return DISP_E_BADINDEX;
+    }
+    return QuilvetTypeLib::instance()->GetTypeInfoOfGuid(IID__clsQuilvet, typeInfo);
 }
 
 HRESULT ControlObject::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID, DISPID *ids)
@@ -190,21 +233,9 @@ HRESULT ControlObject::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, L
     if (!IsEqualGUID(riid, IID_NULL)) {
         return DISP_E_UNKNOWNINTERFACE;
     }
-    if (!names || !ids || count == 0) {
-        return E_INVALIDARG;
-    }
-    HRESULT hr = S_OK;
-    const TypeLibrary::Property *property = TypeLibrary::findProperty(fromOleText(names[0]));
-    ids[0] = property ? property->id : DISPID_UNKNOWN;
-    if (!property) {
-        hr = DISP_E_UNKNOWNNAME;
-    }
-    // Properties take no named arguments.
-    for (UINT i = 1; i < count; ++i) {
-        ids[i] = DISPID_UNKNOWN;
-        hr = DISP_E_UNKNOWNNAME;
-    }
-    return hr;
+    ComPtr<ITypeInfo> typeInfo;
+    QuilvetTypeLib::instance()->GetTypeInfoOfGuid(IID__clsQuilvet, typeInfo.put());
+    return typeInfo->GetIDsOfNames(names, count, ids);
 }
 
 HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS *params, VARIANT *result,
@@ -216,78 +247,124 @@ HRESULT ControlObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
     if (!params) {
         return E_INVALIDARG;
     }
-    const TypeLibrary::Property *property = TypeLibrary::findProperty(id);
+    const PropertyInfo *property = TypeLibrary::findProperty(id);
     if (!property) {
         return DISP_E_MEMBERNOTFOUND;
     }
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        if (params->cArgs != 1) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs
+            || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+            return DISP_E_PARAMNOTFOUND;
+        }
+        VARIANT converted;
+        VariantInit(&converted);
+        const HRESULT hr
+            = VariantChangeType(&converted, &params->rgvarg[0], 0, TypeLibrary::varType(property->type));
+        if (FAILED(hr)) {
+            if (argumentError) {
+                *argumentError = 0;
+            }
+            return hr == DISP_E_OVERFLOW ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH;
+        }
+        DiscardableException info(exception);
+        const HRESULT written = putProperty(*property, &converted, info.get());
+        VariantClear(&converted);
+        return written;
+    }
+    if (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) {
+        if (params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (!result) {
+            return m_control ? S_OK : E_UNEXPECTED;
+        }
+        DiscardableException info(exception);
+        return getProperty(*property, result, info.get());
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT ControlObject::getProperty(const PropertyInfo &property, VARIANT *result, EXCEPINFO *exception)
+{
     if (!m_control) {
         return E_UNEXPECTED; // the host destroyed the widget
     }
-    const QMetaObject *meta = m_control->metaObject();
-    const QMetaProperty metaProperty = meta->property(meta->indexOfProperty(property->name));
+    const KeepAlive keepAlive(static_cast<IDispatch *>(this));
+    return guarded(exception, [&] {
+        VariantInit(result);
+        VARIANT raw;
+        fromQVariant(metaPropertyOf(m_control, property).read(m_control), &raw);
+        const HRESULT hr = VariantChangeType(result, &raw, 0, TypeLibrary::varType(property.type));
+        VariantClear(&raw);
+        return hr;
+    });
+}
 
+HRESULT ControlObject::putProperty(
+    const PropertyInfo &property, const VARIANT *argument, EXCEPINFO *exception)
+{
+    if (!m_control) {
+        return E_UNEXPECTED; // the host destroyed the widget
+    }
     // A handler of a notice may release the host's last reference meanwhile.
     const KeepAlive keepAlive(static_cast<IDispatch *>(this));
+    return guarded(exception, [&] {
+        const QVariant value = toQVariant(*argument);
+        if (property.checkedPut) {
+            // Max is the one checked property: its checked setter, so that a
+            // refusal reaches the caller.
+            m_control->setMaximum(value.value<qint32>());
+            return S_OK;
+        }
+        return metaPropertyOf(m_control, property).write(m_control, value) ? S_OK : DISP_E_TYPEMISMATCH;
+    });
+}
 
+HRESULT ControlObject::guarded(EXCEPINFO *exception, const std::function<HRESULT()> &call)
+{
     try {
-        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-            if (params->cArgs != 1) {
-                return DISP_E_BADPARAMCOUNT;
-            }
-            if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs
-                || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-                return DISP_E_PARAMNOTFOUND;
-            }
-            VARIANT converted;
-            VariantInit(&converted);
-            const HRESULT hr = VariantChangeType(&converted, &params->rgvarg[0], 0, property->type);
-            if (FAILED(hr)) {
-                if (argumentError) {
-                    *argumentError = 0;
-                }
-                return hr == DISP_E_OVERFLOW ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH;
-            }
-            const QVariant value = toQVariant(converted);
-            VariantClear(&converted);
-            if (qstrcmp(property->name, "Max") == 0) {
-                // The checked write, so that a refusal reaches the caller.
-                m_control->setMaximum(value.toInt());
-            } else if (!metaProperty.write(m_control, value)) {
-                return DISP_E_TYPEMISMATCH;
-            }
-            return S_OK;
-        }
-        if (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) {
-            if (params->cArgs != 0) {
-                return DISP_E_BADPARAMCOUNT;
-            }
-            if (result) {
-                VariantInit(result);
-                VARIANT raw;
-                fromQVariant(metaProperty.read(m_control), &raw);
-                const HRESULT hr = VariantChangeType(result, &raw, 0, property->type);
-                VariantClear(&raw);
-                return hr;
-            }
-            return S_OK;
-        }
-        return DISP_E_MEMBERNOTFOUND;
+        return call();
     } catch (const Error &error) {
-        return raise(error, exception);
+        return exception ? raise(error, exception) : controlResult(error.number());
     } catch (const std::exception &error) {
-        return raise(
-            Error(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what())), exception);
+        const Error wrapped(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what()));
+        return exception ? raise(wrapped, exception) : controlResult(wrapped.number());
     } catch (...) {
         return E_UNEXPECTED;
     }
 }
 
+HRESULT ControlObject::GetClassInfo(ITypeInfo **typeInfo)
+{
+    if (!typeInfo) {
+        return E_POINTER;
+    }
+    return QuilvetTypeLib::instance()->GetTypeInfoOfGuid(CLSID_clsQuilvet, typeInfo);
+}
+
+HRESULT ControlObject::GetGUID(DWORD kind, GUID *guid)
+{
+    if (!guid) {
+        return E_POINTER;
+    }
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = IID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = DIID___clsQuilvet;
+    return S_OK;
+}
+
 HRESULT ControlObject::EnumConnectionPoints(IEnumConnectionPoints **points)
 {
-    if (points) {
-        *points = nullptr;
+    if (!points) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    *points = new ConnectionPointEnumerator({ &m_events, &m_propertyNotify });
+    return S_OK;
 }
 
 HRESULT ControlObject::FindConnectionPoint(REFIID riid, IConnectionPoint **point)
@@ -312,7 +389,7 @@ HRESULT ControlObject::GetClassID(CLSID *clsid)
     if (!clsid) {
         return E_POINTER;
     }
-    *clsid = TypeLibrary::CLSID_clsQuilvet;
+    *clsid = CLSID_clsQuilvet;
     return S_OK;
 }
 
@@ -399,15 +476,16 @@ void ControlObject::fireEvent(DISPID id)
 void ControlObject::notifyChanged(const QString &propertyName)
 {
     m_dirty = true;
-    const TypeLibrary::Property *property = TypeLibrary::findProperty(propertyName);
+    const PropertyInfo *property = TypeLibrary::findProperty(propertyName);
     if (!property) {
         return;
     }
     ++t_delivering;
     {
         const KeepAlive keepAlive(static_cast<IDispatch *>(this));
-        m_propertyNotify.forEachSink(
-            [&](IUnknown *sink) { static_cast<IPropertyNotifySink *>(sink)->OnChanged(property->id); });
+        m_propertyNotify.forEachSink([&](IUnknown *sink) {
+            static_cast<IPropertyNotifySink *>(sink)->OnChanged(property->dispatchId);
+        });
     }
     --t_delivering;
 }

@@ -1,25 +1,29 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include "ComponentTypes.h"
 #include "ConnectionPoint.h"
+#include "DualInterface.h"
+#include "PropertyTable.h"
 
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 
 class clsQuilvet;
 
 namespace quilvet {
 
-struct Property;
-
-// The component object of one clsQuilvet: its dispatch interface (_clsQuilvet),
-// the connection points for the events (__clsQuilvet) and for property-change
+// The component object of one clsQuilvet: its dual interface (_clsQuilvet, by
+// dispatch and as a table of functions), its class and type information, the
+// connection points for the events (__clsQuilvet) and for property-change
 // notices (IPropertyNotifySink), persistence through a property bag, and the
 // widget for a Qt host (IQtControl). Errors the control raises come back from
 // Invoke as DISP_E_EXCEPTION with the error's number (as a FACILITY_CONTROL
-// code), source and description; no C++ exception leaves the object.
+// code), source and description, and from the table of functions as that code;
+// no C++ exception leaves the object.
 class ControlObject final : public IDispatch,
+                            public IProvideClassInfo2,
                             public IConnectionPointContainer,
                             public IPersistPropertyBag,
                             public IQtControl
@@ -28,31 +32,41 @@ public:
     // Needs a QApplication; E_UNEXPECTED otherwise.
     static HRESULT create(REFIID riid, void **object);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
+    ULONG QUILVET_COMCALL AddRef() override;
+    ULONG QUILVET_COMCALL Release() override;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(
+    HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
+    HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
+    HRESULT QUILVET_COMCALL GetIDsOfNames(
         REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
+    HRESULT QUILVET_COMCALL Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
         VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
 
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints **points) override;
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint **point) override;
+    HRESULT QUILVET_COMCALL GetClassInfo(ITypeInfo **typeInfo) override;
+    HRESULT QUILVET_COMCALL GetGUID(DWORD kind, GUID *guid) override;
 
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *clsid) override;
-    HRESULT STDMETHODCALLTYPE InitNew() override;
-    HRESULT STDMETHODCALLTYPE Load(IPropertyBag *bag, IErrorLog *errorLog) override;
-    HRESULT STDMETHODCALLTYPE Save(IPropertyBag *bag, BOOL clearDirty, BOOL saveAllProperties) override;
+    HRESULT QUILVET_COMCALL EnumConnectionPoints(IEnumConnectionPoints **points) override;
+    HRESULT QUILVET_COMCALL FindConnectionPoint(REFIID riid, IConnectionPoint **point) override;
 
-    HRESULT STDMETHODCALLTYPE GetWidget(QWidget **widget) override;
+    HRESULT QUILVET_COMCALL GetClassID(CLSID *clsid) override;
+    HRESULT QUILVET_COMCALL InitNew() override;
+    HRESULT QUILVET_COMCALL Load(IPropertyBag *bag, IErrorLog *errorLog) override;
+    HRESULT QUILVET_COMCALL Save(IPropertyBag *bag, BOOL clearDirty, BOOL saveAllProperties) override;
+
+    HRESULT QUILVET_COMCALL GetWidget(QWidget **widget) override;
+
+    // One property read or write, as Invoke and the table of functions make it.
+    // With exception (Invoke), a control error becomes DISP_E_EXCEPTION with
+    // the error in *exception; without it, the error's status code.
+    HRESULT getProperty(const PropertyInfo &property, VARIANT *result, EXCEPINFO *exception);
+    HRESULT putProperty(const PropertyInfo &property, const VARIANT *argument, EXCEPINFO *exception);
 
 private:
     ControlObject();
     ~ControlObject();
 
+    static HRESULT guarded(EXCEPINFO *exception, const std::function<HRESULT()> &call);
     void fireEvent(DISPID id);
     void notifyChanged(const QString &propertyName);
 
@@ -60,6 +74,7 @@ private:
     QPointer<clsQuilvet> m_control;
     ConnectionPoint m_events;
     ConnectionPoint m_propertyNotify;
+    DualInterface m_dual;
     bool m_dirty = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ClassFactory.h"
 #include "ControlObject.h"
+#include "QuilvetTypeLib.h"
 #include "Registration.h"
 #include "TypeLibrary.h"
 
@@ -25,11 +26,11 @@ QString libraryPath()
 
 } // namespace
 
-STDAPI DllRegisterServer()
+QUILVET_ENTRY_POINT DllRegisterServer()
 {
     try {
         const QString path = libraryPath();
-        complatform::Registry registry;
+        quilvet::com::Registry registry;
         if (path.isEmpty() || !registry.load()) {
             return SELFREG_E_CLASS;
         }
@@ -42,10 +43,10 @@ STDAPI DllRegisterServer()
     }
 }
 
-STDAPI DllUnregisterServer()
+QUILVET_ENTRY_POINT DllUnregisterServer()
 {
     try {
-        complatform::Registry registry;
+        quilvet::com::Registry registry;
         if (!registry.load()) {
             return SELFREG_E_CLASS;
         }
@@ -58,13 +59,13 @@ STDAPI DllUnregisterServer()
     }
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
+QUILVET_ENTRY_POINT DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
 {
     if (!object) {
         return E_POINTER;
     }
     *object = nullptr;
-    if (!IsEqualGUID(clsid, TypeLibrary::CLSID_clsQuilvet)) {
+    if (!IsEqualGUID(clsid, CLSID_clsQuilvet)) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
     try {
@@ -74,7 +75,16 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
     }
 }
 
-STDAPI DllCanUnloadNow()
+QUILVET_ENTRY_POINT DllCanUnloadNow()
 {
     return liveObjects() == 0 ? S_OK : S_FALSE;
+}
+
+QUILVET_ENTRY_POINT DllGetTypeLib(ITypeLib **typeLib)
+{
+    if (!typeLib) {
+        return E_POINTER;
+    }
+    *typeLib = QuilvetTypeLib::instance();
+    return S_OK;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include "ComponentTypes.h"
+
+// An exported entry point with C linkage, as the runtime looks it up by name.
+#define QUILVET_ENTRY_POINT extern "C" QUILVET_EXPORT quilvet::com::HRESULT
 
 // The four entry points of the Quilvet component library, with C linkage.
 //
@@ -10,7 +13,10 @@
 // those keys. DllGetClassObject hands out the class factory of clsQuilvet
 // (CLASS_E_CLASSNOTAVAILABLE for any other class). DllCanUnloadNow answers S_OK
 // only while no object or factory of the library lives and no lock is held.
-STDAPI DllRegisterServer();
-STDAPI DllUnregisterServer();
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object);
-STDAPI DllCanUnloadNow();
+QUILVET_ENTRY_POINT DllRegisterServer();
+QUILVET_ENTRY_POINT DllUnregisterServer();
+QUILVET_ENTRY_POINT DllGetClassObject(quilvet::com::REFCLSID clsid, quilvet::com::REFIID riid, void **object);
+QUILVET_ENTRY_POINT DllCanUnloadNow();
+// The type library of the library, where the registration's TypeLib key points;
+// it lives as long as the library.
+QUILVET_ENTRY_POINT DllGetTypeLib(quilvet::com::ITypeLib **typeLib);

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-using complatform::RegistryValue;
+using quilvet::com::RegistryValue;
 
 namespace quilvet::Registration {
 
@@ -14,31 +14,31 @@ namespace {
 
 QString classes(const QString &below)
 {
-    return QString::fromUtf16(complatform::Registry::ClassesRoot) + QLatin1Char('\\') + below;
+    return QString::fromUtf16(quilvet::com::Registry::ClassesRoot) + QLatin1Char('\\') + below;
 }
 
 QString classKey()
 {
-    return classes(QStringLiteral("CLSID\\") + complatform::guidText(TypeLibrary::CLSID_clsQuilvet));
+    return classes(QStringLiteral("CLSID\\") + quilvet::com::guidText(CLSID_clsQuilvet));
 }
 
 QString typeLibKey()
 {
-    const auto &library = TypeLibrary::library();
+    const auto &library = TypeLibrary::TheLibrary;
     return classes(QStringLiteral("TypeLib\\%1\\%2.%3")
-                       .arg(complatform::guidText(TypeLibrary::LIBID_Quilvet))
+                       .arg(quilvet::com::guidText(LIBID_Quilvet))
                        .arg(library.majorVersion)
                        .arg(library.minorVersion));
 }
 
 QString interfaceKey(const GUID &iid)
 {
-    return classes(QStringLiteral("Interface\\") + complatform::guidText(iid));
+    return classes(QStringLiteral("Interface\\") + quilvet::com::guidText(iid));
 }
 
 QString typeLibVersion()
 {
-    const auto &library = TypeLibrary::library();
+    const auto &library = TypeLibrary::TheLibrary;
     return QStringLiteral("%1.%2").arg(library.majorVersion).arg(library.minorVersion);
 }
 
@@ -58,9 +58,9 @@ const QString AutomationProxyStub = QStringLiteral("{00020424-0000-0000-C000-000
 
 QList<Entry> entries(const QString &libraryPath)
 {
-    const QString progId = QString::fromUtf16(TypeLibrary::ProgId);
-    const QString clsid = complatform::guidText(TypeLibrary::CLSID_clsQuilvet);
-    const QString libid = complatform::guidText(TypeLibrary::LIBID_Quilvet);
+    const QString progId = QString::fromUtf16(ProgId_clsQuilvet);
+    const QString clsid = quilvet::com::guidText(CLSID_clsQuilvet);
+    const QString libid = quilvet::com::guidText(LIBID_Quilvet);
     const QString cls = classKey();
     const QString versionBlock = cls + QStringLiteral("\\VersionInfo\\080404B0");
     const auto text = [](const QString &value) { return RegistryValue::string(value); };
@@ -94,14 +94,15 @@ QList<Entry> entries(const QString &libraryPath)
         { versionBlock, QStringLiteral("FileVersion"), text(QStringLiteral("1.00")) },
         { versionBlock, QStringLiteral("ProductVersion"), text(QStringLiteral("1.00")) },
         { versionBlock, QStringLiteral("OLESelfRegister"), text(QString()) },
-        { typeLibKey(), {}, text(QString::fromUtf16(TypeLibrary::library().helpString)) },
+        { typeLibKey(), {}, text(QString::fromUtf16(TypeLibrary::TheLibrary.helpString)) },
         { typeLibKey() + QStringLiteral("\\0\\linux"), {}, text(libraryPath) },
-        { typeLibKey() + QStringLiteral("\\FLAGS"), {}, text(QString::number(TypeLibrary::library().flags)) },
+        { typeLibKey() + QStringLiteral("\\FLAGS"), {},
+            text(QString::number(TypeLibrary::TheLibrary.flags)) },
         { typeLibKey() + QStringLiteral("\\HELPDIR"), {}, text(QFileInfo(libraryPath).absolutePath()) },
     };
     const std::pair<const GUID *, const char16_t *> interfaces[] = {
-        { &TypeLibrary::IID__clsQuilvet, TypeLibrary::DefaultInterfaceName },
-        { &TypeLibrary::DIID___clsQuilvet, TypeLibrary::EventInterfaceName },
+        { &IID__clsQuilvet, TypeLibrary::DefaultInterfaceName },
+        { &DIID___clsQuilvet, TypeLibrary::EventInterfaceName },
     };
     for (const auto &[iid, name] : interfaces) {
         const QString key = interfaceKey(*iid);
@@ -116,8 +117,8 @@ QList<Entry> entries(const QString &libraryPath)
 
 QStringList ownedKeys()
 {
-    return { classes(QString::fromUtf16(TypeLibrary::ProgId)), classKey(), typeLibKey(),
-        interfaceKey(TypeLibrary::IID__clsQuilvet), interfaceKey(TypeLibrary::DIID___clsQuilvet) };
+    return { classes(QString::fromUtf16(ProgId_clsQuilvet)), classKey(), typeLibKey(),
+        interfaceKey(IID__clsQuilvet), interfaceKey(DIID___clsQuilvet) };
 }
 
 } // namespace quilvet::Registration

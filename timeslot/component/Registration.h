@@ -23,7 +23,7 @@ struct Entry
 {
     QString key;
     QString name; // empty: the key's default value
-    complatform::RegistryValue value;
+    quilvet::com::RegistryValue value;
 };
 
 QList<Entry> entries(const QString &libraryPath);

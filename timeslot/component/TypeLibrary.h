@@ -1,23 +1,15 @@
 #pragma once
 
-#include "ComPlatform.h"
-#include "quilvet_export.h"
+#include "ComponentTypes.h"
+#include "PropertyTable.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <span>
-
-// The type information of the Quilvet library as one table: the library, the
-// control class, its default and event interfaces, the twenty properties in
-// slot order with their dispatch ids, types and help strings, and the events.
-// The four GUIDs are fixed for good: registered hosts find the control by them.
+// What the type library says of the Quilvet library beyond the property and
+// event tables: the library's own attributes, the names of the class and its
+// two interfaces, and lookups by dispatch id and by name.
 namespace quilvet::TypeLibrary {
-
-QUILVET_EXPORT extern const GUID LIBID_Quilvet;
-QUILVET_EXPORT extern const GUID CLSID_clsQuilvet;
-QUILVET_EXPORT extern const GUID IID__clsQuilvet;
-QUILVET_EXPORT extern const GUID DIID___clsQuilvet;
 
 struct Library
 {
@@ -26,37 +18,22 @@ struct Library
     quint16 minorVersion;
     quint32 locale;
     const char16_t *helpString;
-    quint32 flags; // LIBFLAG_FCONTROL: a control library
+    quint16 flags; // LIBFLAG_FCONTROL: a control library
 };
 
-struct Property
-{
-    int slot; // 1-based, the order of the interface's table of functions
-    const char *name;
-    DISPID id;
-    VARTYPE type; // VT_BOOL, VT_I4 or VT_BSTR
-    const char16_t *helpString;
-};
-
-struct Event
-{
-    const char *name;
-    DISPID id;
-    const char16_t *helpString;
-};
-
+inline constexpr Library TheLibrary { u"Quilvet", 13, 0, 0x0409, u"Quilvet", com::LIBFLAG_FCONTROL };
 inline constexpr char16_t ClassName[] = u"clsQuilvet";
 inline constexpr char16_t DefaultInterfaceName[] = u"_clsQuilvet";
 inline constexpr char16_t EventInterfaceName[] = u"__clsQuilvet";
-inline constexpr char16_t ProgId[] = u"Quilvet.clsQuilvet";
 
-QUILVET_EXPORT const Library &library();
-QUILVET_EXPORT std::span<const Property> properties();
-QUILVET_EXPORT std::span<const Event> events();
-QUILVET_EXPORT const Property *findProperty(DISPID id);
+QUILVET_EXPORT const PropertyInfo *findProperty(com::DISPID id);
 // Names compare without regard to case, as dispatch names do.
-QUILVET_EXPORT const Property *findProperty(const QString &name);
-QUILVET_EXPORT const Event *findEvent(const QString &name);
+QUILVET_EXPORT const PropertyInfo *findProperty(const QString &name);
+QUILVET_EXPORT const EventInfo *findEvent(const QString &name);
+QUILVET_EXPORT const EventInfo *findEvent(com::DISPID id);
+
+// The variant type a property is exchanged as: VT_BOOL, VT_I4 or VT_BSTR.
+QUILVET_EXPORT com::VARTYPE varType(PropertyType type);
 
 // A help string as the type library stores it: in code page 936.
 QUILVET_EXPORT QByteArray codePage936(const char16_t *text);

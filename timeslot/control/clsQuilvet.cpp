@@ -24,8 +24,7 @@ qint32 saturated(qint64 number)
         std::clamp<qint64>(number, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
-const char *const PriceNames[clsQuilvet::PriceCount] = { "PriceWeek1", "PriceWeek2", "PriceWeek3",
-    "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
+static_assert(clsQuilvet::PriceCount == PriceRowCount);
 
 } // namespace
 
@@ -184,6 +183,9 @@ void clsQuilvetPrivate::txtRoomFee_All_Change()
 
 void clsQuilvetPrivate::notifyPropertyChanged(const char *name)
 {
+    if (quietWrites > 0) {
+        return;
+    }
     Q_EMIT q->PropertyChanged(QString::fromLatin1(name));
 }
 
@@ -365,5 +367,5 @@ void clsQuilvet::setPriceWeek(int index, const QString &text)
         throw Error::subscriptOutOfRange();
     }
     d->txtPrice_Week[index]->setText(text);
-    d->notifyPropertyChanged(PriceNames[index]);
+    d->notifyPropertyChanged(Properties[FirstPriceRow + index].name);
 }

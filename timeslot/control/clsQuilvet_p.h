@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PropertyTable.h"
 #include "TextBox.h"
 #include "TimeSlider.h"
 #include "clsQuilvet.h"
@@ -32,7 +33,11 @@ public:
     // Every change of the fee: trimmed, and "0" unless it is a number.
     void txtRoomFee_All_Change();
 
+    // Sends PropertyChanged(name), unless a restore is writing the property.
     void notifyPropertyChanged(const char *name);
+    // Puts a restored value through the property's own write, without the
+    // change notice and without the check of a checked put.
+    void restoreProperty(const quilvet::PropertyInfo &property, const QVariant &value);
 
     clsQuilvet *const q;
     quilvet::TimeSlider *Slider_Time = nullptr;
@@ -44,4 +49,5 @@ public:
     QLabel *lblTimeBegin = nullptr;
     QLabel *lblTimeEnd = nullptr;
     QString toolTipText;
+    int quietWrites = 0;
 };

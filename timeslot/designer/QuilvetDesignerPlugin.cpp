@@ -1,9 +1,10 @@
 #include "QuilvetDesignerPlugin.h"
 
-#include "clsQuilvet.h"
+#include "PropertyTable.h"
 
 #include <QIcon>
 #include <QPixmap>
+#include <quilvet/clsQuilvet.h>
 
 QuilvetDesignerPlugin::QuilvetDesignerPlugin(QObject *parent)
     : QObject(parent)
@@ -31,7 +32,7 @@ QString QuilvetDesignerPlugin::whatsThis() const
 
 QString QuilvetDesignerPlugin::includeFile() const
 {
-    return QStringLiteral("clsQuilvet.h");
+    return QStringLiteral("quilvet/clsQuilvet.h");
 }
 
 QIcon QuilvetDesignerPlugin::icon() const
@@ -64,10 +65,32 @@ void QuilvetDesignerPlugin::initialize(QDesignerFormEditorInterface *)
 
 QString QuilvetDesignerPlugin::domXml() const
 {
+    // Each property's help string becomes its tool tip in the property editor;
+    // text properties are edited on one line.
+    QString propertyNotes;
+    for (const quilvet::PropertyInfo &property : quilvet::Properties) {
+        const QString name = QString::fromLatin1(property.name);
+        propertyNotes += QStringLiteral("   <tooltip name=\"%1\">%2</tooltip>\n")
+                             .arg(name, QString::fromUtf16(property.helpString).toHtmlEscaped());
+        if (property.type == quilvet::PropertyType::Text) {
+            propertyNotes
+                += QStringLiteral("   <stringpropertyspecification name=\"%1\" type=\"singleline\"/>\n")
+                       .arg(name);
+        }
+    }
     return QStringLiteral("<ui language=\"c++\">\n"
                           " <widget class=\"clsQuilvet\" name=\"quilvet\">\n"
                           "  <property name=\"geometry\"><rect><x>0</x><y>0</y>"
                           "<width>698</width><height>100</height></rect></property>\n"
                           " </widget>\n"
-                          "</ui>\n");
+                          " <customwidgets>\n"
+                          "  <customwidget>\n"
+                          "   <class>clsQuilvet</class>\n"
+                          "   <propertyspecifications>\n"
+                          "%1"
+                          "   </propertyspecifications>\n"
+                          "  </customwidget>\n"
+                          " </customwidgets>\n"
+                          "</ui>\n")
+        .arg(propertyNotes);
 }

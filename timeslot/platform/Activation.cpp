@@ -1,19 +1,19 @@
-#include "Activation.h"
-
 #include "ComSupport.h"
 #include "Registry.h"
 
 #include <QLibrary>
+#include <quilvet/Component.h>
 
 #include <map>
 #include <memory>
 
-namespace complatform {
+namespace quilvet::com {
 
 namespace {
 
 using GetClassObjectFunction = HRESULT (*)(REFCLSID, REFIID, void **);
 using RegisterFunction = HRESULT (*)();
+using GetTypeLibFunction = HRESULT (*)(ITypeLib **);
 
 QString classesKey(const QString &below)
 {
@@ -103,6 +103,32 @@ HRESULT createInstance(REFCLSID clsid, IUnknown *outer, REFIID riid, void **obje
     return factory->CreateInstance(outer, riid, object);
 }
 
+HRESULT loadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID, ITypeLib **typeLib)
+{
+    if (!typeLib) {
+        return E_POINTER;
+    }
+    *typeLib = nullptr;
+    Registry registry;
+    if (!registry.load()) {
+        return TYPE_E_LIBNOTREGISTERED;
+    }
+    const QString path = registry.stringValue(classesKey(
+        QStringLiteral("TypeLib\\%1\\%2.%3\\0\\linux").arg(guidText(libid)).arg(major).arg(minor)));
+    if (path.isEmpty()) {
+        return TYPE_E_LIBNOTREGISTERED;
+    }
+    QLibrary *library = loadLibrary(path, nullptr);
+    if (!library) {
+        return CO_E_DLLNOTFOUND;
+    }
+    const auto entry = reinterpret_cast<GetTypeLibFunction>(library->resolve("DllGetTypeLib"));
+    if (!entry) {
+        return CO_E_ERRORINDLL;
+    }
+    return entry(typeLib);
+}
+
 HRESULT registerServer(const QString &libraryPath, bool unregister, QString *error)
 {
     QLibrary *library = loadLibrary(libraryPath, error);
@@ -120,4 +146,4 @@ HRESULT registerServer(const QString &libraryPath, bool unregister, QString *err
     return entry();
 }
 
-} // namespace complatform
+} // namespace quilvet::com

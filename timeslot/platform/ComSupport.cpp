@@ -2,7 +2,7 @@
 
 #include <QUuid>
 
-namespace complatform {
+namespace quilvet::com {
 
 QString fromBstr(BSTR text)
 {
@@ -106,4 +106,4 @@ HRESULT controlResult(qint32 number)
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<std::uint32_t>(number) & 0xFFFF);
 }
 
-} // namespace complatform
+} // namespace quilvet::com

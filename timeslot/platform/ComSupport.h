@@ -1,15 +1,14 @@
 #pragma once
 
-#include "ComPlatform.h"
-
 #include <QString>
 #include <QVariant>
+#include <quilvet/Component.h>
 
 #include <optional>
 
 // Qt-side helpers for the component interfaces: texts, GUIDs, variants and
 // reference-counted pointers.
-namespace complatform {
+namespace quilvet::com {
 
 QString fromBstr(BSTR text);
 QString fromOleText(LPCOLESTR text);
@@ -72,4 +71,4 @@ private:
     T *m_object = nullptr;
 };
 
-} // namespace complatform
+} // namespace quilvet::com

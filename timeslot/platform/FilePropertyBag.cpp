@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-namespace complatform {
+namespace quilvet::com {
 
 FilePropertyBag *FilePropertyBag::create()
 {
@@ -190,4 +190,4 @@ QStringList FilePropertyBag::names() const
     return result;
 }
 
-} // namespace complatform
+} // namespace quilvet::com

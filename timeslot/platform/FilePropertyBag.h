@@ -1,14 +1,13 @@
 #pragma once
 
-#include "ComPlatform.h"
-
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <quilvet/Component.h>
 
 #include <atomic>
 
-namespace complatform {
+namespace quilvet::com {
 
 // A property bag kept in memory and, on request, in a file: the store a host
 // hands a control to save itself into or load itself from.
@@ -22,11 +21,11 @@ class FilePropertyBag final : public IPropertyBag
 public:
     static FilePropertyBag *create(); // reference count 1
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT *value, IErrorLog *errorLog) override;
-    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT *value) override;
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
+    ULONG QUILVET_COMCALL AddRef() override;
+    ULONG QUILVET_COMCALL Release() override;
+    HRESULT QUILVET_COMCALL Read(LPCOLESTR name, VARIANT *value, IErrorLog *errorLog) override;
+    HRESULT QUILVET_COMCALL Write(LPCOLESTR name, VARIANT *value) override;
 
     // Replaces the contents with those of the file; false with a message when it
     // cannot be read or is not such a file.
@@ -47,4 +46,4 @@ private:
     QMap<QString, std::pair<QString, QVariant>> m_values; // folded name -> (name, value)
 };
 
-} // namespace complatform
+} // namespace quilvet::com

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace complatform {
+namespace quilvet::com {
 
 namespace {
 
@@ -337,4 +337,4 @@ QStringList Registry::keys() const
     return result;
 }
 
-} // namespace complatform
+} // namespace quilvet::com

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace complatform {
+namespace quilvet::com {
 
 // The per-user registry of components on platforms without one.
 //
@@ -87,4 +87,4 @@ private:
     QList<Key> m_keys;
 };
 
-} // namespace complatform
+} // namespace quilvet::com

@@ -1,9 +1,9 @@
 #include "HostSink.h"
 
-HostSink::HostSink(
-    const IID &eventInterface, std::function<void(DISPID)> onEvent, std::function<void(DISPID)> onChanged)
-    : m_eventInterface(eventInterface)
-    , m_onEvent(std::move(onEvent))
+using namespace quilvet::com;
+
+HostSink::HostSink(std::function<void(DISPID)> onEvent, std::function<void(DISPID)> onChanged)
+    : m_onEvent(std::move(onEvent))
     , m_onChanged(std::move(onChanged))
 { }
 

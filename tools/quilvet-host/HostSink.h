@@ -1,33 +1,49 @@
 #pragma once
 
-#include "ComPlatform.h"
+#include <quilvet/Component.h>
 
 #include <functional>
 
 // The host's side of the control's connections: the event interface (called by
 // dispatch id) and the property-change sink. Both forward to callbacks.
-class HostSink final : public IDispatch, public IPropertyNotifySink
+class HostSink final : public quilvet::com::IDispatch, public quilvet::com::IPropertyNotifySink
 {
 public:
-    HostSink(const IID &eventInterface, std::function<void(DISPID)> onEvent,
-        std::function<void(DISPID)> onChanged);
+    using HRESULT = quilvet::com::HRESULT;
+    using ULONG = quilvet::com::ULONG;
+    using UINT = quilvet::com::UINT;
+    using LCID = quilvet::com::LCID;
+    using DISPID = quilvet::com::DISPID;
+    using IID = quilvet::com::IID;
+    using REFIID = quilvet::com::REFIID;
+    using WORD = quilvet::com::WORD;
+    using LPOLESTR = quilvet::com::LPOLESTR;
+    using ITypeInfo = quilvet::com::ITypeInfo;
+    using DISPPARAMS = quilvet::com::DISPPARAMS;
+    using VARIANT = quilvet::com::VARIANT;
+    using EXCEPINFO = quilvet::com::EXCEPINFO;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    HostSink(std::function<void(DISPID)> onEvent, std::function<void(DISPID)> onChanged);
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(
+    // The control's event interface, learnt from its type information.
+    void setEventInterface(const IID &eventInterface) { m_eventInterface = eventInterface; }
+
+    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
+    ULONG QUILVET_COMCALL AddRef() override;
+    ULONG QUILVET_COMCALL Release() override;
+
+    HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
+    HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
+    HRESULT QUILVET_COMCALL GetIDsOfNames(
         REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
+    HRESULT QUILVET_COMCALL Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
         VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
 
-    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
-    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override;
+    HRESULT QUILVET_COMCALL OnChanged(DISPID id) override;
+    HRESULT QUILVET_COMCALL OnRequestEdit(DISPID id) override;
 
 private:
-    IID m_eventInterface;
+    IID m_eventInterface {};
     std::function<void(DISPID)> m_onEvent;
     std::function<void(DISPID)> m_onChanged;
     ULONG m_references = 1; // owned by the window; the count only guards the protocol

@@ -1,7 +1,7 @@
 #include "HostWindow.h"
 
-#include "Activation.h"
 #include "FilePropertyBag.h"
+#include "TypeDescription.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -12,19 +12,15 @@
 #include <QPushButton>
 #include <QTime>
 #include <QVBoxLayout>
+#include <quilvet/Component.h>
 
-using namespace complatform;
+using namespace quilvet::com;
 
 namespace {
 
-// What this host knows of the control's interface, as a host built against it does.
-const QString ProgId = QStringLiteral("Quilvet.clsQuilvet");
-// __clsQuilvet, the control's event interface.
-const IID EventInterface = { 0xAA5E60CA, 0x7D8E, 0x4CDD, { 0xB1, 0xF9, 0xBC, 0x7A, 0x49, 0x79, 0x4C, 0xBF } };
-const QStringList PropertyNames { "Enabled", "Value", "ToolTipText", "SelStart", "MaxMinute", "RoomFee_All",
-    "TimeIndex", "BeginTime", "EndTime", "SelectRange", "Max", "SelLength", "PriceWeek1", "PriceWeek2",
-    "PriceWeek3", "PriceWeek4", "PriceWeek5", "PriceWeek6", "PriceWeek7", "PriceWeek8" };
-const QHash<DISPID, QString> EventNames { { 1, QStringLiteral("Change") }, { 2, QStringLiteral("Scroll") } };
+// The one thing this host knows of the control beforehand: its programmatic
+// identifier. Members and the event interface come from its type information.
+const QString ProgId = QString::fromUtf16(quilvet::ProgId_clsQuilvet);
 
 QString statusText(HRESULT hr)
 {
@@ -66,7 +62,7 @@ HostWindow::HostWindow(Options options, QWidget *parent)
         m_logView->clear();
     });
     m_sink = std::make_unique<HostSink>(
-        EventInterface, [this](DISPID id) { onEvent(id); }, [this](DISPID id) { onChanged(id); });
+        [this](DISPID id) { onEvent(id); }, [this](DISPID id) { onChanged(id); });
 }
 
 HostWindow::~HostWindow()
@@ -113,18 +109,27 @@ bool HostWindow::start(QString *error)
         return fail(QStringLiteral("Creating the control failed (%1)").arg(statusText(hr)));
     }
 
-    for (const QString &name : PropertyNames) {
-        auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(name.utf16()));
+    TypeDescription description;
+    QString describeError;
+    if (!TypeDescription::read(m_control.get(), &description, &describeError)) {
+        return fail(QStringLiteral("The control describes no type: ") + describeError);
+    }
+    for (const TypeDescription::Member &property : description.properties) {
+        auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(property.name.utf16()));
         DISPID id = DISPID_UNKNOWN;
         if (SUCCEEDED(m_control->GetIDsOfNames(IID_NULL, &text, 1, 0x0409, &id))) {
-            m_ids.insert(name, id);
-            m_names.insert(id, name);
+            m_ids.insert(property.name, id);
+            m_names.insert(id, property.name);
         }
     }
+    for (const TypeDescription::Member &event : description.events) {
+        m_eventNames.insert(event.id, event.name);
+    }
+    m_sink->setEventInterface(description.eventInterfaceId);
 
     ComPtr<IConnectionPointContainer> container;
     if (SUCCEEDED(m_control->QueryInterface(IID_IConnectionPointContainer, container.putVoid()))) {
-        if (SUCCEEDED(container->FindConnectionPoint(EventInterface, m_eventPoint.put()))) {
+        if (SUCCEEDED(container->FindConnectionPoint(description.eventInterfaceId, m_eventPoint.put()))) {
             m_eventPoint->Advise(static_cast<IDispatch *>(m_sink.get()), &m_eventCookie);
         }
         if (SUCCEEDED(container->FindConnectionPoint(IID_IPropertyNotifySink, m_notifyPoint.put()))) {
@@ -230,7 +235,7 @@ QString HostWindow::periodText() const
 
 void HostWindow::onEvent(DISPID id)
 {
-    append(EventNames.value(id, QStringLiteral("event %1").arg(id)) + QStringLiteral("  ") + periodText());
+    append(m_eventNames.value(id, QStringLiteral("event %1").arg(id)) + QStringLiteral("  ") + periodText());
 }
 
 void HostWindow::onChanged(DISPID id)

@@ -19,6 +19,11 @@ class HostWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    using IDispatch = quilvet::com::IDispatch;
+    using IConnectionPoint = quilvet::com::IConnectionPoint;
+    using DISPID = quilvet::com::DISPID;
+    using DWORD = quilvet::com::DWORD;
+
     struct Options
     {
         QString storePath; // where the control's properties are kept
@@ -47,14 +52,15 @@ private:
     void onChanged(DISPID id);
 
     Options m_options;
-    complatform::ComPtr<IDispatch> m_control;
-    complatform::ComPtr<IConnectionPoint> m_eventPoint;
-    complatform::ComPtr<IConnectionPoint> m_notifyPoint;
+    quilvet::com::ComPtr<IDispatch> m_control;
+    quilvet::com::ComPtr<IConnectionPoint> m_eventPoint;
+    quilvet::com::ComPtr<IConnectionPoint> m_notifyPoint;
     DWORD m_eventCookie = 0;
     DWORD m_notifyCookie = 0;
     std::unique_ptr<HostSink> m_sink;
     QHash<QString, DISPID> m_ids;
     QHash<DISPID, QString> m_names;
+    QHash<DISPID, QString> m_eventNames;
     QWidget *m_widget = nullptr;
     QPlainTextEdit *m_logView = nullptr;
     QStringList m_lines;

@@ -1,11 +1,38 @@
-#include "Activation.h"
 #include "HostWindow.h"
+#include "TypeDescription.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <quilvet/Component.h>
 
 #include <cstdio>
+
+namespace {
+
+// Prints what the type library that the control's registration names says
+// of it; registers the default library first when nothing is registered.
+int describeControl(const QString &defaultLibrary)
+{
+    using namespace quilvet::com;
+    const QString progId = QString::fromUtf16(quilvet::ProgId_clsQuilvet);
+    CLSID clsid {};
+    if (FAILED(classIdFromProgId(progId, &clsid))) {
+        registerServer(defaultLibrary);
+    }
+    TypeDescription description;
+    QString error;
+    if (!TypeDescription::readRegistered(progId, &description, &error)) {
+        std::fprintf(stderr, "quilvet-host: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::fputs(description.text().toUtf8().constData(), stdout);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -23,17 +50,22 @@ int main(int argc, char *argv[])
         QStringLiteral("Keep the control's properties in <file>."), QStringLiteral("file"));
     parser.addOption(registerOption);
     parser.addOption(unregisterOption);
+    const QCommandLineOption describeOption(QStringLiteral("describe"),
+        QStringLiteral(
+            "Print the control's properties and events, read from its type information, and quit."));
     parser.addOption(storeOption);
+    parser.addOption(describeOption);
     parser.process(app);
 
     for (const auto &[option, unregister] :
         { std::pair { &registerOption, false }, std::pair { &unregisterOption, true } }) {
         if (parser.isSet(*option)) {
             QString error;
-            const HRESULT hr = complatform::registerServer(parser.value(*option), unregister, &error);
+            const quilvet::com::HRESULT hr
+                = quilvet::com::registerServer(parser.value(*option), unregister, &error);
             std::fprintf(stderr, "%s %s: 0x%08x %s\n", unregister ? "unregister" : "register",
                 qPrintable(parser.value(*option)), static_cast<unsigned>(hr), qPrintable(error));
-            return SUCCEEDED(hr) ? 0 : 1;
+            return quilvet::com::SUCCEEDED(hr) ? 0 : 1;
         }
     }
 
@@ -42,7 +74,14 @@ int main(int argc, char *argv[])
         ? parser.value(storeOption)
         : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
             + QStringLiteral("/control.json");
-    options.defaultLibrary = QStringLiteral(QUILVET_DEFAULT_LIBRARY);
+    const QString installed
+        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(QUILVET_INSTALLED_LIBRARY));
+    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
+                                                          : QStringLiteral(QUILVET_DEFAULT_LIBRARY);
+
+    if (parser.isSet(describeOption)) {
+        return describeControl(options.defaultLibrary);
+    }
 
     HostWindow window(options);
     QString error;

@@ -9,7 +9,6 @@
 
 #include "SlotClock.h"
 #include "TimeSlider.h"
-#include "clsQuilvet.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <quilvet/clsQuilvet.h>
 
 #include <chrono>
 #include <cstdio>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "quilvet_export.h"
-
 #include <QString>
+#include <quilvet/quilvet_export.h>
 
 #include <exception>
 #include <string>

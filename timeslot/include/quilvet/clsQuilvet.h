@@ -1,9 +1,8 @@
 #pragma once
 
-#include "quilvet_export.h"
-
 #include <QString>
 #include <QWidget>
+#include <quilvet/quilvet_export.h>
 
 #include <memory>
 

@@ -4,13 +4,6 @@
 
 namespace quilvet {
 
-PropertyStore::~PropertyStore() = default;
-
-std::optional<bool> PropertyStore::holds(const QString &) const
-{
-    return std::nullopt;
-}
-
 QVariant MemoryPropertyStore::readProperty(const QString &name, const QVariant &defaultValue)
 {
     throwIfFailing(name);

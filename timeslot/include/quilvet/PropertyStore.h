@@ -1,9 +1,8 @@
 #pragma once
 
-#include "quilvet_export.h"
-
 #include <QString>
 #include <QVariant>
+#include <quilvet/quilvet_export.h>
 
 #include <optional>
 

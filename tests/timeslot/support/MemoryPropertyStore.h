@@ -13,7 +13,7 @@ namespace quilvet {
 // A property store held in memory. Names compare without regard to case. It
 // records every call, and can be told to fail at a name, so that tests can
 // follow the order of the keys and stop an operation part way.
-class QUILVET_EXPORT MemoryPropertyStore : public PropertyStore
+class MemoryPropertyStore : public PropertyStore
 {
 public:
     struct Call
