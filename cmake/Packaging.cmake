@@ -133,6 +133,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HALL_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A shlibs file for every library with a SONAME (libQuilvet.so.1), so that packages
+# built against it get their dependency from dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The Designer plugin needs libQuilvet.so.1 from this build; its package depends on
 # libquilvet1 through the component dependency below.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
@@ -184,7 +189,8 @@ same statements. It also writes template backups its restore accepts.")
 
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_NAME libquilvet1)
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_GENERATE_SHLIBS ON)
+# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA ${HALL_PACKAGING_DIR}/libquilvet1/triggers)
 set(CPACK_COMPONENT_LIBQUILVET1_DESCRIPTION
     "time-slot pricing control for snooker hall programs
 Quilvet holds one embeddable Qt widget, clsQuilvet: a slider divides the day

@@ -16,8 +16,8 @@ private:
     QTemporaryDir m_root;
     QString m_productFolder; // <root>/product/Brevane, holding the probe
 
-    QString runProbe(const QString &program, const QStringList &arguments = {}, const QString &pathVariable = {},
-        const QString &workDir = {})
+    QString runProbe(const QString &program, const QStringList &arguments = {},
+        const QString &pathVariable = {}, const QString &workDir = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -28,7 +28,8 @@ private:
             process.setWorkingDirectory(workDir);
         process.start(program, arguments);
         if (!process.waitForFinished(30000) || process.exitCode() != 0)
-            return QStringLiteral("<probe failed: %1>").arg(QString::fromLocal8Bit(process.readAllStandardError()));
+            return QStringLiteral("<probe failed: %1>")
+                .arg(QString::fromLocal8Bit(process.readAllStandardError()));
         return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
     }
 
@@ -62,9 +63,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("linkPath"); // relative to the temporary root
 
         QTest::newRow("absolute link in bin") << QString() << QStringLiteral("usr/bin/brevane");
-        QTest::newRow("relative link") << QStringLiteral("../../product/Brevane/probe")
-                                       << QStringLiteral("usr/bin/brevane-relative");
-        QTest::newRow("link to a link") << QStringLiteral("brevane") << QStringLiteral("usr/bin/brevane-chain");
+        QTest::newRow("relative link")
+            << QStringLiteral("../../product/Brevane/probe") << QStringLiteral("usr/bin/brevane-relative");
+        QTest::newRow("link to a link")
+            << QStringLiteral("brevane") << QStringLiteral("usr/bin/brevane-chain");
     }
 
     void startedThroughLinksReportsTheRealFolder()
@@ -79,7 +81,8 @@ private Q_SLOTS:
 
         // By its path, and by its bare name through PATH, as a shell starts a command.
         QCOMPARE(runProbe(path), m_productFolder);
-        QCOMPARE(runProbe(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exec ") + QFileInfo(path).fileName() },
+        QCOMPARE(runProbe(QStringLiteral("/bin/sh"),
+                     { QStringLiteral("-c"), QStringLiteral("exec ") + QFileInfo(path).fileName() },
                      QFileInfo(path).path() + QStringLiteral(":/usr/bin:/bin")),
             m_productFolder);
     }
