@@ -144,6 +144,8 @@ STANDIN=$BIN/sqlserver-standin
 mkdir -p "$ROOT$PRODUCT/DB"
 "$STANDIN" make-backup "$ROOT$PRODUCT/DB/rivazadUZ.Bak" \
     --data 'rivazadUZ_Data=C:\Data\rivazadUZ_Data.MDF' --log 'rivazadUZ_Log=C:\Data\rivazadUZ_Log.LDF'
+# The hall product's existing settings file, which a run updates in place.
+printf '[Program]\r\nLastUser=manager\r\n' >"$ROOT$PRODUCT/Connect.sys"
 mkdir -p "$WORK/data" "$WORK/server"
 PASSWORD='Pk#147-unpacked'
 
@@ -183,6 +185,8 @@ else
         cat "$WORK/provision-help.out"
         fail "brevane-provision --help"
     fi
+    PATH=$BIN:$PATH brevane-provision --version 2>&1 | grep -qF "$VERSION" \
+        || fail "brevane-provision --version does not say $VERSION"
     # Started through the link on the PATH with no --backup and no --settings, so it
     # must find DB/rivazadUZ.Bak and Connect.sys from its real folder.
     if printf '%s\n' "$PASSWORD" | PATH=$BIN:$PATH brevane-provision --server "127.0.0.1,$PORT" --user sa \
@@ -193,8 +197,9 @@ else
     fi
     sed 's/^/   /' "$WORK/provision.out"
     grep -qF "$PASSWORD" "$WORK/provision.out" && fail "brevane-provision printed the password"
-    grep -qi '^DataBase=Hall02' "$ROOT$PRODUCT/Connect.sys" 2>/dev/null \
-        || fail "no Connect.sys naming Hall02 in $PRODUCT, the parent of the program's folder"
+    grep -q '^Initial Catalog=Hall02' "$ROOT$PRODUCT/Connect.sys" \
+        || fail "Connect.sys in $PRODUCT, the parent of the program's folder, does not name Hall02"
+    grep -q '^LastUser=manager' "$ROOT$PRODUCT/Connect.sys" || fail "the run lost the product's own settings"
     grep -q 'RESTORE DATABASE' "$WORK/server/statements.log" 2>/dev/null \
         || fail "the stand-in received no restore"
     grep -qF "$PRODUCT/Brevane/../DB/rivazadUZ.Bak" "$WORK/server/statements.log" 2>/dev/null \
