@@ -4,7 +4,8 @@
 # installed on the machine) and runs the unpacked programs from there:
 #   - brevane-provision --help, and a whole unattended run against the unpacked
 #     stand-in, started through a link so that it finds the product's folder;
-#   - Brevane offscreen, started through a link, showing its window;
+#   - Brevane offscreen, started through a link, and on a virtual display where
+#     its window is found by its title;
 #   - the example Quilvet host built against the unpacked libquilvet-dev.
 # Packages of pieces that this tree does not build are skipped with a message.
 #
@@ -32,8 +33,10 @@ done
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/hall-packages.XXXXXX")
 STANDIN_PID=
 BREVANE_PID=
+XVFB_PID=
 cleanup() {
     [[ -n $BREVANE_PID ]] && kill "$BREVANE_PID" 2>/dev/null || true
+    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null || true
     [[ -n $STANDIN_PID ]] && kill "$STANDIN_PID" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$WORK"
@@ -228,6 +231,29 @@ else
     kill "$BREVANE_PID" 2>/dev/null || true
     wait "$BREVANE_PID" 2>/dev/null || true
     BREVANE_PID=
+
+    # On a virtual display the window itself can be found, by its title.
+    if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+        display=99
+        while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+        Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+        DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$BIN/brevane" >"$WORK/brevane-x11.out" 2>&1 &
+        BREVANE_PID=$!
+        if title=$(DISPLAY=":$display" timeout 30 xdotool search --sync --onlyvisible --name 'Sql Server' getwindowname 2>/dev/null); then
+            pass "on a virtual display Brevane shows the window \"$title\""
+        else
+            cat "$WORK/brevane-x11.out"
+            fail "on a virtual display Brevane showed no window"
+        fi
+        kill "$BREVANE_PID" 2>/dev/null || true
+        wait "$BREVANE_PID" 2>/dev/null || true
+        BREVANE_PID=
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
 fi
 
 kill "$STANDIN_PID" 2>/dev/null || true
