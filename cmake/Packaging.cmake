@@ -13,6 +13,9 @@ include(GNUInstallDirs)
 
 # Brevane reads DB/rivazadUZ.Bak beside its folder and writes Connect.sys in the
 # folder above its own, so it lives in a folder of the hall product, not in bin/.
+# With a system prefix (/usr, /usr/local) that folder is HALL_PRODUCT_DIR itself;
+# with any other prefix it is the same path inside the prefix, so that
+# `cmake --install --prefix DIR` never writes outside DIR.
 set(HALL_PRODUCT_DIR "/opt/snooker-hall" CACHE PATH
     "Folder of the snooker hall product; Brevane is installed in its Brevane/ subfolder")
 set(HALL_BREVANE_DIR "${HALL_PRODUCT_DIR}/Brevane")
@@ -48,14 +51,34 @@ function(hall_install_manpage page component)
     install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section} COMPONENT ${component})
 endfunction()
 
-# A command on the PATH that is a symbolic link to a program in the product's folder.
-# The programs find their folder through the real path of the executable, so the
-# link leaves DB/ and Connect.sys where they expect them.
-function(hall_install_command command target_path component)
-    set(link ${HALL_PACKAGING_BINARY_DIR}/bin/${command})
-    file(MAKE_DIRECTORY ${HALL_PACKAGING_BINARY_DIR}/bin)
-    file(CREATE_LINK ${target_path} ${link} SYMBOLIC)
-    install(FILES ${link} DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${component})
+# Where the product's folder goes is decided at install time, when the prefix is
+# known: HALL_INSTALLED_PRODUCT_DIR (absolute, without DESTDIR) and
+# HALL_PRODUCT_DIR_FROM_PREFIX (the same, relative to the prefix) for the rules below.
+function(hall_install_product_dir component)
+    install(CODE "
+        if(CMAKE_INSTALL_PREFIX MATCHES \"^/usr(/local)?/*$\")
+            set(HALL_INSTALLED_PRODUCT_DIR \"${HALL_PRODUCT_DIR}\")
+        else()
+            set(HALL_INSTALLED_PRODUCT_DIR \"\${CMAKE_INSTALL_PREFIX}${HALL_PRODUCT_DIR}\")
+        endif()
+        file(RELATIVE_PATH HALL_PRODUCT_DIR_FROM_PREFIX \"\${CMAKE_INSTALL_PREFIX}\" \"\${HALL_INSTALLED_PRODUCT_DIR}\")"
+        COMPONENT ${component})
+endfunction()
+
+# A program in the product's folder, and its command on the PATH: a symbolic link
+# to it. The programs find their folder through the real path of the executable,
+# so the link leaves DB/ and Connect.sys where they expect them.
+function(hall_install_product_program target command component)
+    install(TARGETS ${target} RUNTIME DESTINATION "\${HALL_PRODUCT_DIR_FROM_PREFIX}/Brevane" COMPONENT ${component})
+    set(link "${CMAKE_INSTALL_BINDIR}/${command}")
+    install(CODE "
+        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${link}\")
+        get_filename_component(dir \"\${link}\" DIRECTORY)
+        file(MAKE_DIRECTORY \"\${dir}\")
+        file(CREATE_LINK \"\${HALL_INSTALLED_PRODUCT_DIR}/Brevane/$<TARGET_FILE_NAME:${target}>\" \"\${link}\" SYMBOLIC)
+        message(STATUS \"Installing: \${link} -> \${HALL_INSTALLED_PRODUCT_DIR}/Brevane/$<TARGET_FILE_NAME:${target}>\")
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${CMAKE_INSTALL_PREFIX}/${link}\")"
+        COMPONENT ${component})
 endfunction()
 
 function(hall_install_package_docs component)
@@ -72,12 +95,11 @@ endfunction()
 # --- brevane -------------------------------------------------------------------
 set(hall_packages)
 if(TARGET Brevane)
-    install(TARGETS Brevane RUNTIME DESTINATION ${HALL_BREVANE_DIR} COMPONENT brevane)
-    hall_install_command(brevane ${HALL_BREVANE_DIR}/Brevane brevane)
+    hall_install_product_dir(brevane)
+    hall_install_product_program(Brevane brevane brevane)
     hall_install_manpage(brevane.1 brevane)
     if(TARGET brevane-provision)
-        install(TARGETS brevane-provision RUNTIME DESTINATION ${HALL_BREVANE_DIR} COMPONENT brevane)
-        hall_install_command(brevane-provision ${HALL_BREVANE_DIR}/brevane-provision brevane)
+        hall_install_product_program(brevane-provision brevane-provision brevane)
         hall_install_manpage(brevane-provision.1 brevane)
     endif()
     install(FILES ${HALL_PACKAGING_DIR}/brevane.desktop
@@ -121,7 +143,8 @@ set(CPACK_PACKAGE_CONTACT "${HALL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
-# Brevane's folder is an absolute destination; DESTDIR keeps it inside the package root.
+# The package root is DESTDIR and the prefix /usr, so Brevane's folder lands at
+# HALL_PRODUCT_DIR inside the package.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)

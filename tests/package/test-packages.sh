@@ -66,6 +66,25 @@ for package in libquilvet1 libquilvet-dev quilvet-designer-plugin quilvet-host; 
     have "$package" || skip "package $package: this tree has no install rules for Quilvet's component $package"
 done
 
+step "cmake --install into a private prefix"
+# Under DESTDIR, so that a rule writing outside the prefix shows up in the tree
+# instead of on the machine.
+if DESTDIR=$WORK/dest cmake --install "$BUILD" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1; then
+    outside=$(find "$WORK/dest" \( -type f -o -type l \) | grep -v "^$WORK/dest$WORK/prefix/" || true)
+    if [[ -n $outside ]]; then
+        fail "cmake --install --prefix wrote outside the prefix: $outside"
+    elif [[ -d $WORK/dest$WORK/prefix$PRODUCT/Brevane ]] && [[ -x $WORK/dest$WORK/prefix$PRODUCT/Brevane/Brevane ]]; then
+        [[ $(readlink "$WORK/dest$WORK/prefix/bin/brevane") == "$WORK/prefix$PRODUCT/Brevane/Brevane" ]] \
+            || fail "bin/brevane of a private prefix does not lead to the product's folder in that prefix"
+        pass "everything inside the prefix, Brevane in <prefix>$PRODUCT/Brevane"
+    else
+        fail "no Brevane in <prefix>$PRODUCT/Brevane"
+    fi
+else
+    cat "$WORK/install.log"
+    fail "cmake --install"
+fi
+
 step "Package metadata"
 for file in "$WORK/packages"/*.deb; do
     package=$(dpkg-deb -f "$file" Package)
