@@ -171,12 +171,12 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # (lines of at most 80 characters; an empty line separates paragraphs).
 set(hall_provision_paragraph "")
 set(hall_brevane_programs "The program lives")
-set(hall_brevane_commands "the command brevane")
+set(hall_brevane_commands "The command brevane starts it")
 if(TARGET brevane-provision)
     set(hall_provision_paragraph
         "\nbrevane-provision does the same run without a window, for scripted installs.\n")
     set(hall_brevane_programs "The programs live")
-    set(hall_brevane_commands "the commands brevane and brevane-provision")
+    set(hall_brevane_commands "The commands brevane and brevane-provision start them")
 endif()
 set(CPACK_DEBIAN_BREVANE_PACKAGE_NAME brevane)
 set(CPACK_DEBIAN_BREVANE_PACKAGE_SECTION database)
@@ -190,9 +190,9 @@ picks, and records server, login, password and database in the product's
 settings file Connect.sys. Its captions come in US and British English and in
 Simplified and Traditional Chinese.
 ${hall_provision_paragraph}
-${hall_brevane_programs} in the hall product's folder,
-${HALL_BREVANE_DIR}, and are started by ${hall_brevane_commands}. This
-package does not contain the template backup
+${hall_brevane_programs} in the hall product's folder, ${HALL_BREVANE_DIR}.
+${hall_brevane_commands}.
+This package does not contain the template backup
 ${HALL_PRODUCT_DIR}/DB/rivazadUZ.Bak or the settings file
 ${HALL_PRODUCT_DIR}/Connect.sys: both belong to the hall product, which
 lays them beside the Brevane folder.")
