@@ -279,6 +279,21 @@ kill "$STANDIN_PID" 2>/dev/null || true
 wait "$STANDIN_PID" 2>/dev/null || true
 STANDIN_PID=
 
+step "The Designer plugin finds the unpacked library"
+plugin=$(find "$ROOT/usr" -name 'libQuilvetDesignerPlugin.so' | head -n1)
+if ! have quilvet-designer-plugin; then
+    skip "Designer plugin: no quilvet-designer-plugin package"
+elif [[ -z $plugin ]]; then
+    fail "quilvet-designer-plugin holds no plugin"
+elif [[ $plugin != */qt6/plugins/designer/* ]]; then
+    fail "the plugin is not in Qt's designer plugin folder: ${plugin#"$ROOT"}"
+elif ldd "$plugin" | grep 'libQuilvet\.so\.1' | grep -qF "$ROOT/"; then
+    pass "${plugin#"$ROOT"} loads libQuilvet.so.1 from the same root"
+else
+    ldd "$plugin"
+    fail "the plugin does not find libQuilvet.so.1 beside it"
+fi
+
 step "The example host against the unpacked libquilvet-dev"
 EXAMPLE=$SOURCE/timeslot/examples/minimal-host
 if ! have libquilvet-dev; then
@@ -287,7 +302,7 @@ elif [[ ! -f $EXAMPLE/CMakeLists.txt ]]; then
     skip "example host: no $EXAMPLE"
 else
     config=$(find "$ROOT/usr" -name QuilvetConfig.cmake -o -name quilvet-config.cmake | head -n1)
-    library=$(find "$ROOT/usr" -name 'libQuilvet.so.*' | head -n1)
+    library=$(find "$ROOT/usr" -name 'libQuilvet.so.1' | head -n1)
     if [[ -z $config || -z $library ]]; then
         fail "the unpacked packages hold no Quilvet CMake package or library"
     elif cmake -S "$EXAMPLE" -B "$WORK/example" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -297,9 +312,7 @@ else
         example=$(find "$WORK/example" -maxdepth 2 -type f -perm -u+x -name '*host*' | head -n1)
         export HALL_COMPONENT_REGISTRY=$WORK/registry
         mkdir -p "$HALL_COMPONENT_REGISTRY"
-        if [[ -x $ROOT/usr/bin/quilvet-host ]]; then
-            LD_LIBRARY_PATH=$(dirname "$library") "$ROOT/usr/bin/quilvet-host" --register "$library" >/dev/null 2>&1 || true
-        fi
+        # Given the library, the example registers it the way an installer would.
         if [[ -z $example ]]; then
             fail "the example host's build produced no program"
         elif LD_LIBRARY_PATH=$(dirname "$library") timeout 60 "$example" "$library" >"$WORK/example.out" 2>&1; then
@@ -308,6 +321,16 @@ else
             cat "$WORK/example.out"
             fail "example host"
         fi
+        if [[ -x $ROOT/usr/bin/quilvet-host ]]; then
+            if timeout 60 "$ROOT/usr/bin/quilvet-host" --describe >"$WORK/describe.out" 2>&1 \
+                && grep -q PriceWeek8 "$WORK/describe.out"; then
+                pass "the unpacked quilvet-host describes the registered control"
+            else
+                cat "$WORK/describe.out"
+                fail "quilvet-host --describe"
+            fi
+        fi
+        unset HALL_COMPONENT_REGISTRY
     else
         cat "$WORK/example.log"
         fail "building the example host against the unpacked libquilvet-dev"
