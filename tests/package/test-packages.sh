@@ -11,6 +11,8 @@
 #
 #   test-packages.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
+# No display: every program runs offscreen unless a step gives it a virtual display.
+export QT_QPA_PLATFORM=offscreen
 BUILD=$(cd "$1" && pwd)
 SOURCE=$(cd "$2" && pwd)
 
