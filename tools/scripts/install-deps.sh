@@ -16,6 +16,8 @@ PACKAGES=(
     fonts-wqy-zenhei
     # A virtual display, screenshots and scripted input when the machine has no screen
     xvfb xauth x11-utils imagemagick xdotool
+    # Debian packages: dependencies from the binaries (dpkg-shlibdeps, with file), and their check
+    dpkg-dev file lintian
 )
 
 missing=()
