@@ -172,8 +172,18 @@ PreflightResult Preflight::run(const PreflightRequest &request)
             result))
         return result;
 
-    const QString backupVersionText = m_run.backupSoftwareVersion(backup);
-    const QString serverVersionText = m_run.serverProductVersion();
+    QString backupVersionText;
+    QString serverVersionText;
+    try {
+        backupVersionText = m_run.backupSoftwareVersion(backup);
+        serverVersionText = m_run.serverProductVersion();
+    } catch (const Failure &failure) {
+        if (failure.number() != FailureNumber::ServerStatementError)
+            throw;
+        step(PreflightCheck::BackupVersion, false,
+            QStringLiteral("Cannot read the versions to compare: ") + failure.description(), result);
+        return result;
+    }
     const auto backupVersion = ProductVersion::parse(backupVersionText);
     const auto serverVersion = ProductVersion::parse(serverVersionText);
     if (!backupVersion || !serverVersion) {
