@@ -160,7 +160,8 @@ Recordset Connection::Execute(const QString &statement)
     if (!d->connection)
         throw AccessFailure::make(AccessFailure::ConnectionUnusable, source);
     d->lastMessages.clear();
-    if (d->cancelRequested)
+    // A cancel asked for between statements stops the next one before it is sent.
+    if (d->cancelRequested.exchange(false))
         throw Failure(FailureNumber::Cancelled, QStringLiteral("Operation cancelled"), source);
 
     OdbcStatement::Hooks hooks;
@@ -173,7 +174,8 @@ Recordset Connection::Execute(const QString &statement)
         = OdbcStatement::execute(d->connection, statement, d->commandTimeout, d->driverName, hooks);
     d->lastMessages = outcome.messages;
     if (outcome.failure) {
-        if (d->cancelRequested && outcome.failure->number() != FailureNumber::ConnectionFailed)
+        if (d->cancelRequested.exchange(false)
+            && outcome.failure->number() != FailureNumber::ConnectionFailed)
             throw Failure(FailureNumber::Cancelled, QStringLiteral("Operation cancelled"), source);
         throw *outcome.failure;
     }

@@ -69,7 +69,8 @@ public:
     // Asks the server to stop the statement that is running (the driver sends
     // an attention); that Execute then fails with FailureNumber::Cancelled.
     // Safe to call from another thread. A cancel with no statement running
-    // makes the next Execute fail the same way without sending anything.
+    // (or one that came too late to stop it) makes the next Execute fail the
+    // same way without sending anything. Each cancel stops one statement.
     void cancel();
     bool cancelRequested() const;
 
