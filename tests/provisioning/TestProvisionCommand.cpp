@@ -98,6 +98,7 @@ private Q_SLOTS:
     void passwordOnTheCommandLineIsRefusedWithoutEchoingIt();
     void droppedConnectionDuringTheRestoreSaysWhatIsLeft();
     void interruptDuringASlowedRestoreCancelsOnTheServer();
+    void settingsThatBecameUnwritableDuringTheRestoreAreReported();
 };
 
 void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
@@ -180,6 +181,7 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange_data()
     QTest::addColumn<QString>("situation");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
+    QTest::newRow("wrong password") << "password" << 3 << "Sql Server connect failed";
     QTest::newRow("backup missing") << "missing" << 10 << "Cannot find original file";
     QTest::newRow("name breaks the rule") << "name" << 12 << "Hall-02";
     QTest::newRow("name taken on a second run") << "taken" << 13 << "Database name exist!";
@@ -196,7 +198,10 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
     REQUIRE_FIXTURE(f);
     QStringList arguments
         = baseArguments(f) + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02") };
-    if (situation == u"missing") {
+    QByteArray input = QByteArray(RunFixture::kPassword) + '\n';
+    if (situation == u"password") {
+        input = "Wrong#1\n";
+    } else if (situation == u"missing") {
         QVERIFY(QFile::remove(f.defaultBackup()));
     } else if (situation == u"name") {
         arguments.last() = QStringLiteral("Hall-02");
@@ -211,7 +216,7 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
         QVERIFY(writeAll(f.dataFolder() + QStringLiteral("/Hall02.mdf"), "x"));
     }
     const QStringList changingBefore = f.changingStatements();
-    const Finished finished = run(arguments);
+    const Finished finished = run(arguments, input);
     QCOMPARE(finished.exitCode, exitCode);
     QVERIFY2(finished.err.contains(message), qPrintable(finished.err));
     QCOMPARE(f.changingStatements(), changingBefore);
@@ -321,6 +326,32 @@ void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
     // The server acknowledged the attention: the connection answered the existence query afterwards.
     QVERIFY2(err.contains(QStringLiteral("The server has no database rivazadUZ")), qPrintable(err));
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::settingsThatBecameUnwritableDuringTheRestoreAreReported()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("1500"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    QProcess process;
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    // Made immutable after the checks passed: even root cannot replace it now.
+    const bool locked
+        = QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), f.settingsFile() }) == 0;
+    process.waitForFinished(60000);
+    if (locked)
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.settingsFile() });
+    else
+        QSKIP("cannot make the settings file immutable here (needs root and a file system with chattr)");
+    QCOMPARE(process.exitCode(), 5);
+    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("settings-not-written"));
+    QVERIFY(json.value(QStringLiteral("error")).toString().contains(f.settingsFile()));
+    QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
     QCOMPARE(readAll(f.settingsFile()), kSettings);
 }
 
