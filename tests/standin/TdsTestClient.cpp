@@ -161,21 +161,29 @@ bool TdsTestClient::readExactly(QByteArray &into, qsizetype size, int timeoutMs)
     return true;
 }
 
+std::optional<TdsTestClient::Answer> TdsTestClient::readPacket(int timeoutMs)
+{
+    QByteArray header;
+    if (!readExactly(header, 8, timeoutMs))
+        return std::nullopt;
+    const int length = (quint8(header.at(2)) << 8) | quint8(header.at(3));
+    QByteArray payload;
+    if (length < 8 || !readExactly(payload, length - 8, timeoutMs))
+        return std::nullopt;
+    return Answer { payload, { length }, { quint8(header.at(1)) } };
+}
+
 std::optional<TdsTestClient::Answer> TdsTestClient::readAnswer(int timeoutMs)
 {
     Answer answer;
     while (true) {
-        QByteArray header;
-        if (!readExactly(header, 8, timeoutMs))
+        const std::optional<Answer> packet = readPacket(timeoutMs);
+        if (!packet)
             return std::nullopt;
-        const int length = (quint8(header.at(2)) << 8) | quint8(header.at(3));
-        QByteArray payload;
-        if (length < 8 || !readExactly(payload, length - 8, timeoutMs))
-            return std::nullopt;
-        answer.payload += payload;
-        answer.packetLengths << length;
-        answer.packetStatuses << quint8(header.at(1));
-        if (quint8(header.at(1)) & 0x01)
+        answer.payload += packet->payload;
+        answer.packetLengths += packet->packetLengths;
+        answer.packetStatuses += packet->packetStatuses;
+        if (packet->packetStatuses.first() & 0x01)
             return answer;
     }
 }

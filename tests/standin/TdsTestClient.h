@@ -41,6 +41,8 @@ public:
     bool sendMessage(quint8 type, const QByteArray &payload, int packetSize = 4096);
     // Reads packets up to one with EOM; nullopt on timeout or when the server closed the connection.
     std::optional<Answer> readAnswer(int timeoutMs = 10000);
+    // Reads one packet, with or without EOM.
+    std::optional<Answer> readPacket(int timeoutMs = 10000);
     // Reads whatever arrives within timeoutMs (to see partial answers).
     QByteArray readAvailable(int timeoutMs);
     bool waitForClosed(int timeoutMs = 10000);

@@ -14,6 +14,8 @@ class TestCommandLine : public QObject
 private Q_SLOTS:
     void shouldSplitLoginsAtTheFirstColon();
     void shouldReadFaultOptions();
+    void shouldReadLoginsFromAFile();
+    void shouldReadTheServerVersionAndCodePage();
     void shouldRefuseIncompleteServeCommands_data();
     void shouldRefuseIncompleteServeCommands();
     void shouldReadBackupFileSpecsFromTheRight_data();
@@ -51,6 +53,54 @@ void TestCommandLine::shouldReadFaultOptions()
     QVERIFY(!faults.silent);
 }
 
+void TestCommandLine::shouldReadLoginsFromAFile()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("logins")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("sa:a:b; c \r\n\nzo\xc3\xab:p\xc3\xa4\n");
+    file.close();
+    const Command command = parseCommandLine(
+        { "serve", "--port", "0", "--data-dir", "d", "--login-file", file.fileName(), "--login", "other:x" });
+    const auto *serve = std::get_if<ServeOptions>(&command);
+    QVERIFY(serve);
+    QCOMPARE(serve->settings.logins.size(), 3);
+    QCOMPARE(serve->settings.logins.at(0).password, QStringLiteral("a:b; c "));
+    QCOMPARE(serve->settings.logins.at(1).name, QStringLiteral("zoë"));
+    QCOMPARE(serve->settings.logins.at(1).password, QStringLiteral("pä"));
+
+    // A line that is not NAME:PASSWORD is refused without being quoted: it may be a password.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("sa:x\nSecretWithoutName\n");
+    file.close();
+    const Command bad
+        = parseCommandLine({ "serve", "--port", "0", "--data-dir", "d", "--login-file", file.fileName() });
+    const auto *error = std::get_if<CommandLineError>(&bad);
+    QVERIFY(error);
+    QVERIFY(error->message.contains(QStringLiteral("line 2")));
+    QVERIFY(!error->message.contains(QStringLiteral("SecretWithoutName")));
+    QVERIFY(std::holds_alternative<CommandLineError>(parseCommandLine({ "serve", "--port", "0", "--data-dir",
+        "d", "--login-file", dir.filePath(QStringLiteral("none")) })));
+}
+
+void TestCommandLine::shouldReadTheServerVersionAndCodePage()
+{
+    const Command command = parseCommandLine({ "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x",
+        "--server-version", "16.0.1000", "--code-page", "936" });
+    const auto *serve = std::get_if<ServeOptions>(&command);
+    QVERIFY(serve);
+    QCOMPARE(serve->settings.version.productVersion(), QStringLiteral("16.0.1000.0"));
+    QCOMPARE(serve->settings.version.databaseVersion(), 957);
+    QCOMPARE(serve->settings.codePage, 936);
+
+    const Command backup
+        = parseCommandLine({ "make-backup", "f.bak", "--data", "a=b", "--server-version", "14.0.3456.2" });
+    const auto *options = std::get_if<MakeBackupOptions>(&backup);
+    QVERIFY(options);
+    QCOMPARE(options->contents.softwareVersion.messageForm(), QStringLiteral("14.00.3456"));
+    QCOMPARE(options->contents.databaseVersion, 869);
+}
+
 void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -65,6 +115,10 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         "sa:x", "--fault-delay-match", "(" };
     QTest::newRow("unknown option") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
         "sa:x", "--tls" };
+    QTest::newRow("version of two parts") << QStringList { "serve", "--port", "0", "--data-dir", "d",
+        "--login", "sa:x", "--server-version", "15.0" };
+    QTest::newRow("unknown code page")
+        << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--code-page", "4" };
 }
 
 void TestCommandLine::shouldRefuseIncompleteServeCommands()

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void shouldAcknowledgeAnAttentionAfterTheBatchEnded();
     void shouldDropARequestTheClientAbandoned();
     void shouldCancelADelayedBatchOnAttention();
+    void shouldSpreadProgressOverASlowedRestoreAndStopItOnAttention();
     void shouldLogEveryBatchUnambiguously();
     void shouldStayQuietWhenToldTo();
     void shouldDropTheConnectionAfterNBatches();
@@ -279,6 +280,52 @@ void TestProtocol::shouldCancelADelayedBatchOnAttention()
     const QList<TdsToken> check = client.execute(QStringLiteral(
         "if exists (select name from sysdevices where name = 'dev') exec sp_dropdevice 'dev'"));
     QVERIFY(messageNumbers(check).isEmpty());
+}
+
+void TestProtocol::shouldSpreadProgressOverASlowedRestoreAndStopItOnAttention()
+{
+    StandinProcess::Options options;
+    options.extraArgs = QStringList { QStringLiteral("--fault-delay"), QStringLiteral("100000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("STATS") };
+    StandinProcess server(options);
+    QVERIFY(startServer(server));
+    const QString backup = makeBackup();
+    const QString data = m_files.filePath(QStringLiteral("Slow.Mdf"));
+    TdsTestClient client;
+    connectAndLogIn(server, client);
+    // STATS = 1: a hundred pauses of a second each; the first message comes on its own, at once.
+    QVERIFY(client.sendMessage(0x01,
+        TdsTestClient::batch(
+            QStringLiteral("RESTORE DATABASE Slow FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', "
+                           "MOVE 'rivazadUZ_Log' TO '%3', STATS = 1")
+                .arg(backup, data, m_files.filePath(QStringLiteral("Slow_Log.Ldf"))))));
+    const auto first = client.readPacket(30000);
+    QVERIFY(first);
+    QVERIFY(!(first->packetStatuses.first() & 0x01));
+    const QList<TdsToken> progress = TdsTestClient::parseTokens(first->payload);
+    QCOMPARE(messageNumbers(progress), QList<int> { 3211 });
+    QCOMPARE(progress.first().text, QStringLiteral("1 percent processed."));
+    QCOMPARE(progress.last().status, quint16(0x0001));
+    QVERIFY(QFile::exists(data));
+
+    QVERIFY(client.sendPacket(0x06, 0x01, QByteArray()));
+    const auto answer = client.readAnswer(30000);
+    QVERIFY(answer);
+    const QList<TdsToken> tokens = TdsTestClient::parseTokens(answer->payload);
+    QCOMPARE(tokens.last().type, Token::Done);
+    QCOMPARE(tokens.last().status, quint16(0x0020));
+    for (const TdsToken &token : tokens) {
+        if (token.type == Token::Info)
+            QCOMPARE(token.number, 3211); // no "Processed ... pages": the restore stopped
+    }
+    QCOMPARE(server.attentions(), 1);
+    QTRY_VERIFY(server.standardError().contains(QStringLiteral("attention")));
+    QVERIFY(!QFile::exists(data));
+
+    const QList<TdsToken> found
+        = client.execute(QStringLiteral("SELECT name FROM sysdatabases WHERE name = 'Slow'"));
+    QVERIFY(!found.isEmpty());
+    QVERIFY(found.first().rows.isEmpty());
 }
 
 void TestProtocol::shouldLogEveryBatchUnambiguously()

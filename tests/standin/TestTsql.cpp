@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -78,6 +79,9 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages_data();
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
+    void shouldAnswerTheServerVersionAndTheBackupHeader();
+    void shouldReportRestoreProgressForStats_data();
+    void shouldReportRestoreProgressForStats();
 
 private:
     QString file(const QString &name) const { return m_files->filePath(name); }
@@ -298,6 +302,100 @@ void TestTsql::shouldReportSyntaxErrors()
     QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
     QVERIFY(
         run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+}
+
+// Splits tsql's tab-separated result (header line, then one row) into column -> value.
+QMap<QString, QString> resultRow(const QString &output, const QString &firstColumn)
+{
+    const QStringList lines = output.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        // tsql's prompts ("1> 2> ") may stand before the header on its line.
+        const qsizetype start = lines.at(i).indexOf(firstColumn + QLatin1Char('\t'));
+        if (start < 0)
+            continue;
+        const QStringList names = lines.at(i).mid(start).split(QLatin1Char('\t'));
+        const QStringList values = lines.at(i + 1).split(QLatin1Char('\t'));
+        QMap<QString, QString> row;
+        for (qsizetype c = 0; c < names.size() && c < values.size(); ++c)
+            row.insert(names.at(c), values.at(c));
+        row.insert(QStringLiteral("#columns"), QString::number(names.size()));
+        return row;
+    }
+    return {};
+}
+
+void TestTsql::shouldAnswerTheServerVersionAndTheBackupHeader()
+{
+    StandinProcess::Options options;
+    options.extraArgs = QStringList { QStringLiteral("--server-version"), QStringLiteral("14.0.3456.2") };
+    StandinProcess server(options);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const QString backup = makeBackup({ QStringLiteral("--server-version"), QStringLiteral("16.0.1000.6") });
+
+    const TsqlRun run = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT SERVERPROPERTY('ProductVersion') AS v, CONVERT(nvarchar(20), "
+                         "SERVERPROPERTY(N'ProductMajorVersion')) AS m, CAST(SERVERPROPERTY('Nothing') AS "
+                         "nvarchar(10)) AS n"),
+            QStringLiteral("RESTORE HEADERONLY FROM DISK = N'%1'").arg(backup) });
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QStringLiteral("v\tm\tn\n14.0.3456.2\t14\tNULL\n")), qPrintable(run.output));
+    const QMap<QString, QString> header = resultRow(run.output, QStringLiteral("BackupName"));
+    QCOMPARE(header.value(QStringLiteral("#columns")), QStringLiteral("56")); // a release-14 server's set
+    QCOMPARE(header.value(QStringLiteral("DatabaseName")), QStringLiteral("rivazadUZ"));
+    QCOMPARE(header.value(QStringLiteral("BackupType")), QStringLiteral("1"));
+    QCOMPARE(header.value(QStringLiteral("DatabaseVersion")), QStringLiteral("957"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionMajor")), QStringLiteral("16"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionMinor")), QStringLiteral("0"));
+    QCOMPARE(header.value(QStringLiteral("SoftwareVersionBuild")), QStringLiteral("1000"));
+    QVERIFY(messageHeaders(run.output).isEmpty());
+
+    // Such a backup is refused by the server it is newer than, and the statement log shows both.
+    const TsqlRun restore = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Newer FROM DISK = N'%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'")
+                .arg(backup, file(QStringLiteral("dbs/n.Mdf")), file(QStringLiteral("dbs/n_Log.Ldf"))) });
+    QCOMPARE(messageHeaders(restore.output), QStringList({ "3169/16/1", "3013/16/1" }));
+    QVERIFY2(
+        restore.output.contains(QStringLiteral("\"The database was backed up on a server running version "
+                                               "16.00.1000. That version is incompatible with this "
+                                               "server, which is running version 14.00.3456.")),
+        qPrintable(restore.output));
+    QVERIFY(!QFile::exists(file(QStringLiteral("dbs/n.Mdf"))));
+    QCOMPARE(server.statements().size(), 3);
+}
+
+void TestTsql::shouldReportRestoreProgressForStats_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("percents");
+    QTest::newRow("every 25 percent") << ", STATS = 25" << QStringList { "25", "50", "75", "100" };
+    QTest::newRow("a step that does not divide 100") << ", STATS=40" << QStringList { "40", "80", "100" };
+    QTest::newRow("the default step")
+        << ", stats" << QStringList { "10", "20", "30", "40", "50", "60", "70", "80", "90", "100" };
+    QTest::newRow("no STATS") << "" << QStringList {};
+}
+
+void TestTsql::shouldReportRestoreProgressForStats()
+{
+    QFETCH(QString, option);
+    QFETCH(QStringList, percents);
+    const QString backup = makeBackup();
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Hall FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'%4")
+                .arg(backup, file(QStringLiteral("dbs/Hall.Mdf")), file(QStringLiteral("dbs/Hall_Log.Ldf")),
+                    option) });
+    QStringList expected;
+    for (const QString &percent : std::as_const(percents)) {
+        expected << QStringLiteral("3211/0/1");
+        QVERIFY2(run.output.contains(QStringLiteral("\"%1 percent processed.\"").arg(percent)),
+            qPrintable(run.output));
+    }
+    expected << QStringLiteral("4035/0/1") << QStringLiteral("4035/0/1") << QStringLiteral("3014/0/1");
+    QCOMPARE(messageHeaders(run.output), expected);
+    QVERIFY(run.output.indexOf(QStringLiteral("\"Processed 416 pages"))
+        > run.output.lastIndexOf(QStringLiteral("percent processed")));
+    QVERIFY(QFile::exists(file(QStringLiteral("dbs/Hall.Mdf"))));
 }
 
 QTEST_GUILESS_MAIN(TestTsql)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -50,11 +51,21 @@ bool StandinProcess::start()
     }
     m_dataDir = m_options.dataDir.isEmpty() ? m_workDir->filePath(QStringLiteral("data")) : m_options.dataDir;
     m_statementLog = m_workDir->filePath(QStringLiteral("statements.log"));
+    m_loginFile = m_workDir->filePath(QStringLiteral("logins"));
 
     QStringList args { QStringLiteral("serve"), QStringLiteral("--port"), QStringLiteral("0"),
         QStringLiteral("--data-dir"), m_dataDir, QStringLiteral("--statement-log"), m_statementLog };
-    for (const QString &login : std::as_const(m_options.logins))
-        args << QStringLiteral("--login") << login;
+    if (!m_options.logins.isEmpty()) {
+        QFile logins(m_loginFile);
+        if (!logins.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+            || !logins.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+            || logins.write(m_options.logins.join(QLatin1Char('\n')).toUtf8() + '\n') < 0
+            || !logins.flush()) {
+            m_error = QStringLiteral("cannot write %1: %2").arg(m_loginFile, logins.errorString());
+            return false;
+        }
+        args << QStringLiteral("--login-file") << m_loginFile;
+    }
     args << m_options.extraArgs;
 
     m_process = std::make_unique<QProcess>();
@@ -134,16 +145,30 @@ QStringList StandinProcess::statements() const
     QFile file(m_statementLog);
     if (!file.open(QIODevice::ReadOnly))
         return result;
-    // One JSON string per line.
+    // One JSON string per line; other lines are events such as {"attention":true}.
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
         if (line.isEmpty())
             continue;
         const QJsonDocument doc = QJsonDocument::fromJson('[' + line + ']');
-        if (doc.isArray() && !doc.array().isEmpty())
+        if (doc.isArray() && !doc.array().isEmpty() && doc.array().first().isString())
             result << doc.array().first().toString();
     }
     return result;
+}
+
+int StandinProcess::attentions() const
+{
+    QFile file(m_statementLog);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    int count = 0;
+    while (!file.atEnd()) {
+        const QJsonDocument doc = QJsonDocument::fromJson(file.readLine());
+        if (doc.isObject() && doc.object().value(QStringLiteral("attention")).toBool())
+            ++count;
+    }
+    return count;
 }
 
 QString StandinProcess::errorString() const

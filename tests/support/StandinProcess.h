@@ -17,7 +17,8 @@ struct StandinOptions
 };
 
 // Runs the SQL Server stand-in (sqlserver-standin serve) for a test: it listens on a free
-// loopback port, keeps its catalogue in a data folder and logs every batch it receives.
+// loopback port, keeps its catalogue in a data folder and logs every batch it receives. The logins
+// reach it through a file only its user can read (--login-file), never through its arguments.
 class StandinProcess
 {
 public:
@@ -38,6 +39,8 @@ public:
     QString statementLogPath() const;
     // Every batch text received so far, in order (from the statement log).
     QStringList statements() const;
+    // How many attentions (cancels) the server has received so far.
+    int attentions() const;
     QString errorString() const;
     // What the server wrote to its standard error so far.
     QString standardError() const;
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<QProcess> m_process;
     QString m_dataDir;
     QString m_statementLog;
+    QString m_loginFile;
     QString m_error;
     mutable QByteArray m_stderr;
     quint16 m_port = 0;

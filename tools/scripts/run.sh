@@ -31,7 +31,10 @@ cp "$BIN/Brevane" "$DEMO/Brevane/"
 printf '[Program]\r\nLastUser=manager\r\n\r\n[DataSource]\r\nDataBase=\r\n' > "$DEMO/Connect.sys"
 
 echo "== Starting the SQL Server stand-in on 127.0.0.1:$PORT"
-"$BIN/sqlserver-standin" serve --port "$PORT" --data-dir "$DEMO/server" --login "sa:$PASSWORD" \
+# The login goes through a file only this user can read, not the process list.
+LOGINS=$DEMO/server/logins
+(umask 077 && printf 'sa:%s\n' "$PASSWORD" > "$LOGINS")
+"$BIN/sqlserver-standin" serve --port "$PORT" --data-dir "$DEMO/server" --login-file "$LOGINS" \
     --statement-log "$DEMO/server/statements.log" > "$DEMO/server/standin.out" 2> "$DEMO/server/standin.err" &
 STANDIN=$!
 XVFB=
@@ -55,7 +58,7 @@ echo
 if [[ -n ${DISPLAY:-} ]]; then
     "$DEMO/Brevane/Brevane"
 else
-    tools/scripts/walkthrough.sh "$DEMO" "$PASSWORD"
+    BREVANE_DEMO_PASSWORD=$PASSWORD tools/scripts/walkthrough.sh "$DEMO"
 fi
 
 cleanup
@@ -69,7 +72,7 @@ ls -l "$DEMO/Data"
 echo
 echo "== The stand-in's catalogue ($DEMO/server)"
 for f in "$DEMO"/server/*; do
-    case "$f" in *.log|*.out|*.err) continue ;; esac
+    case "$f" in *.log|*.out|*.err|*/logins) continue ;; esac
     [[ -f $f ]] && { echo "-- $(basename "$f")"; cat "$f"; echo; }
 done
 echo "== Statements the server received: $DEMO/server/statements.log"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Walks through one provisioning run of Brevane on a virtual display, with
 # scripted keyboard and mouse input, saving a screenshot at every step.
-#   walkthrough.sh DEMO_FOLDER PASSWORD
-# DEMO_FOLDER is laid out by run.sh; screenshots go to DEMO_FOLDER/screens.
+#   BREVANE_DEMO_PASSWORD=... walkthrough.sh DEMO_FOLDER
+# DEMO_FOLDER is laid out by run.sh; screenshots go to DEMO_FOLDER/screens. The password comes in
+# the environment and is typed from standard input, so it shows in no process's arguments.
 set -euo pipefail
 DEMO=$1
-PASSWORD=$2
+PASSWORD=${BREVANE_DEMO_PASSWORD:?set BREVANE_DEMO_PASSWORD to the password to type}
 SHOTS=$DEMO/screens
 mkdir -p "$SHOTS"
 
@@ -45,7 +46,7 @@ xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
 shot "server-page"
 
 echo "== Typing the password, choosing the server '.' and pressing Next"
-xdotool type --delay 20 "$PASSWORD"
+printf '%s' "$PASSWORD" | xdotool type --delay 20 --file -
 xdotool key Tab Tab End
 shot "logon-filled"
 xdotool key Tab space

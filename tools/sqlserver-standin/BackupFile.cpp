@@ -64,6 +64,18 @@ BackupFile::ReadResult BackupFile::read(const QString &path)
     }
     if (contents.databaseName.isEmpty() || contents.files.isEmpty())
         return result;
+    const QString version = root.value(QStringLiteral("softwareVersion")).toString();
+    if (!version.isEmpty()) {
+        const std::optional<ServerVersion> parsed = ServerVersion::parse(version);
+        if (!parsed)
+            return result;
+        contents.softwareVersion = *parsed;
+    }
+    contents.databaseVersion
+        = root.value(QStringLiteral("databaseVersion")).toInt(contents.softwareVersion.databaseVersion());
+    contents.created = QDateTime::fromString(root.value(QStringLiteral("created")).toString(), Qt::ISODate);
+    if (!contents.created.isValid())
+        contents.created = info.lastModified();
     result.status = Status::Ok;
     result.contents = contents;
     return result;
@@ -78,8 +90,12 @@ bool BackupFile::write(const QString &path, const BackupContents &contents, QStr
             { QStringLiteral("type"), QString(entry.type) },
             { QStringLiteral("size"), double(entry.size) } });
     }
+    const QDateTime created = contents.created.isValid() ? contents.created : QDateTime::currentDateTime();
     const QJsonObject root { { QStringLiteral("database"), contents.databaseName },
-        { QStringLiteral("files"), files } };
+        { QStringLiteral("files"), files },
+        { QStringLiteral("softwareVersion"), contents.softwareVersion.productVersion() },
+        { QStringLiteral("databaseVersion"), contents.databaseVersion },
+        { QStringLiteral("created"), created.toString(Qt::ISODate) } };
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ServerVersion.h"
+
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -18,6 +21,11 @@ struct BackupContents
 {
     QString databaseName;
     QList<BackupFileEntry> files;
+    // The server that made the backup, as RESTORE HEADERONLY reports it. Files written before these
+    // were recorded read as a backup of the default version.
+    ServerVersion softwareVersion;
+    int databaseVersion = ServerVersion().databaseVersion();
+    QDateTime created;
 };
 
 // The stand-in's own backup format: a magic line, then the file list as JSON. It holds no data.

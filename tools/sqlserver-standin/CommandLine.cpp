@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "CodePage.h"
+
+#include <QFile>
 #include <QSysInfo>
 
 namespace standin {
@@ -22,6 +25,50 @@ bool parseInt(const QString &text, int minimum, int maximum, int *value)
         return false;
     *value = number;
     return true;
+}
+
+// NAME:PASSWORD, split at the first colon.
+std::optional<LoginAccount> parseLogin(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return std::nullopt;
+    return LoginAccount { text.left(colon), text.mid(colon + 1) };
+}
+
+// One NAME:PASSWORD a line (UTF-8); blank lines are skipped, a line's CR LF or LF is not part of it.
+std::optional<CommandLineError> readLoginFile(const QString &path, QList<LoginAccount> *logins)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return CommandLineError {
+            QStringLiteral("--login-file: cannot read %1: %2").arg(path, file.errorString())
+        };
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    int number = 0;
+    bool any = false;
+    for (QByteArray line : lines) {
+        ++number;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const std::optional<LoginAccount> login = parseLogin(QString::fromUtf8(line));
+        if (!login) // the line is not quoted: it may hold a password
+            return CommandLineError {
+                QStringLiteral("--login-file: line %1 of %2 is not NAME:PASSWORD").arg(number).arg(path)
+            };
+        *logins << *login;
+        any = true;
+    }
+    if (!any)
+        return CommandLineError { QStringLiteral("--login-file: %1 holds no NAME:PASSWORD line").arg(path) };
+    return std::nullopt;
+}
+
+std::optional<ServerVersion> parseVersion(const QString &text)
+{
+    return ServerVersion::parse(text);
 }
 
 Command parseServe(const QStringList &arguments)
@@ -48,12 +95,29 @@ Command parseServe(const QStringList &arguments)
         } else if (option == u"--login") {
             if (!need())
                 return CommandLineError { QStringLiteral("--login needs NAME:PASSWORD") };
-            const qsizetype colon = value.indexOf(QLatin1Char(':'));
-            if (colon <= 0)
+            const std::optional<LoginAccount> login = parseLogin(value);
+            if (!login)
                 return CommandLineError {
                     QStringLiteral("--login needs NAME:PASSWORD, got \"%1\"").arg(value)
                 };
-            options.settings.logins << LoginAccount { value.left(colon), value.mid(colon + 1) };
+            options.settings.logins << *login;
+        } else if (option == u"--login-file") {
+            if (!need() || value.isEmpty())
+                return CommandLineError { QStringLiteral("--login-file needs a file") };
+            if (const auto error = readLoginFile(value, &options.settings.logins))
+                return *error;
+        } else if (option == u"--server-version") {
+            const std::optional<ServerVersion> version = need() ? parseVersion(value) : std::nullopt;
+            if (!version)
+                return CommandLineError { QStringLiteral(
+                    "--server-version needs MAJOR.MINOR.BUILD[.REVISION]") };
+            options.settings.version = *version;
+        } else if (option == u"--code-page") {
+            int codePage = 0;
+            if (!need() || !parseInt(value, 1, 65535, &codePage) || !isSupportedCodePage(codePage))
+                return CommandLineError { QStringLiteral(
+                    "--code-page needs a code page this system can convert to, such as 1252") };
+            options.settings.codePage = codePage;
         } else if (option == u"--statement-log") {
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--statement-log needs a file") };
@@ -91,7 +155,8 @@ Command parseServe(const QStringList &arguments)
     if (options.dataDir.isEmpty())
         return CommandLineError { QStringLiteral("serve needs --data-dir") };
     if (options.settings.logins.isEmpty())
-        return CommandLineError { QStringLiteral("serve needs at least one --login NAME:PASSWORD") };
+        return CommandLineError { QStringLiteral(
+            "serve needs at least one --login NAME:PASSWORD or --login-file FILE") };
     return options;
 }
 
@@ -133,6 +198,7 @@ bool parseFileArgument(const QString &argument, bool withType, BackupFileEntry *
 Command parseMakeBackup(const QStringList &arguments)
 {
     MakeBackupOptions options;
+    bool databaseVersionGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &option = arguments.at(i);
         QString value;
@@ -154,6 +220,18 @@ Command parseMakeBackup(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--database needs a name") };
             options.contents.databaseName = value;
+        } else if (option == u"--server-version") {
+            const std::optional<ServerVersion> version = need() ? parseVersion(value) : std::nullopt;
+            if (!version)
+                return CommandLineError { QStringLiteral(
+                    "--server-version needs MAJOR.MINOR.BUILD[.REVISION]") };
+            options.contents.softwareVersion = *version;
+            if (!databaseVersionGiven)
+                options.contents.databaseVersion = version->databaseVersion();
+        } else if (option == u"--database-version") {
+            if (!need() || !parseInt(value, 1, 100000, &options.contents.databaseVersion))
+                return CommandLineError { QStringLiteral("--database-version needs a number") };
+            databaseVersionGiven = true;
         } else if (option == u"--help" || option == u"-h") {
             return ShowHelp {};
         } else if (option.startsWith(QLatin1String("--"))) {
@@ -210,9 +288,11 @@ QString helpText()
         "no other SQL: databases are catalogue entries with placeholder files, backups are file lists.\n"
         "\n"
         "Usage:\n"
-        "  sqlserver-standin serve --port P --data-dir D --login NAME:PASSWORD [--login ...] [options]\n"
+        "  sqlserver-standin serve --port P --data-dir D (--login-file FILE | --login NAME:PASSWORD)...\n"
+        "                          [options]\n"
         "  sqlserver-standin make-backup FILE --data LOGICAL=PHYSICAL --log LOGICAL=PHYSICAL\n"
         "                                [--file LOGICAL=PHYSICAL:TYPE[:SIZE] ...] [--database NAME]\n"
+        "                                [--server-version VERSION] [--database-version N]\n"
         "  sqlserver-standin --help\n"
         "\n"
         "serve\n"
@@ -222,10 +302,20 @@ QString helpText()
         "  --data-dir D             folder of the catalogue (catalogue.json: databases, backup devices);\n"
         "                           created when missing, kept across restarts, relative paths in\n"
         "                           statements are taken from here\n"
-        "  --login NAME:PASSWORD    a SQL login; split at the first colon, so the password may hold colons.\n"
-        "                           Names compare case-insensitively, passwords exactly. Repeatable.\n"
+        "  --login-file FILE        SQL logins, one NAME:PASSWORD a line (UTF-8; blank lines skipped), so\n"
+        "                           no password shows in the process list. Repeatable.\n"
+        "  --login NAME:PASSWORD    a SQL login on the command line (other users can read it there).\n"
+        "                           Split at the first colon, so the password may hold colons. Names\n"
+        "                           compare case-insensitively, passwords exactly. Repeatable.\n"
         "  --server-name NAME       server name in messages (default: the host name)\n"
-        "  --statement-log FILE     append every batch received, one JSON string per line\n"
+        "  --server-version VERSION the server's version, MAJOR.MINOR.BUILD[.REVISION] (default\n"
+        "                           15.0.2000.5): SERVERPROPERTY('ProductVersion'), the log-on answer,\n"
+        "                           and the newest backup it restores (3169 for a newer one)\n"
+        "  --code-page N            code page of the server's collation (default 1252): a string literal\n"
+        "                           without N is converted through it, so characters it lacks become ?\n"
+        "  --statement-log FILE     append every batch received, one JSON string per line; an attention\n"
+        "                           (cancel) from a client adds the line {\"attention\":true}, and a\n"
+        "                           line on standard error\n"
         "\n"
         "  Faults, for tests:\n"
         "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"
@@ -234,16 +324,21 @@ QString helpText()
         "  --fault-drop-mid-restore close the connection during RESTORE DATABASE, right after the first\n"
         "                           \"Processed ... pages\" message; the restore is undone\n"
         "  --fault-delay MS         wait MS milliseconds before answering each batch; an attention (cancel)\n"
-        "                           during the wait is acknowledged and the batch is not run\n"
+        "                           during the wait is acknowledged and the batch is not run. A RESTORE\n"
+        "                           DATABASE WITH STATS spreads the wait over its progress messages\n"
+        "                           instead, each sent as it comes; an attention then stops the restore\n"
+        "                           and undoes it\n"
         "  --fault-delay-match RE   with --fault-delay: delay only batches matching this regular expression\n"
         "                           (case-insensitive)\n"
         "\n"
         "Statements understood (keywords in any case, blanks and comments anywhere):\n"
         "  SELECT columns FROM master.dbo.sysdatabases | master.dbo.sysdevices [WHERE conditions]\n"
+        "  SELECT SERVERPROPERTY('ProductVersion'), @@VERSION, ... [AS alias], also in CAST or CONVERT\n"
         "  IF [NOT] EXISTS (SELECT ...) statement [ELSE statement]\n"
         "  EXEC sp_addumpdevice 'disk', 'NAME', 'PATH'      EXEC sp_dropdevice 'NAME' [, 'delfile']\n"
-        "  RESTORE FILELISTONLY FROM DISK = 'PATH' | device\n"
-        "  RESTORE DATABASE name FROM device | DISK = 'PATH' [WITH MOVE 'logical' TO 'path', ...]\n"
+        "  RESTORE FILELISTONLY | HEADERONLY FROM DISK = 'PATH' | device\n"
+        "  RESTORE DATABASE name FROM device | DISK = 'PATH' [WITH MOVE 'logical' TO 'path', ...\n"
+        "                                                     [, STATS [= n]]]\n"
         "  Anything else gets the error SQL Server would give for bad syntax, or error 50000 saying that\n"
         "  the stand-in does not run it.\n"
         "\n"
@@ -251,7 +346,9 @@ QString helpText()
         "  Writes a stand-in backup file: a header line and the list of the database's files, in the order\n"
         "  given. Physical names are recorded as given (Windows paths are fine). TYPE is D (data), L (log),\n"
         "  F or S; SIZE in bytes. The database name defaults to the first data file's logical name without\n"
-        "  a \"_Data\" ending. Any other file is \"not a backup\" to the server.\n");
+        "  a \"_Data\" ending. --server-version (default 15.0.2000.5) is the version RESTORE HEADERONLY\n"
+        "  reports as the one that made the backup; --database-version overrides the database version\n"
+        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n");
 }
 
 } // namespace standin

@@ -3,6 +3,7 @@
 #include "Catalogue.h"
 #include "Messages.h"
 #include "ResultSet.h"
+#include "ServerVersion.h"
 
 #include <mutex>
 #include <optional>
@@ -40,6 +41,13 @@ public:
     // Called after each file a restore has processed: sends what is buffered so the client sees
     // progress, and looks for an attention. Cancelled or Dropped stops the restore.
     virtual Progress restoreProgress() = 0;
+    // Between progress messages of a restore WITH STATS: sends what is buffered, then spends this
+    // share of the batch's slow-down (the delay fault), watching for an attention meanwhile.
+    virtual Progress pause(double share)
+    {
+        Q_UNUSED(share);
+        return restoreProgress();
+    }
 };
 
 // Runs batches against the catalogue, one at a time, answering as SQL Server does.
@@ -48,14 +56,18 @@ class Engine
 public:
     enum class Outcome { Completed, Cancelled, Dropped };
 
-    explicit Engine(Catalogue &catalogue);
+    explicit Engine(Catalogue &catalogue, ServerIdentity server = {});
 
     Outcome executeBatch(const QString &batch, ResponseSink &sink);
+    // Whether the batch restores WITH STATS, so a slowed answer is spread over its progress messages
+    // instead of coming all at once.
+    static bool reportsProgress(const QString &batch);
     // The database's name as the catalogue spells it, when it exists.
     std::optional<QString> databaseName(const QString &name);
 
 private:
     Catalogue &m_catalogue;
+    const ServerIdentity m_server;
     std::mutex m_mutex;
 };
 

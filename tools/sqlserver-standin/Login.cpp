@@ -34,7 +34,7 @@ quint8 swapNibbles(quint8 value)
 
 } // namespace
 
-QByteArray preloginReply(const QByteArray &clientPayload)
+QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &version)
 {
     // Options the client listed, in its order; VERSION, ENCRYPTION and MARS always answered.
     QList<quint8> options;
@@ -50,10 +50,17 @@ QByteArray preloginReply(const QByteArray &clientPayload)
             options << required;
     }
 
-    auto valueOf = [](quint8 option) -> QByteArray {
+    auto valueOf = [&version](quint8 option) -> QByteArray {
         switch (option) {
-        case OptionVersion:
-            return QByteArray::fromHex("0f0007d00000"); // 15.0.2000
+        case OptionVersion: {
+            // major, minor, build (big-endian), sub-build
+            QByteArray value(6, '\0');
+            value[0] = char(version.major);
+            value[1] = char(version.minor);
+            value[2] = char(version.build >> 8);
+            value[3] = char(version.build & 0xFF);
+            return value;
+        }
         case OptionEncryption:
             return QByteArray(1, char(EncryptNotSupported));
         case OptionInstance:

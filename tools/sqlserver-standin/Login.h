@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerVersion.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,7 +11,7 @@ namespace standin {
 
 // The PRELOGIN answer: the options the client sent, in its order, with the server's values
 // (no encryption, no MARS).
-QByteArray preloginReply(const QByteArray &clientPayload);
+QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &version = {});
 
 // What the stand-in reads from a LOGIN7 message.
 struct Login7

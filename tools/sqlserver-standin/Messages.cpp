@@ -45,6 +45,10 @@ constexpr std::array messageTable {
         "The backup set holds a backup of a database other than the existing '%1' database." },
     MessageDefinition { Msg::CannotRestoreFileTo, 16, 4,
         "File '%1' cannot be restored to '%2'. Use WITH MOVE to identify a valid location for the file." },
+    MessageDefinition { Msg::BackupFromNewerServer, 16, 1,
+        "The database was backed up on a server running version %1. That version is incompatible with "
+        "this server, which is running version %2. Either restore the database on a server that supports "
+        "the backup, or use a backup that is compatible with this server." },
     MessageDefinition { Msg::FileClaimedTwice, 16, 1,
         "File '%1' is claimed by '%2'(%3) and '%4'(%5). The WITH MOVE clause can be used to relocate "
         "one or more files." },
@@ -54,12 +58,16 @@ constexpr std::array messageTable {
         "Backup device '%1' does not exist. To view existing backup devices, use the sys.backup_devices "
         "catalog view. To create a new backup device use either sp_addumpdevice or SQL Server "
         "Management Studio." },
+    MessageDefinition { Msg::PercentProcessed, 0, 1, "%1 percent processed." },
     MessageDefinition { Msg::LogicalFileNotInBackup, 16, 2,
         "Logical file '%1' is not part of database '%2'. Use RESTORE FILELISTONLY to list the logical "
         "file names." },
     MessageDefinition { Msg::MediaFamilyIncorrect, 16, 0,
         "The media family on device '%1' is incorrectly formed. SQL Server cannot process this media "
         "family." },
+    MessageDefinition { Msg::InsufficientDiskSpace, 16, 1,
+        "There is insufficient free space on disk volume '%1' to create the database. The database "
+        "requires %2 additional free bytes, while only %3 bytes are available." },
     MessageDefinition {
         Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1." },
     MessageDefinition { Msg::CannotOpenDatabase, 11, 1,

@@ -7,7 +7,21 @@
 namespace standin {
 
 // Column types the stand-in returns, with their TDS encodings in TokenWriter.
-enum class SqlType { NVarChar, Char, SmallIntN, IntN, BigIntN, NumericN, UniqueIdentifier, Bit, VarBinary };
+// Variant is sql_variant: text values travel with the base type nvarchar, integers as int.
+enum class SqlType {
+    NVarChar,
+    Char,
+    TinyIntN,
+    SmallIntN,
+    IntN,
+    BigIntN,
+    NumericN,
+    UniqueIdentifier,
+    Bit,
+    VarBinary,
+    DateTimeN,
+    Variant
+};
 
 struct ResultColumn
 {
@@ -18,8 +32,8 @@ struct ResultColumn
     bool nullable = false;
 };
 
-// Values: QString (text), qint64 (integers and numeric(p,0)), bool (bit), QUuid, QByteArray; a null
-// QVariant is SQL NULL.
+// Values: QString (text), qint64 (integers and numeric(p,0)), bool (bit), QUuid, QByteArray,
+// QDateTime; a null QVariant is SQL NULL.
 using ResultRow = QList<QVariant>;
 
 } // namespace standin

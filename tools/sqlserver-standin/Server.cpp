@@ -73,7 +73,9 @@ int Server::run()
         fail(error);
         return 1;
     }
-    Engine engine(catalogue);
+    Engine engine(catalogue,
+        ServerIdentity {
+            m_options.settings.serverName, m_options.settings.version, m_options.settings.codePage });
     std::unique_ptr<StatementLog> log;
     if (!m_options.statementLog.isEmpty())
         log = std::make_unique<StatementLog>(m_options.statementLog);

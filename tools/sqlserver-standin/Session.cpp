@@ -9,6 +9,8 @@
 #include <QDeadlineTimer>
 #include <QtEndian>
 
+#include <cstdio>
+
 namespace standin {
 
 namespace {
@@ -17,10 +19,12 @@ namespace {
 class WireSink : public ResponseSink
 {
 public:
-    WireSink(MessageWriter &writer, MessageReader &reader, const SessionSettings &settings)
+    // `delayMs`: the slow-down the pauses of a restore WITH STATS share among themselves.
+    WireSink(MessageWriter &writer, MessageReader &reader, const SessionSettings &settings, int delayMs)
         : m_writer(writer)
         , m_reader(reader)
         , m_settings(settings)
+        , m_delayMs(delayMs)
     { }
 
     void message(const ServerMessage &message) override
@@ -71,12 +75,31 @@ public:
         return Progress::Continue;
     }
 
+    Progress pause(double share) override
+    {
+        if (!m_writer.flush())
+            return Progress::Dropped;
+        const QDeadlineTimer deadline(qint64(m_delayMs * share));
+        do {
+            switch (m_reader.pollForAttention(int(qMax<qint64>(0, deadline.remainingTime())))) {
+            case MessageReader::Poll::Attention:
+                return Progress::Cancelled;
+            case MessageReader::Poll::Closed:
+                return Progress::Dropped;
+            case MessageReader::Poll::Nothing:
+                break;
+            }
+        } while (!deadline.hasExpired());
+        return Progress::Continue;
+    }
+
 private:
     void push() { m_writer.append(m_tokens.take()); }
 
     MessageWriter &m_writer;
     MessageReader &m_reader;
     const SessionSettings &m_settings;
+    const int m_delayMs;
     TokenWriter m_tokens;
     QList<ResultColumn> m_columns;
 };
@@ -141,7 +164,7 @@ void Session::run()
     const std::optional<TdsMessage> prelogin = reader.read();
     if (!prelogin || prelogin->type != PacketType::Prelogin)
         return;
-    writer.append(preloginReply(prelogin->payload));
+    writer.append(preloginReply(prelogin->payload, m_settings.version));
     if (!writer.endMessage())
         return;
 
@@ -187,7 +210,7 @@ void Session::run()
     tokens.collationChange();
     tokens.envChange(TokenWriter::Language, QStringLiteral("us_english"), QString());
     tokens.message(serverMessage(Msg::LanguageChanged), m_settings.serverName);
-    tokens.loginAck(negotiatedTdsVersion(login->tdsVersion));
+    tokens.loginAck(negotiatedTdsVersion(login->tdsVersion), m_settings.version);
     tokens.envChange(
         TokenWriter::PacketSize, QString::number(packetSize), QString::number(DefaultPacketSize));
     tokens.done(DoneKind::Done, DoneStatus::Final, CurrentCommand::None, 0);
@@ -203,6 +226,7 @@ void Session::run()
             return;
         if (message->type == PacketType::Attention) {
             // Also acknowledged when the batch it meant has already ended.
+            noteAttention(QStringLiteral("after the batch had ended"));
             if (!sendAttentionAck(writer))
                 return;
             continue;
@@ -237,7 +261,10 @@ void Session::run()
             m_socket->shutdown();
             return;
         }
-        if (faults.shouldDelay(batch)) {
+        // A restore WITH STATS spreads its slow-down over its progress messages.
+        const bool delayed = faults.shouldDelay(batch);
+        const bool paced = delayed && Engine::reportsProgress(batch);
+        if (delayed && !paced) {
             QDeadlineTimer deadline(faults.delayMs);
             bool cancelled = false;
             while (!deadline.hasExpired()) {
@@ -251,19 +278,21 @@ void Session::run()
                 }
             }
             if (cancelled) {
+                noteAttention(QStringLiteral("before the batch ran; it was not run"));
                 if (!sendAttentionAck(writer))
                     return;
                 continue;
             }
         }
 
-        WireSink sink(writer, reader, m_settings);
+        WireSink sink(writer, reader, m_settings, paced ? faults.delayMs : 0);
         switch (m_engine.executeBatch(batch, sink)) {
         case Engine::Outcome::Completed:
             if (!writer.endMessage())
                 return;
             break;
         case Engine::Outcome::Cancelled:
+            noteAttention(QStringLiteral("while the batch ran; it was stopped and undone"));
             writer.discard();
             if (!sendAttentionAck(writer))
                 return;
@@ -273,6 +302,15 @@ void Session::run()
             return;
         }
     }
+}
+
+void Session::noteAttention(const QString &when)
+{
+    std::fprintf(stderr, "sqlserver-standin: attention on connection %u %s\n", unsigned(m_spid),
+        when.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (m_log)
+        m_log->appendAttention();
 }
 
 } // namespace standin

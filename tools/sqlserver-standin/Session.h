@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Faults.h"
+#include "ServerVersion.h"
 
 #include <QList>
 #include <QString>
@@ -24,6 +25,8 @@ struct SessionSettings
 {
     QList<LoginAccount> logins;
     QString serverName;
+    ServerVersion version;
+    int codePage = 1252;
     FaultOptions faults;
 };
 
@@ -37,6 +40,9 @@ public:
     void run();
 
 private:
+    // Tells a test that an attention arrived: on standard error and in the statement log.
+    void noteAttention(const QString &when);
+
     std::shared_ptr<Socket> m_socket;
     Engine &m_engine;
     const SessionSettings &m_settings;

@@ -1,5 +1,6 @@
 #include "SqlParser.h"
 
+#include "CodePage.h"
 #include "SqlLexer.h"
 
 namespace standin {
@@ -79,7 +80,6 @@ bool isKnownRestoreOption(const QString &word)
         QStringLiteral("REPLACE"),
         QStringLiteral("NORECOVERY"),
         QStringLiteral("STANDBY"),
-        QStringLiteral("STATS"),
         QStringLiteral("FILE"),
         QStringLiteral("PASSWORD"),
         QStringLiteral("MEDIANAME"),
@@ -109,8 +109,8 @@ bool isKnownRestoreOption(const QString &word)
 // RESTORE variants SQL Server has that the stand-in does not carry out.
 bool isUnsupportedRestoreKind(const SqlToken &token)
 {
-    return token.isKeyword(u"HEADERONLY") || token.isKeyword(u"LABELONLY") || token.isKeyword(u"VERIFYONLY")
-        || token.isKeyword(u"LOG") || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
+    return token.isKeyword(u"LABELONLY") || token.isKeyword(u"VERIFYONLY") || token.isKeyword(u"LOG")
+        || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
 }
 
 class Parser
@@ -295,6 +295,74 @@ private:
             || (token.isSymbol(u"-") && peek(1).kind == SqlToken::Kind::Number);
     }
 
+    // SERVERPROPERTY('name'), @@VERSION and the like, or a CAST or CONVERT of one of them.
+    bool startsServerValue(const SqlToken &token) const
+    {
+        if (token.kind == SqlToken::Kind::Variable)
+            return token.value.startsWith(u"@@");
+        return (token.isKeyword(u"SERVERPROPERTY") || token.isKeyword(u"CAST") || token.isKeyword(u"CONVERT"))
+            && peek(1).isSymbol(u"(");
+    }
+
+    void parseServerValue(SelectItem &item)
+    {
+        const SqlToken &token = next();
+        if (token.kind == SqlToken::Kind::Variable) {
+            item.kind = SelectItem::Kind::SystemVariable;
+            item.column = token.value.toUpper();
+            return;
+        }
+        expectSymbol(u"(");
+        if (token.isKeyword(u"SERVERPROPERTY")) {
+            item.kind = SelectItem::Kind::ServerProperty;
+            item.literal.kind = SqlValue::Kind::String;
+            item.literal.text = parseStringOrFail();
+        } else if (token.isKeyword(u"CAST")) {
+            parseInnerServerValue(item);
+            expectKeyword(u"AS");
+            item.cast = parseCastTarget();
+        } else {
+            item.cast = parseCastTarget();
+            expectSymbol(u",");
+            parseInnerServerValue(item);
+            if (peek().isSymbol(u",")) {
+                next();
+                parseLiteral(); // the style: no meaning for text
+            }
+        }
+        expectSymbol(u")");
+    }
+
+    void parseInnerServerValue(SelectItem &item)
+    {
+        const SqlToken &token = peek();
+        if (!startsServerValue(token) || token.isKeyword(u"CAST") || token.isKeyword(u"CONVERT"))
+            failAt(token);
+        parseServerValue(item);
+    }
+
+    CastTarget parseCastTarget()
+    {
+        CastTarget target;
+        target.type = parseName().toLower();
+        if (peek().isSymbol(u"(")) {
+            next();
+            if (peek().isKeyword(u"MAX")) {
+                target.length = -1;
+            } else if (peek().kind == SqlToken::Kind::Number) {
+                target.length = qBound(1, peek().value.toInt(), 4000);
+            } else {
+                failAt(peek());
+            }
+            next();
+            expectSymbol(u")");
+        } else if (target.type == u"nvarchar" || target.type == u"varchar" || target.type == u"nchar"
+            || target.type == u"char") {
+            target.length = 30; // the length CAST and CONVERT give when none is written
+        }
+        return target;
+    }
+
     SelectStatement parseSelect()
     {
         expectKeyword(u"SELECT");
@@ -305,6 +373,8 @@ private:
             if (token.isSymbol(u"*")) {
                 next();
                 item.kind = SelectItem::Kind::Star;
+            } else if (startsServerValue(token)) {
+                parseServerValue(item);
             } else if (startsLiteral(token)) {
                 item.kind = SelectItem::Kind::Literal;
                 item.literal = parseLiteral();
@@ -518,6 +588,9 @@ private:
         } else if (kind.isKeyword(u"FILELISTONLY")) {
             next();
             restore.kind = RestoreStatement::Kind::FileListOnly;
+        } else if (kind.isKeyword(u"HEADERONLY")) {
+            next();
+            restore.kind = RestoreStatement::Kind::HeaderOnly;
         } else {
             failAt(kind);
         }
@@ -556,6 +629,20 @@ private:
                     expectKeyword(u"TO");
                     move.physicalName = parseStringOrFail();
                     restore.moves << move;
+                } else if (option.isKeyword(u"STATS")) {
+                    restore.stats = 10;
+                    if (peek().isSymbol(u"=")) {
+                        next();
+                        const SqlToken &percentage = peek();
+                        if (percentage.kind == SqlToken::Kind::Variable)
+                            rejectVariable(percentage);
+                        bool ok = false;
+                        const int value = percentage.value.toInt(&ok);
+                        if (percentage.kind != SqlToken::Kind::Number || !ok)
+                            failAt(percentage);
+                        next();
+                        restore.stats = qBound(1, value, 100);
+                    }
                 } else if (isHarmlessRestoreOption(option.value)) {
                     // Nothing to do for a restore from one disk file.
                 } else if (isKnownRestoreOption(option.value)) {
@@ -588,10 +675,17 @@ private:
 
 } // namespace
 
-ParsedBatch parseSqlBatch(const QString &batch)
+ParsedBatch parseSqlBatch(const QString &batch, int codePage)
 {
     ParsedBatch parsed;
     SqlLexResult lexed = tokenizeSql(batch);
+    if (codePage > 0) {
+        // A literal without N is varchar: its text goes through the server's code page.
+        for (SqlToken &token : lexed.tokens) {
+            if (token.kind == SqlToken::Kind::String && !token.national)
+                token.value = throughCodePage(token.value, codePage);
+        }
+    }
     parsed.errors = lexed.errors;
     if (!lexed.errors.isEmpty() && !lexed.unclosedText)
         return parsed;

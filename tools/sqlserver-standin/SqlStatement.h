@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <variant>
 
 namespace standin {
@@ -48,13 +49,23 @@ struct Condition
     QList<std::shared_ptr<Condition>> children;
 };
 
+// CAST(... AS type) or CONVERT(type, ...) around a value of the server's.
+struct CastTarget
+{
+    QString type; // lower case: nvarchar, varchar, sysname, int, ...
+    int length = 0; // characters; 0 when the type has none, -1 for MAX
+};
+
 struct SelectItem
 {
-    enum class Kind { Star, Column, Literal };
+    // ServerProperty: SERVERPROPERTY('name') with the name in `literal`; SystemVariable: @@VERSION
+    // and the like, upper case in `column`.
+    enum class Kind { Star, Column, Literal, ServerProperty, SystemVariable };
     Kind kind = Kind::Column;
     QString column;
     SqlValue literal;
     QString alias;
+    std::optional<CastTarget> cast;
 };
 
 struct SelectStatement
@@ -93,11 +104,12 @@ struct RestoreMove
 
 struct RestoreStatement
 {
-    enum class Kind { Database, FileListOnly };
+    enum class Kind { Database, FileListOnly, HeaderOnly };
     Kind kind = Kind::Database;
     QString database;
     QList<BackupSource> sources;
     QList<RestoreMove> moves;
+    std::optional<int> stats; // STATS [= percentage]: progress every this many percent
     QStringList unsupportedOptions; // options understood by SQL Server but not by the stand-in
 };
 

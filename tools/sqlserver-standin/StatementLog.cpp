@@ -19,11 +19,20 @@ QByteArray StatementLog::encode(const QString &batch)
 
 bool StatementLog::append(const QString &batch)
 {
+    return appendLine(encode(batch) + '\n');
+}
+
+bool StatementLog::appendAttention()
+{
+    return appendLine(QByteArrayLiteral("{\"attention\":true}\n"));
+}
+
+bool StatementLog::appendLine(const QByteArray &line)
+{
     const std::lock_guard lock(m_mutex);
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const QByteArray line = encode(batch) + '\n';
     return file.write(line) == line.size();
 }
 

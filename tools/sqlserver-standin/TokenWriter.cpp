@@ -1,5 +1,6 @@
 #include "TokenWriter.h"
 
+#include <QDateTime>
 #include <QUuid>
 
 namespace standin {
@@ -23,6 +24,10 @@ constexpr quint8 TypeNumericN = 0x6C;
 constexpr quint8 TypeGuid = 0x24;
 constexpr quint8 TypeBitN = 0x68;
 constexpr quint8 TypeBigVarBinary = 0xA5;
+constexpr quint8 TypeDateTimeN = 0x6F;
+constexpr quint8 TypeVariant = 0x62;
+constexpr quint8 TypeInt4 = 0x38;
+constexpr quint32 VariantMaxLength = 8009;
 
 constexpr quint16 NullLength = 0xFFFF;
 
@@ -41,6 +46,8 @@ int numericLength(int precision)
 int intLength(SqlType type)
 {
     switch (type) {
+    case SqlType::TinyIntN:
+        return 1;
     case SqlType::SmallIntN:
         return 2;
     case SqlType::IntN:
@@ -142,7 +149,7 @@ void TokenWriter::message(const ServerMessage &message, const QString &serverNam
     u32(quint32(message.line));
 }
 
-void TokenWriter::loginAck(quint32 tdsVersion)
+void TokenWriter::loginAck(quint32 tdsVersion, const ServerVersion &version)
 {
     const QString program = QStringLiteral("Microsoft SQL Server");
     u8(TokenLoginAck);
@@ -154,11 +161,10 @@ void TokenWriter::loginAck(quint32 tdsVersion)
     u8(quint8(tdsVersion >> 8));
     u8(quint8(tdsVersion));
     bVarchar(program);
-    // 15.0.2000
-    u8(15);
-    u8(0);
-    u8(0x07);
-    u8(0xD0);
+    u8(quint8(version.major));
+    u8(quint8(version.minor));
+    u8(quint8(version.build >> 8));
+    u8(quint8(version.build & 0xFF));
 }
 
 void TokenWriter::done(DoneKind kind, quint16 status, quint16 command, quint64 count)
@@ -193,6 +199,7 @@ void TokenWriter::columns(const QList<ResultColumn> &columns)
             u16(quint16(column.length));
             m_data.append(defaultCollation());
             break;
+        case SqlType::TinyIntN:
         case SqlType::SmallIntN:
         case SqlType::IntN:
         case SqlType::BigIntN:
@@ -216,6 +223,14 @@ void TokenWriter::columns(const QList<ResultColumn> &columns)
         case SqlType::VarBinary:
             u8(TypeBigVarBinary);
             u16(quint16(column.length));
+            break;
+        case SqlType::DateTimeN:
+            u8(TypeDateTimeN);
+            u8(8);
+            break;
+        case SqlType::Variant:
+            u8(TypeVariant);
+            u32(VariantMaxLength);
             break;
         }
         bVarchar(column.name);
@@ -251,6 +266,7 @@ void TokenWriter::row(const QList<ResultColumn> &columns, const ResultRow &row)
             m_data.append(bytes);
             break;
         }
+        case SqlType::TinyIntN:
         case SqlType::SmallIntN:
         case SqlType::IntN:
         case SqlType::BigIntN: {
@@ -315,8 +331,49 @@ void TokenWriter::row(const QList<ResultColumn> &columns, const ResultRow &row)
             m_data.append(bytes);
             break;
         }
+        case SqlType::DateTimeN: {
+            if (isNull) {
+                u8(0);
+                break;
+            }
+            // Days since 1900-01-01, then three-hundredths of a second since midnight.
+            const QDateTime when = value.toDateTime();
+            const qint64 days = QDate(1900, 1, 1).daysTo(when.date());
+            const qint64 ticks = qint64(when.time().msecsSinceStartOfDay()) * 300 / 1000;
+            u8(8);
+            u32(quint32(qint32(days)));
+            u32(quint32(ticks));
+            break;
+        }
+        case SqlType::Variant:
+            variant(value);
+            break;
         }
     }
+}
+
+void TokenWriter::variant(const QVariant &value)
+{
+    if (value.isNull()) {
+        u32(0);
+        return;
+    }
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        u32(2 + 4);
+        u8(TypeInt4);
+        u8(0); // no properties
+        u32(quint32(qint32(value.toLongLong())));
+        return;
+    }
+    const QString text = value.toString().left(4000);
+    const QByteArray collation = defaultCollation();
+    const quint8 properties = quint8(collation.size() + 2);
+    u32(quint32(2 + properties + 2 * text.size()));
+    u8(TypeNVarChar);
+    u8(properties);
+    m_data.append(collation);
+    u16(quint16(2 * qMax<qsizetype>(1, text.size())));
+    utf16(text);
 }
 
 } // namespace standin

@@ -3,6 +3,7 @@
 #include "Engine.h"
 #include "Messages.h"
 #include "ResultSet.h"
+#include "ServerVersion.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +19,7 @@ public:
     void envChange(EnvChangeType type, const QString &newValue, const QString &oldValue);
     void collationChange();
     void message(const ServerMessage &message, const QString &serverName);
-    void loginAck(quint32 tdsVersion);
+    void loginAck(quint32 tdsVersion, const ServerVersion &version = {});
     void done(DoneKind kind, quint16 status, quint16 command, quint64 count);
     void returnStatus(qint32 status);
     void columns(const QList<ResultColumn> &columns);
@@ -39,6 +40,7 @@ private:
     void bVarchar(const QString &text);
     void usVarchar(const QString &text);
     void utf16(const QString &text);
+    void variant(const QVariant &value);
 
     QByteArray m_data;
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Catalogue.h"
+#include "Engine.h"
+#include "ServerVersion.h"
+
+namespace standin {
+
+// A failure that ends the current statement with the messages collected so far.
+struct StatementError
+{
+    QList<ServerMessage> messages;
+};
+
+struct Table
+{
+    QList<ResultColumn> columns;
+    QList<ResultRow> rows;
+};
+
+// What the statements of one batch share.
+struct BatchState
+{
+    Catalogue &catalogue;
+    ResponseSink &sink;
+    const ServerIdentity &server;
+    bool last = true; // the statement being run is the batch's last
+};
+
+// Base of the runners of one kind of statement: the answer's common endings.
+class StatementRunner
+{
+public:
+    explicit StatementRunner(BatchState &batch)
+        : m_batch(batch)
+        , m_catalogue(batch.catalogue)
+        , m_sink(batch.sink)
+    { }
+
+protected:
+    // Ends a statement; every statement but the batch's last says that more follows.
+    void finish(quint16 status, quint16 command = CurrentCommand::None, quint64 count = 0,
+        DoneKind kind = DoneKind::Done);
+    // Sends the messages (with the statement's line) and ends the statement as failed.
+    void fail(const QList<ServerMessage> &messages, int line, quint16 command = CurrentCommand::None);
+    // Relative paths are taken from the data folder, as SQL Server takes them from its default folders.
+    QString resolvePath(const QString &path) const;
+
+    BatchState &m_batch;
+    Catalogue &m_catalogue;
+    ResponseSink &m_sink;
+};
+
+} // namespace standin
