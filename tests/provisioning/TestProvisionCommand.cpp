@@ -187,6 +187,7 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange_data()
     QTest::newRow("name taken on a second run") << "taken" << 13 << "Database name exist!";
     QTest::newRow("folder missing") << "folder" << 15 << "Folder not exist";
     QTest::newRow("data file left from before") << "file" << 16 << "Hall02.mdf";
+    QTest::newRow("backup from a newer server") << "newer" << 18 << "16.0.1000";
 }
 
 void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
@@ -212,6 +213,13 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
         QVERIFY(QFile::remove(f.dataFolder() + QStringLiteral("/Hall02_Log.ldf")));
     } else if (situation == u"folder") {
         arguments[arguments.indexOf(f.dataFolder())] = f.root() + QStringLiteral("/nowhere");
+    } else if (situation == u"newer") {
+        QVERIFY(QFile::remove(f.defaultBackup()));
+        QVERIFY2(f.makeBackup(f.defaultBackup(),
+                     { QStringLiteral("--data"), QStringLiteral("A_Data=C:\\a.mdf"), QStringLiteral("--log"),
+                         QStringLiteral("A_Log=C:\\a.ldf"), QStringLiteral("--server-version"),
+                         QStringLiteral("16.0.1000.6") }),
+            qPrintable(f.error()));
     } else {
         QVERIFY(writeAll(f.dataFolder() + QStringLiteral("/Hall02.mdf"), "x"));
     }
@@ -323,6 +331,7 @@ void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), 6);
     QVERIFY2(err.contains(QStringLiteral("cancelled")), qPrintable(err));
+    QCOMPARE(f.server().attentions(), 1);
     // The server acknowledged the attention: the connection answered the existence query afterwards.
     QVERIFY2(err.contains(QStringLiteral("The server has no database rivazadUZ")), qPrintable(err));
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));

@@ -222,6 +222,7 @@ void TestProvisioningRun::cancelFromAnotherThreadStopsTheRestore()
     canceller->wait();
     delete canceller;
     QCOMPARE(number, FailureNumber::Cancelled);
+    QCOMPARE(f.server().attentions(), 1);
     // The server acknowledged the cancel: the connection still answers.
     QVERIFY(!run.databaseExists(QStringLiteral("Hall02")));
     QVERIFY(!QFile::exists(request.physicalData));
