@@ -60,12 +60,10 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     QCOMPARE(f.field("txtNewPath")->text(), f.dataFolder());
 
     bool busyWhileRunning = false;
-    f.prompts().setOnMessage(
-        [&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
+    f.prompts().setOnMessage([&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(),
-        QStringList { QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。") });
+    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。")});
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!busyWhileRunning);
     QVERIFY(!f.window().isVisible());
@@ -76,12 +74,11 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ_Log.ldf")));
 
     const QString backup = f.defaultBackup();
-    const QStringList expected {
+    const QStringList expected{
         QStringLiteral("RESTORE FILELISTONLY from DISK ='") + backup + QStringLiteral("'"),
         QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'rivazadUZ')"),
-        QStringLiteral(
-            "if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
-            "phyname='")
+        QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
+                       "phyname='")
             + backup + QStringLiteral("')   exec sp_dropdevice 'rivazadUZ'"),
         QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','") + backup + QStringLiteral("'"),
         QStringLiteral(" RESTORE DATABASE  rivazadUZ From rivazadUZ With Move 'rivazadUZ_Data' TO '")
@@ -90,11 +87,10 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     };
     QCOMPARE(f.server().statements(), expected);
 
-    const QByteArray expectedSettings
-        = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=sa\r\nServer=127.0.0.1,"
-        + QByteArray::number(f.server().port())
-        + "\r\nProvider=SQLOLEDB.1\r\nPassWord=Secret#1\r\nInitial Catalog=rivazadUZ\r\n"
-          "[Printer]\r\nName=Counter\r\n[DataSource]\r\nDataBase=SQL Server\r\n";
+    const QByteArray expectedSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=sa\r\nServer=127.0.0.1,"
+                                        + QByteArray::number(f.server().port())
+                                        + "\r\nProvider=SQLOLEDB.1\r\nPassWord=Secret#1\r\nInitial Catalog=rivazadUZ\r\n"
+                                          "[Printer]\r\nName=Counter\r\n[DataSource]\r\nDataBase=SQL Server\r\n";
     QCOMPARE(readAll(f.settingsFile()), expectedSettings);
 
     // The device stays registered for the next run to replace.
@@ -119,7 +115,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     const int before = f.server().statements().size();
     f.field("txtDBName")->setText(QStringLiteral("RIVAZADUZ"));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(), QStringList { QStringLiteral("Database name exist!\r\nRIVAZADUZ") });
+    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("Database name exist!\r\nRIVAZADUZ")});
     QCOMPARE(f.server().statements().size(), before + 1);
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
     QVERIFY(f.field("txtDBName")->isEnabled());
@@ -135,9 +131,9 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
     strBackupFile = f.root() + QStringLiteral("/TempDev.v2.bak");
     QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(),
-        QStringList { QStringLiteral("Cannot use system file as backup device, please select another backup "
-                                     "file name!") });
+    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral(
+                                             "Cannot use system file as backup device, please select another backup "
+                                             "file name!")});
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
 }
 
@@ -150,13 +146,13 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
 
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-        QStringLiteral("Please select database storage folder and then make restore!"));
+             QStringLiteral("Please select database storage folder and then make restore!"));
 
     f.field("txtNewPath")->setText(f.root() + QStringLiteral("/gone"));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-        QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
-            + f.root() + QStringLiteral("/gone"));
+             QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
+                 + f.root() + QStringLiteral("/gone"));
 
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
@@ -167,8 +163,8 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     QVERIFY(QFile::remove(f.defaultBackup()));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-        QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
-            + f.defaultBackup());
+             QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
+                 + f.defaultBackup());
     QCOMPARE(f.server().statements().size(), sent);
     QVERIFY(f.field("txtDBName")->isEnabled());
 }
@@ -197,7 +193,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         // A device under another name already points at the backup file.
         QVERIFY(f.window().connection());
         f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
-            + f.defaultBackup() + QStringLiteral("'"));
+                                         + f.defaultBackup() + QStringLiteral("'"));
     }
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
@@ -212,7 +208,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
 
 void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
 {
-    ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
+    ProvisioningFixture f({QStringLiteral("--fault-drop-mid-restore")});
     REQUIRE_FIXTURE(f);
     writeAll(f.settingsFile(), kSettings);
     QVERIFY(f.reachRestorePage());
@@ -220,7 +216,7 @@ void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
-        qPrintable(f.prompts().messages().first().text));
+             qPrintable(f.prompts().messages().first().text));
     QVERIFY(f.onRestorePage());
     QVERIFY(f.field("txtDBName")->isEnabled());
     QCOMPARE(readAll(f.settingsFile()), kSettings);
@@ -249,10 +245,8 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
-    QCOMPARE(
-        f.prompts().messages().first().text, QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。"));
-    QVERIFY(f.server().statements().last().startsWith(
-        QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
+    QCOMPARE(f.prompts().messages().first().text, QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。"));
+    QVERIFY(f.server().statements().last().startsWith(QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
 }
 
 QTEST_MAIN(TestCreateDatabase)
