@@ -89,7 +89,7 @@ int ProvisionCommand::execute()
     }
     m_output.step(QStringLiteral("Logged on (%1)").arg(m_run.connection()->driverName()));
 
-    if (const int refused = runChecks(*password.password); refused >= 0)
+    if (const int refused = runChecks(); refused >= 0)
         return refused;
 
     if (m_options.dryRun) {
@@ -101,7 +101,7 @@ int ProvisionCommand::execute()
     return restoreAndRecord(*password.password);
 }
 
-int ProvisionCommand::runChecks(const QString &)
+int ProvisionCommand::runChecks()
 {
     PreflightRequest request;
     request.backupFile = m_options.backupFile;

@@ -30,7 +30,8 @@ private:
     enum class Phase { Checking, Restoring, Finishing };
 
     int finish(const QString &outcome, int exitCode);
-    int runChecks(const QString &password);
+    // The exit code of a refusal or failure, or -1 when every check passed.
+    int runChecks();
     int restoreAndRecord(const QString &password);
     // What a failed or cancelled restore may have left, for a person or a script to clean up.
     QString leftBehind(bool serverCanBeAsked);

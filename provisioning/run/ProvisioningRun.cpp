@@ -66,7 +66,10 @@ db::Connection &ProvisioningRun::openConnection()
 db::Recordset ProvisioningRun::execute(const QString &statement)
 {
     db::Connection &connection = openConnection();
-    if (m_statementObserver && connection.State() == db::Connection::StateOpen)
+    // Only what reaches the server is reported: not a statement on a closed
+    // connection, nor one that a pending cancel stops before it is sent.
+    if (m_statementObserver && connection.State() == db::Connection::StateOpen
+        && !connection.cancelRequested())
         m_statementObserver(statement);
     return connection.Execute(statement);
 }
