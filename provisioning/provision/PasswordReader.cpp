@@ -76,8 +76,7 @@ PasswordReader::Result PasswordReader::fromTerminal()
         return { std::nullopt,
             QStringLiteral("No password: standard input is no terminal to ask on. Use --password-stdin or "
                            "--password-file FILE.") };
-    std::fputs("Password: ", stderr);
-    std::fflush(stderr);
+    // Echo goes off before the prompt shows, so nothing typed after it is echoed.
     termios quiet {};
     const bool canSilence = ::tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
     if (canSilence) {
@@ -87,6 +86,8 @@ PasswordReader::Result PasswordReader::fromTerminal()
         terminalChanged = true;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
+    std::fputs("Password: ", stderr);
+    std::fflush(stderr);
     bool tooLong = false;
     const QByteArray line = readLine(STDIN_FILENO, &tooLong);
     restoreTerminal();

@@ -11,6 +11,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace brevane::test;
 
@@ -99,6 +103,7 @@ private Q_SLOTS:
     void droppedConnectionDuringTheRestoreSaysWhatIsLeft();
     void interruptDuringASlowedRestoreCancelsOnTheServer();
     void settingsThatBecameUnwritableDuringTheRestoreAreReported();
+    void passwordAskedOnATerminalIsNotEchoed();
 };
 
 void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
@@ -362,6 +367,52 @@ void TestProvisionCommand::settingsThatBecameUnwritableDuringTheRestoreAreReport
     QVERIFY(json.value(QStringLiteral("error")).toString().contains(f.settingsFile()));
     QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
     QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::passwordAskedOnATerminalIsNotEchoed()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    int master = -1;
+    int terminal = -1;
+    if (::openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0)
+        QSKIP("no pseudo-terminal available");
+    QStringList arguments = baseArguments(f);
+    arguments.removeAll(QStringLiteral("--password-stdin"));
+    QProcess process;
+    process.setProgram(QStringLiteral(BREVANE_PROVISION_PATH));
+    process.setArguments(arguments + QStringList { QStringLiteral("--dry-run") });
+    // The terminal becomes the program's standard input and controlling terminal.
+    process.setChildProcessModifier([terminal] {
+        ::setsid();
+        ::ioctl(terminal, TIOCSCTTY, 0);
+        ::dup2(terminal, STDIN_FILENO);
+    });
+    process.start();
+    ::close(terminal);
+    QVERIFY(process.waitForStarted());
+    QDeadlineTimer deadline(30000);
+    QByteArray err;
+    while (!err.contains("Password: ") && !deadline.hasExpired()) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    QVERIFY2(err.contains("Password: "), err.constData());
+    const QByteArray typed = QByteArray(RunFixture::kPassword) + '\n';
+    QCOMPARE(::write(master, typed.constData(), size_t(typed.size())), ssize_t(typed.size()));
+    QVERIFY(process.waitForFinished(60000));
+    err += process.readAllStandardError();
+    QVERIFY2(process.exitCode() == 0, err.constData());
+
+    // What the terminal showed while the password was typed.
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    QByteArray shown;
+    char buffer[256];
+    for (ssize_t got = 0; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, got);
+    ::close(master);
+    QVERIFY2(!shown.contains(RunFixture::kPassword), shown.constData());
+    QVERIFY(!process.readAllStandardOutput().contains(RunFixture::kPassword));
 }
 
 QTEST_MAIN(TestProvisionCommand)
