@@ -1,5 +1,7 @@
 #include "ProvisionOptions.h"
 
+#include "ProvisioningRun.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -130,10 +132,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     options.folder = parser.value(folder);
     if (options.folder.isEmpty())
         return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
-    options.backupFile = parser.isSet(backup) ? parser.value(backup)
-                                              : programFolder + QStringLiteral("/../DB/rivazadUZ.Bak");
-    options.settingsFile
-        = parser.isSet(settings) ? parser.value(settings) : programFolder + QStringLiteral("/../Connect.sys");
+    options.backupFile
+        = parser.isSet(backup) ? parser.value(backup) : ProvisioningRun::defaultBackupFile(programFolder);
+    options.settingsFile = parser.isSet(settings) ? parser.value(settings)
+                                                  : ProvisioningRun::defaultSettingsFile(programFolder);
     options.writeSettings = !parser.isSet(noSettings);
     if (!options.writeSettings && parser.isSet(settings))
         return UsageError { QStringLiteral("--settings and --no-settings exclude each other") };

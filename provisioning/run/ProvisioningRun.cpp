@@ -110,6 +110,16 @@ QString ProvisioningRun::serverProductVersion()
     return result.Fields(0).trimmed();
 }
 
+QString ProvisioningRun::defaultBackupFile(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/../DB/rivazadUZ") + QStringLiteral(".Bak");
+}
+
+QString ProvisioningRun::defaultSettingsFile(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/../Connect.sys");
+}
+
 NameCheck ProvisioningRun::checkName(const QString &databaseName)
 {
     return checkDatabaseName(trimBlanks(databaseName));

@@ -56,6 +56,11 @@ public:
     QString backupSoftwareVersion(const QString &backupFile);
     QString serverProductVersion();
 
+    // Where the product keeps the template backup and the settings file:
+    // beside and above the folder that holds the program, ".." kept as is.
+    static QString defaultBackupFile(const QString &programFolder);
+    static QString defaultSettingsFile(const QString &programFolder);
+
     // The rule for new database names, applied to the trimmed name.
     static NameCheck checkName(const QString &databaseName);
 
