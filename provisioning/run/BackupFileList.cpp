@@ -18,7 +18,7 @@ int columnIndex(const db::Recordset &recordset, const QString &name)
 BackupFileList BackupFileList::fromRecordset(db::Recordset recordset)
 {
     QList<BackupFile> files;
-    if (recordset.RecordCount() == 0 || recordset.FieldCount() < 2)
+    if (recordset.RecordCount() == 0)
         return BackupFileList(files);
     const int typeColumn = columnIndex(recordset, QStringLiteral("Type"));
     const int sizeColumn = columnIndex(recordset, QStringLiteral("Size"));

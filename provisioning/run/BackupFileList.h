@@ -26,6 +26,7 @@ public:
         : m_files(std::move(files))
     { }
     // Reads every row: columns 0 and 1 by position, Type and Size by name.
+    // A result without a second column fails as the recordset does (3265).
     static BackupFileList fromRecordset(db::Recordset recordset);
 
     const QList<BackupFile> &files() const { return m_files; }
