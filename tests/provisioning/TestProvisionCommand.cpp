@@ -193,6 +193,7 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange_data()
     QTest::newRow("folder missing") << "folder" << 15 << "Folder not exist";
     QTest::newRow("data file left from before") << "file" << 16 << "Hall02.mdf";
     QTest::newRow("backup from a newer server") << "newer" << 18 << "16.0.1000";
+    QTest::newRow("connection lost during the checks") << "drop" << 4 << "Nothing was changed";
 }
 
 void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
@@ -200,7 +201,10 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
     QFETCH(QString, situation);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    RunFixture f;
+    // The stand-in answers the file list, then closes the connection.
+    RunFixture f(situation == u"drop"
+            ? QStringList { QStringLiteral("--fault-drop-after"), QStringLiteral("1") }
+            : QStringList());
     REQUIRE_FIXTURE(f);
     QStringList arguments
         = baseArguments(f) + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02") };
@@ -225,7 +229,7 @@ void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
                          QStringLiteral("A_Log=C:\\a.ldf"), QStringLiteral("--server-version"),
                          QStringLiteral("16.0.1000.6") }),
             qPrintable(f.error()));
-    } else {
+    } else if (situation == u"file") {
         QVERIFY(writeAll(f.dataFolder() + QStringLiteral("/Hall02.mdf"), "x"));
     }
     const QStringList changingBefore = f.changingStatements();
