@@ -136,7 +136,6 @@ int ProvisionCommand::runChecks()
     m_report.logFile = m_request.physicalLog;
     if (result.refusal) {
         m_report.error = result.refusal->text;
-        m_report.restoreStatements.clear();
         return finish(QStringLiteral("refused"), exitCodeFor(result.refusal->check));
     }
     m_report.restoreStatements = ProvisioningRun::restoreStatements(m_request);
