@@ -75,8 +75,10 @@ std::optional<QString> Preflight::settingsProblem(const QString &settingsFile) c
 {
     if (const auto refusal = writeRefusal(settingsFile, W_OK))
         return refusal;
-    // The settings are replaced through a new file beside the old one.
-    return writeRefusal(QFileInfo(settingsFile).absolutePath(), W_OK | X_OK);
+    // The settings are replaced through a new file beside the old one (beside
+    // the file a symbolic link leads to).
+    const QString target = QFileInfo(settingsFile).canonicalFilePath();
+    return writeRefusal(QFileInfo(target.isEmpty() ? settingsFile : target).absolutePath(), W_OK | X_OK);
 }
 
 PreflightResult Preflight::run(const PreflightRequest &request)
