@@ -87,6 +87,8 @@ private Q_SLOTS:
     void shouldUndoARestoreThatIsCancelledOrCutOff_data();
     void shouldUndoARestoreThatIsCancelledOrCutOff();
     void shouldMarkEveryStatementButTheLastWithMore();
+    void shouldSendRefusalsWithTheServersLevelAndState_data();
+    void shouldSendRefusalsWithTheServersLevelAndState();
     void shouldRefuseWhatItDoesNotRun_data();
     void shouldRefuseWhatItDoesNotRun();
 
@@ -431,27 +433,62 @@ void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("outcome");
-    QTest::newRow("attention") << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled);
-    QTest::newRow("connection lost") << int(ResponseSink::Progress::Dropped) << int(Engine::Outcome::Dropped);
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QList<int>>("messages");
+    QTest::newRow("attention") << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled)
+                               << QString() << QList<int> { 4035 };
+    QTest::newRow("connection lost") << int(ResponseSink::Progress::Dropped) << int(Engine::Outcome::Dropped)
+                                     << QString() << QList<int> { 4035 };
+    // With STATS the first pause comes before any message.
+    QTest::newRow("attention during STATS")
+        << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled) << ", STATS = 50"
+        << QList<int> {};
 }
 
 void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff()
 {
     QFETCH(int, answer);
     QFETCH(int, outcome);
+    QFETCH(QString, options);
+    QFETCH(QList<int>, messages);
     addDevice(QStringLiteral("rivazadUZ"), path(QStringLiteral("rivazadUZ.Bak")));
     RecordingSink sink;
     sink.progressAnswer = ResponseSink::Progress(answer);
     const Engine::Outcome result = m_engine->executeBatch(
         QStringLiteral("RESTORE DATABASE Hall FROM rivazadUZ WITH MOVE 'rivazadUZ_Data' TO '%1', MOVE "
-                       "'rivazadUZ_Log' TO '%2'")
-            .arg(path(QStringLiteral("target/Hall.Mdf")), path(QStringLiteral("target/Hall_Log.Ldf"))),
+                       "'rivazadUZ_Log' TO '%2'%3")
+            .arg(path(QStringLiteral("target/Hall.Mdf")), path(QStringLiteral("target/Hall_Log.Ldf")),
+                options),
         sink);
     QCOMPARE(int(result), outcome);
-    QCOMPARE(sink.numbers(), QList<int> { 4035 });
+    QCOMPARE(sink.numbers(), messages);
     QVERIFY(!m_catalogue->findDatabase(QStringLiteral("Hall")));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall.Mdf"))));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall_Log.Ldf"))));
+}
+
+void TestEngine::shouldSendRefusalsWithTheServersLevelAndState_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("state");
+    QTest::newRow("identifier too long") << 103 << 15 << 4;
+    QTest::newRow("nested too deeply") << 191 << 15 << 1;
+    QTest::newRow("empty name") << 1038 << 15 << 4;
+    QTest::newRow("backup from a newer server") << 3169 << 16 << 1;
+    QTest::newRow("percent processed") << 3211 << 0 << 1;
+    QTest::newRow("no room on the volume") << 3257 << 16 << 1;
+}
+
+void TestEngine::shouldSendRefusalsWithTheServersLevelAndState()
+{
+    QFETCH(int, number);
+    QFETCH(int, level);
+    QFETCH(int, state);
+    QVERIFY(isKnownMessage(number));
+    const ServerMessage message = serverMessage(number);
+    QCOMPARE(message.level, level);
+    QCOMPARE(message.state, state);
 }
 
 void TestEngine::shouldMarkEveryStatementButTheLastWithMore()

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void shouldCancelADelayedBatchOnAttention();
     void shouldSpreadProgressOverASlowedRestoreAndStopItOnAttention();
     void shouldLogEveryBatchUnambiguously();
+    void shouldKeepPasswordsOutOfItsArgumentsAndLog();
     void shouldStayQuietWhenToldTo();
     void shouldDropTheConnectionAfterNBatches();
     void shouldDropTheConnectionMidRestoreAndUndoIt();
@@ -339,6 +340,27 @@ void TestProtocol::shouldLogEveryBatchUnambiguously()
     for (const QString &batch : batches)
         QVERIFY(!client.execute(batch).isEmpty());
     QCOMPARE(server.statements(), batches);
+}
+
+void TestProtocol::shouldKeepPasswordsOutOfItsArgumentsAndLog()
+{
+    StandinProcess::Options options;
+    options.logins = QStringList { QStringLiteral("sa:Pass word#7") };
+    StandinProcess server(options);
+    QVERIFY(startServer(server));
+    QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(server.processId()));
+    QVERIFY(commandLine.open(QIODevice::ReadOnly));
+    const QByteArray arguments = commandLine.readAll();
+    QVERIFY(arguments.contains("--login-file"));
+    QVERIFY(!arguments.contains("Pass word#7"));
+
+    TdsTestClient client;
+    QVERIFY(client.connectTo(server.port()));
+    QVERIFY(hasToken(client.logIn(QStringLiteral("sa"), QStringLiteral("Pass word#7")), Token::LoginAck));
+    QVERIFY(!client.execute(QStringLiteral("SELECT 1")).isEmpty());
+    QFile log(server.statementLogPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(!log.readAll().contains("Pass word#7"));
 }
 
 void TestProtocol::shouldStayQuietWhenToldTo()

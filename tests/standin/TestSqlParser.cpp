@@ -24,6 +24,7 @@ private Q_SLOTS:
     void shouldQuoteTheRestOfTheBatchForAnUnclosedString();
     void shouldTakeUnsupportedStatementsWhole();
     void shouldSkipComments();
+    void shouldReadHeaderOnlyStatsAndServerValues();
 };
 
 void TestSqlParser::shouldParseTheStatementsTheProvisioningProgramSends_data()
@@ -154,6 +155,33 @@ void TestSqlParser::shouldReportSyntaxErrorsAsSqlServerDoes_data()
                               << QStringLiteral("Must declare the scalar variable \"@path\".") << 1;
     QTest::newRow("unclosed comment")
         << QStringLiteral("SELECT 1 /* x") << 113 << QStringLiteral("Missing end comment mark '*/'.") << 1;
+    QTest::newRow("empty name on line 2")
+        << QStringLiteral("SELECT 1\nRESTORE DATABASE [] FROM d") << 1038
+        << QStringLiteral("An object or column name is missing or empty. For "
+                          "SELECT INTO statements, verify each column has a "
+                          "name. For other statements, look for empty alias "
+                          "names. Aliases defined as \"\" or [] are not "
+                          "allowed. Change the alias to a valid name.")
+        << 2;
+    QTest::newRow("plain name of 129 characters")
+        << QStringLiteral("RESTORE DATABASE %1 FROM d").arg(QString(129, QLatin1Char('x'))) << 103
+        << QStringLiteral("The identifier that starts with '%1' is too long. Maximum length is 128.")
+               .arg(QString(128, QLatin1Char('x')))
+        << 1;
+    QTest::newRow("NOT nested 300 deep")
+        << QStringLiteral("SELECT name FROM sysdatabases WHERE %1 name = 'x'")
+               .arg(QStringLiteral("NOT ").repeated(300))
+        << 191
+        << QStringLiteral(
+               "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up "
+               "into smaller queries.")
+        << 1;
+    QTest::newRow("IF nested 300 deep")
+        << QStringLiteral("IF EXISTS (SELECT 1) ").repeated(300) + QStringLiteral("SELECT 1") << 191
+        << QStringLiteral(
+               "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up "
+               "into smaller queries.")
+        << 1;
 }
 
 void TestSqlParser::shouldReportSyntaxErrorsAsSqlServerDoes()
@@ -209,6 +237,32 @@ void TestSqlParser::shouldSkipComments()
     QVERIFY(parsed.errors.isEmpty());
     QCOMPARE(parsed.statements.size(), 1);
     QCOMPARE(parsed.statements.first().line, 2);
+}
+
+void TestSqlParser::shouldReadHeaderOnlyStatsAndServerValues()
+{
+    const ParsedBatch parsed = parseSqlBatch(
+        QStringLiteral("RESTORE HEADERONLY FROM DISK = N'/b.bak';"
+                       "RESTORE DATABASE x FROM d WITH MOVE 'a' TO 'b', STATS = 5, RECOVERY;"
+                       "RESTORE DATABASE y FROM d WITH STATS;"
+                       "SELECT CONVERT(varchar(20), SERVERPROPERTY(N'ProductVersion'), 0) AS v, @@version"));
+    QVERIFY(parsed.errors.isEmpty());
+    QCOMPARE(parsed.statements.size(), 4);
+    QCOMPARE(
+        std::get<RestoreStatement>(parsed.statements.at(0).body).kind, RestoreStatement::Kind::HeaderOnly);
+    const auto &withStats = std::get<RestoreStatement>(parsed.statements.at(1).body);
+    QCOMPARE(withStats.stats, std::optional<int>(5));
+    QVERIFY(withStats.unsupportedOptions.isEmpty());
+    QCOMPARE(std::get<RestoreStatement>(parsed.statements.at(2).body).stats, std::optional<int>(10));
+    const auto &select = std::get<SelectStatement>(parsed.statements.at(3).body);
+    QCOMPARE(select.items.size(), 2);
+    QCOMPARE(select.items.at(0).kind, SelectItem::Kind::ServerProperty);
+    QCOMPARE(select.items.at(0).literal.text, QStringLiteral("ProductVersion"));
+    QCOMPARE(select.items.at(0).cast->type, QStringLiteral("varchar"));
+    QCOMPARE(select.items.at(0).cast->length, 20);
+    QCOMPARE(select.items.at(0).alias, QStringLiteral("v"));
+    QCOMPARE(select.items.at(1).kind, SelectItem::Kind::SystemVariable);
+    QCOMPARE(select.items.at(1).column, QStringLiteral("@@VERSION"));
 }
 
 QTEST_GUILESS_MAIN(TestSqlParser)

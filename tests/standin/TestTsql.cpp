@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
 using namespace hall::test;
 
 namespace {
@@ -79,6 +81,11 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages_data();
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
+    void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
+    void shouldRefuseDeepNestingAndKeepServing();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage_data();
+    void shouldConvertLiteralsWithoutNThroughTheCodePage();
+    void shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral();
     void shouldAnswerTheServerVersionAndTheBackupHeader();
     void shouldReportRestoreProgressForStats_data();
     void shouldReportRestoreProgressForStats();
@@ -272,6 +279,40 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages_data()
         << "\"Logical file 'Hall_Data' is not part of database 'rivazadUZ'. Use RESTORE FILELISTONLY to list "
            "the "
            "logical file names.\"";
+    QTest::newRow("target file exists")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/taken.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/Hall_Log.Ldf' "
+        << QStringList { "3142/16/1", "3119/16/1", "3013/16/1" }
+        << "\"File \"rivazadUZ_Data\" cannot be restored over the existing \"@/dbs/taken.Mdf\". Reissue the "
+           "RESTORE statement using WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify "
+           "an "
+           "alternate location.\"";
+    QTest::newRow("backup of another database over an existing one")
+        << " RESTORE DATABASE  Taken From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/t.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/t_Log.Ldf' "
+        << QStringList { "3154/16/4", "3013/16/1" }
+        << "\"The backup set holds a backup of a database other than the existing 'Taken' database.\"";
+    QTest::newRow("empty bracketed name")
+        << " RESTORE DATABASE  [] From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/.Mdf', Move "
+           "'rivazadUZ_Log' TO '@/dbs/_Log.Ldf' "
+        << QStringList { "1038/15/4" }
+        << "\"An object or column name is missing or empty. For SELECT INTO statements, verify each column "
+           "has a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are "
+           "not allowed. Change the alias to a valid name.\"";
+    QTest::newRow("empty quoted name in a query")
+        << "SELECT name AS \"\" FROM master.dbo.sysdatabases" << QStringList { "1038/15/4" }
+        << "An object or column name is missing or empty.";
+    QTest::newRow("name of 129 characters")
+        << QStringLiteral(" RESTORE DATABASE  [%1] From rivazadUZ").arg(QString(129, QLatin1Char('h')))
+        << QStringList { "103/15/4" }
+        << QStringLiteral("\"The identifier that starts with '%1' is too long. Maximum length is 128.\"")
+               .arg(QString(128, QLatin1Char('h')));
+    QTest::newRow("unclosed bracket")
+        << " RESTORE DATABASE  [Hall From rivazadUZ" << QStringList { "105/15/1", "102/15/1" }
+        << "\"Unclosed quotation mark after the character string 'Hall From rivazadUZ";
+    QTest::newRow("unclosed literal")
+        << " RESTORE DATABASE  Hall From rivazadUZ With Move 'rivazadUZ_Data TO '@/dbs/Hall.Mdf'"
+        << QStringList { "105/15/1", "102/15/1" } << "\"Unclosed quotation mark after the character string '";
     QTest::newRow("unquoted name with a hyphen")
         << " RESTORE DATABASE  my-db From rivazadUZ With Move 'rivazadUZ_Data' TO '@/dbs/x.Mdf', Move "
            "'rivazadUZ_Log' TO '@/dbs/x_Log.Ldf' "
@@ -285,12 +326,29 @@ void TestTsql::shouldReportRestoreFailuresWithSqlServersMessages()
     QFETCH(QString, text);
     const QString backup = makeBackup();
     const QString root = m_files->path();
-    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+    QFile taken(file(QStringLiteral("dbs/taken.Mdf")));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    // A database restored from another backup under the name "Taken".
+    const QString other = file(QStringLiteral("other.Bak"));
+    QVERIFY(StandinProcess::makeBackup(other,
+        { QStringLiteral("--data"), QStringLiteral("Other_Data=C:\\o.mdf"), QStringLiteral("--log"),
+            QStringLiteral("Other_Log=C:\\o.ldf") }));
+    const TsqlRun setUp = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
         { QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','%1'").arg(backup),
-            statement.replace(QLatin1Char('@'), root) });
+            QStringLiteral("RESTORE DATABASE Taken FROM DISK = '%1' WITH MOVE 'Other_Data' TO '%2', MOVE "
+                           "'Other_Log' TO '%3'")
+                .arg(other, file(QStringLiteral("dbs/o.mdf")), file(QStringLiteral("dbs/o.ldf"))) });
+    QCOMPARE(messageHeaders(setUp.output).last(), QStringLiteral("3014/0/1"));
+    const int databaseFiles = QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size();
+
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { statement.replace(QLatin1Char('@'), root) });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(messageHeaders(run.output), headers);
     QVERIFY2(run.output.contains(text.replace(QLatin1Char('@'), root)), qPrintable(run.output));
+    // A refused restore leaves no file behind.
+    QCOMPARE(QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files).size(), databaseFiles);
 }
 
 void TestTsql::shouldReportSyntaxErrors()
@@ -302,6 +360,139 @@ void TestTsql::shouldReportSyntaxErrors()
     QVERIFY(run.output.contains(QStringLiteral("\"Incorrect syntax near 's'.\"")));
     QVERIFY(
         run.output.contains(QStringLiteral("\"The SQL Server stand-in does not run INSERT statements.\"")));
+}
+
+namespace {
+
+// A small tmpfs mounted for one test, so a full volume is real even for root; unmounted on leaving.
+class SmallVolume
+{
+public:
+    explicit SmallVolume(const QString &path)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~SmallVolume()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    SmallVolume(const SmallVolume &) = delete;
+    SmallVolume &operator=(const SmallVolume &) = delete;
+
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+void TestTsql::shouldRefuseARestoreThatDoesNotFitOnTheVolume()
+{
+    const QString backup = makeBackup();
+    SmallVolume volume(file(QStringLiteral("small")));
+    if (!volume.mounted())
+        QSKIP("cannot mount a tmpfs here (needs root or CAP_SYS_ADMIN)");
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("RESTORE DATABASE Hall FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2', MOVE "
+                         "'rivazadUZ_Log' TO '%3'")
+                .arg(backup, file(QStringLiteral("small/Hall.Mdf")),
+                    file(QStringLiteral("small/Hall_Log.Ldf"))),
+            QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'Hall'") });
+    QCOMPARE(messageHeaders(run.output), QStringList({ "3257/16/1", "3119/16/4", "3013/16/1" }));
+    QVERIFY2(run.output.contains(QStringLiteral("\"There is insufficient free space on disk volume '%1/' to "
+                                                "create the database. The database requires 4456448 "
+                                                "additional free bytes, while only ")
+                                     .arg(file(QStringLiteral("small")))),
+        qPrintable(run.output));
+    QVERIFY2(run.output.contains(QStringLiteral("name\n1> ")), qPrintable(run.output)); // no row
+    QVERIFY(QDir(file(QStringLiteral("small"))).entryList(QDir::Files).isEmpty());
+}
+
+void TestTsql::shouldRefuseDeepNestingAndKeepServing()
+{
+    const int depth = 100000;
+    const QString nested
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1name = N'model'%2")
+              .arg(QString(depth, QLatin1Char('(')), QString(depth, QLatin1Char(')')));
+    // A long chain of OR is not nesting: it is answered.
+    QStringList terms;
+    for (int i = 0; i < 5000; ++i)
+        terms << QStringLiteral("name = N'db%1'").arg(i);
+    const QString chain
+        = QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE %1 OR name = N'msdb'")
+              .arg(terms.join(u" OR "));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { nested, QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE (name = N'tempdb')"),
+            chain });
+    QCOMPARE(messageHeaders(run.output), QStringList { QStringLiteral("191/15/1") });
+    QVERIFY(
+        run.output.contains(QStringLiteral("\"Some part of your SQL statement is nested too deeply. Rewrite "
+                                           "the query or break it up into smaller queries.\"")));
+    QVERIFY2(run.output.contains(QStringLiteral("name\ntempdb\n(1 row affected)")),
+        qPrintable(run.output.right(500)));
+    QVERIFY(run.output.contains(QStringLiteral("name\nmsdb\n(1 row affected)")));
+
+    // The server still serves new connections.
+    QVERIFY(m_server->isRunning());
+    const TsqlRun after = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE NOT (NOT (name = N'model'))") });
+    QVERIFY2(
+        after.output.contains(QStringLiteral("name\nmodel\n(1 row affected)")), qPrintable(after.output));
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default 1252") << QStringList {} << QStringLiteral("Zoë 数据 שלום")
+                                  << QStringLiteral("Zoë ?? ????");
+    QTest::newRow("936") << QStringList { QStringLiteral("--code-page"), QStringLiteral("936") }
+                         << QStringLiteral("é数据ש") << QStringLiteral("é数据?");
+    QTest::newRow("a character outside the basic plane") << QStringList { QStringLiteral("--code-page"),
+        QStringLiteral("936") } << QStringLiteral("a😀b") << QStringLiteral("a?b");
+}
+
+void TestTsql::shouldConvertLiteralsWithoutNThroughTheCodePage()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, plain);
+    QFETCH(QString, expected);
+    StandinProcess::Options serverOptions;
+    serverOptions.extraArgs = options;
+    StandinProcess server(serverOptions);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const TsqlRun run = runTsql(server.port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { QStringLiteral("SELECT '%1' AS plain, N'%1' AS national").arg(plain) });
+    QVERIFY2(run.output.contains(QStringLiteral("plain\tnational\n%1\t%2\n").arg(expected, plain)),
+        qPrintable(run.output));
+}
+
+void TestTsql::shouldRestoreToAPathOutsideTheCodePageOnlyFromAnNLiteral()
+{
+    const QString backup = makeBackup();
+    QVERIFY(QDir(m_files->path()).mkpath(QStringLiteral("数据")));
+    const QString restore
+        = QStringLiteral("RESTORE DATABASE %1 FROM DISK = N'%2' WITH MOVE %3'rivazadUZ_Data' TO "
+                         "%3'%4', MOVE %3'rivazadUZ_Log' TO %3'%5'");
+    const QString data = file(QStringLiteral("数据/Hall.Mdf"));
+    const QString log = file(QStringLiteral("数据/Hall_Log.Ldf"));
+    const TsqlRun run = runTsql(m_server->port(), QStringLiteral("sa"), QStringLiteral("Secret#1"),
+        { restore.arg(QStringLiteral("Plain"), backup, QString(), data, log),
+            restore.arg(QStringLiteral("National"), backup, QStringLiteral("N"), data, log) });
+    // Without N the path names the folder "??", which does not exist.
+    QCOMPARE(messageHeaders(run.output),
+        QStringList({ "5133/16/1", "3156/16/3", "5133/16/1", "3156/16/3", "3119/16/1", "3013/16/1",
+            "4035/0/1", "4035/0/1", "3014/0/1" }));
+    QVERIFY2(run.output.contains(file(QStringLiteral("??") + QStringLiteral("/Hall.Mdf"))),
+        qPrintable(run.output));
+    QVERIFY(QFile::exists(data));
+    QVERIFY(QFile::exists(log));
 }
 
 // Splits tsql's tab-separated result (header line, then one row) into column -> value.

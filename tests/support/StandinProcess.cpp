@@ -124,6 +124,11 @@ bool StandinProcess::isRunning() const
     return m_process && m_process->state() == QProcess::Running;
 }
 
+qint64 StandinProcess::processId() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
 quint16 StandinProcess::port() const
 {
     return m_port;

@@ -35,6 +35,7 @@ public:
     bool isRunning() const;
 
     quint16 port() const;
+    qint64 processId() const;
     QString dataDir() const;
     QString statementLogPath() const;
     // Every batch text received so far, in order (from the statement log).

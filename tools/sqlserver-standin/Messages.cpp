@@ -17,18 +17,27 @@ struct MessageDefinition
 // Levels are as clients see them; informational messages travel with level 0 as SQL Server sends them.
 constexpr std::array messageTable {
     MessageDefinition { Msg::IncorrectSyntax, 15, 1, "Incorrect syntax near '%1'." },
+    MessageDefinition { Msg::IdentifierTooLong, 15, 4,
+        "The identifier that starts with '%1' is too long. Maximum length is %2." },
     MessageDefinition {
         Msg::UnclosedQuotation, 15, 1, "Unclosed quotation mark after the character string '%1'." },
     MessageDefinition { Msg::MissingEndComment, 15, 1, "Missing end comment mark '*/'." },
     MessageDefinition { Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option." },
     MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
     MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
+    MessageDefinition { Msg::NestedTooDeeply, 15, 1,
+        "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
+        "queries." },
     MessageDefinition { Msg::MissingParameter, 16, 4,
         "Procedure or function '%1' expects parameter '%2', which was not supplied." },
     MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
+    MessageDefinition { Msg::EmptyIdentifier, 15, 4,
+        "An object or column name is missing or empty. For SELECT INTO statements, verify each column has "
+        "a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are not "
+        "allowed. Change the alias to a valid name." },
     MessageDefinition {
         Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
     MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },

@@ -20,16 +20,19 @@ struct ServerMessage
 
 // Message numbers the stand-in sends; their levels, default states and texts live in one table.
 namespace Msg {
+constexpr int IdentifierTooLong = 103;
 constexpr int IncorrectSyntax = 102;
 constexpr int UnclosedQuotation = 105;
 constexpr int MissingEndComment = 113;
 constexpr int UnrecognisedOption = 155;
 constexpr int IncorrectSyntaxNearKeyword = 156;
 constexpr int MustDeclareVariable = 137;
+constexpr int NestedTooDeeply = 191;
 constexpr int MissingParameter = 201;
 constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
 constexpr int ConversionFailed = 245;
+constexpr int EmptyIdentifier = 1038;
 constexpr int FileInUse = 1834;
 constexpr int StoredProcedureNotFound = 2812;
 constexpr int TerminatingAbnormally = 3013;

@@ -150,23 +150,21 @@ public:
     static std::optional<bool> evaluate(const Condition &condition, const Table &table, const ResultRow &row)
     {
         switch (condition.kind) {
-        case Condition::Kind::Or: {
-            const auto left = evaluate(*condition.children.at(0), table, row);
-            const auto right = evaluate(*condition.children.at(1), table, row);
-            if (left == true || right == true)
-                return true;
-            if (!left || !right)
-                return std::nullopt;
-            return false;
-        }
+        case Condition::Kind::Or:
         case Condition::Kind::And: {
-            const auto left = evaluate(*condition.children.at(0), table, row);
-            const auto right = evaluate(*condition.children.at(1), table, row);
-            if (left == false || right == false)
-                return false;
-            if (!left || !right)
+            // Three-valued: OR is true when one is true, AND false when one is false; else UNKNOWN
+            // when one is UNKNOWN.
+            const bool decisive = condition.kind == Condition::Kind::Or;
+            bool unknown = false;
+            for (const auto &child : condition.children) {
+                const std::optional<bool> value = evaluate(*child, table, row);
+                if (value == decisive)
+                    return decisive;
+                unknown = unknown || !value;
+            }
+            if (unknown)
                 return std::nullopt;
-            return true;
+            return !decisive;
         }
         case Condition::Kind::Not: {
             const auto inner = evaluate(*condition.children.at(0), table, row);

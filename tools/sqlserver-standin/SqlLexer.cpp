@@ -6,6 +6,8 @@ namespace standin {
 
 namespace {
 
+constexpr int MaxIdentifierLength = 128;
+
 bool isIdentifierStart(QChar c)
 {
     return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#');
@@ -134,6 +136,24 @@ private:
         return false;
     }
 
+    // SQL Server refuses an empty delimited identifier ([] or "") and one over 128 characters while
+    // it reads the batch, so nothing of the batch runs.
+    bool checkIdentifier(const SqlToken &token)
+    {
+        ServerMessage error;
+        if (token.kind == SqlToken::Kind::QuotedIdentifier && token.value.isEmpty())
+            error = serverMessage(Msg::EmptyIdentifier);
+        else if (token.value.size() > MaxIdentifierLength)
+            error = serverMessage(Msg::IdentifierTooLong,
+                { token.value.left(MaxIdentifierLength), QString::number(MaxIdentifierLength) });
+        else
+            return true;
+        error.line = token.line;
+        m_errors << error;
+        m_failed = true;
+        return false;
+    }
+
     bool readToken()
     {
         SqlToken token;
@@ -150,13 +170,11 @@ private:
             token.kind = SqlToken::Kind::String;
             if (!readQuoted(token, m_pos + 1, QLatin1Char('\'')))
                 return false;
-        } else if (c == QLatin1Char('[')) {
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
             token.kind = SqlToken::Kind::QuotedIdentifier;
-            if (!readQuoted(token, m_pos + 1, QLatin1Char(']')))
+            if (!readQuoted(token, m_pos + 1, c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"')))
                 return false;
-        } else if (c == QLatin1Char('"')) {
-            token.kind = SqlToken::Kind::QuotedIdentifier;
-            if (!readQuoted(token, m_pos + 1, QLatin1Char('"')))
+            if (!checkIdentifier(token))
                 return false;
         } else if (isIdentifierStart(c) || c == QLatin1Char('@')) {
             token.kind = c == QLatin1Char('@') ? SqlToken::Kind::Variable : SqlToken::Kind::Identifier;
@@ -166,6 +184,8 @@ private:
             token.text = m_text.mid(m_pos, end - m_pos);
             token.value = token.text;
             advance(end - m_pos);
+            if (!checkIdentifier(token))
+                return false;
         } else if (c.isDigit() || (c == QLatin1Char('.') && at(m_pos + 1).isDigit())) {
             token.kind = SqlToken::Kind::Number;
             qsizetype end = m_pos;

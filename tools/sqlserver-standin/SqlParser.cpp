@@ -113,8 +113,33 @@ bool isUnsupportedRestoreKind(const SqlToken &token)
         || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
 }
 
+// How deeply parentheses, NOT and IF may nest: beyond it the batch is refused (191) rather than
+// the parser's recursion running out of stack.
+constexpr int MaxNesting = 256;
+
 class Parser
 {
+    // Counts one level of nesting for as long as it lives.
+    class NestingLevel
+    {
+    public:
+        NestingLevel(Parser &parser, const SqlToken &where)
+            : m_parser(parser)
+        {
+            if (++m_parser.m_depth > MaxNesting) {
+                ServerMessage message = serverMessage(Msg::NestedTooDeeply);
+                message.line = where.line;
+                throw SyntaxError { message };
+            }
+        }
+        ~NestingLevel() { --m_parser.m_depth; }
+        NestingLevel(const NestingLevel &) = delete;
+        NestingLevel &operator=(const NestingLevel &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
+
 public:
     explicit Parser(QList<SqlToken> tokens, std::optional<QString> unclosedText, int unclosedLine)
         : m_tokens(std::move(tokens))
@@ -410,41 +435,47 @@ private:
 
     std::shared_ptr<Condition> parseOr()
     {
-        auto left = parseAnd();
+        auto first = parseAnd();
+        if (!peek().isKeyword(u"OR"))
+            return first;
+        auto node = std::make_shared<Condition>();
+        node->kind = Condition::Kind::Or;
+        node->children << first;
         while (peek().isKeyword(u"OR")) {
             next();
-            auto node = std::make_shared<Condition>();
-            node->kind = Condition::Kind::Or;
-            node->children << left << parseAnd();
-            left = node;
+            node->children << parseAnd();
         }
-        return left;
+        return node;
     }
 
     std::shared_ptr<Condition> parseAnd()
     {
-        auto left = parseNot();
+        auto first = parseNot();
+        if (!peek().isKeyword(u"AND"))
+            return first;
+        auto node = std::make_shared<Condition>();
+        node->kind = Condition::Kind::And;
+        node->children << first;
         while (peek().isKeyword(u"AND")) {
             next();
-            auto node = std::make_shared<Condition>();
-            node->kind = Condition::Kind::And;
-            node->children << left << parseNot();
-            left = node;
+            node->children << parseNot();
         }
-        return left;
+        return node;
     }
 
     std::shared_ptr<Condition> parseNot()
     {
         if (peek().isKeyword(u"NOT")) {
-            next();
+            const SqlToken &keyword = next();
+            const NestingLevel level(*this, keyword);
             auto node = std::make_shared<Condition>();
             node->kind = Condition::Kind::Not;
             node->children << parseNot();
             return node;
         }
         if (peek().isSymbol(u"(")) {
-            next();
+            const SqlToken &parenthesis = next();
+            const NestingLevel level(*this, parenthesis);
             auto inner = parseOr();
             expectSymbol(u")");
             return inner;
@@ -494,6 +525,7 @@ private:
 
     IfStatement parseIf()
     {
+        const NestingLevel level(*this, peek());
         expectKeyword(u"IF");
         IfStatement statement;
         if (peek().isKeyword(u"NOT")) {
@@ -671,6 +703,7 @@ private:
     std::optional<QString> m_unclosedText;
     int m_unclosedLine = 0;
     qsizetype m_pos = 0;
+    int m_depth = 0;
 };
 
 } // namespace

@@ -37,7 +37,8 @@ struct Operand
     SqlValue literal;
 };
 
-// A search condition of a WHERE clause.
+// A search condition of a WHERE clause. OR and AND hold all their operands in `children`, so a long
+// chain of them stays one level deep.
 struct Condition
 {
     enum class Kind { Or, And, Not, Compare, IsNull };
