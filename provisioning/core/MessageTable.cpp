@@ -119,6 +119,11 @@ MessageTable MessageTable::fromJson(const QByteArray &json, QString *error)
                 return fail(QStringLiteral("row %1 has a version that is not text").arg(id));
         }
         table.m_rows.insert(quint16(id), versions);
+        const QJsonValue english = row.value(QStringLiteral("english"));
+        if (english.isString())
+            table.m_englishStandIns.insert(quint16(id), english.toString());
+        else if (!english.isUndefined())
+            return fail(QStringLiteral("row %1 has an English stand-in that is not text").arg(id));
     }
     return table;
 }
@@ -149,6 +154,11 @@ QString MessageTable::text(qint32 id, LanguageId language) const
                       QStringLiteral("Resource with identifier '%1' not found").arg(id));
     }
     const Versions &versions = m_rows.value(quint16(id));
+    const bool english
+        = language == LanguageId::EnglishUnitedStates || language == LanguageId::EnglishUnitedKingdom;
+    if (english && versions[slot(language)].value_or(QString()).isEmpty()
+        && m_englishStandIns.contains(quint16(id)))
+        return m_englishStandIns.value(quint16(id));
     bool anyVersion = false;
     for (LanguageId candidate : {language, sibling(language), LanguageId::ChineseSimplified}) {
         const std::optional<QString> &text = versions[slot(candidate)];

@@ -44,13 +44,16 @@ public:
     std::optional<QString> version(qint32 id, LanguageId language) const;
 
     // The text shown to a user of the given language. An empty or missing
-    // version falls back to the other variant of the same language, then to
-    // Simplified Chinese. Throws Failure 326 when no version of the row exists.
+    // version falls back to the other variant of the same language, for an
+    // English user then to the row's English stand-in, then to Simplified Chinese. Throws Failure 326 when no
+    // version of the row exists.
     QString text(qint32 id, LanguageId language) const;
 
 private:
     static int slot(LanguageId language);
     QHash<quint16, Versions> m_rows;
+    // English texts for rows whose English versions are missing or empty.
+    QHash<quint16, QString> m_englishStandIns;
 };
 
 // The user's interface language as read from the system locale, unless a

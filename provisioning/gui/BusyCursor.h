@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QList>
 
 namespace brevane {
 
@@ -10,7 +11,11 @@ namespace brevane {
 class BusyCursor
 {
 public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor)); }
+    BusyCursor()
+    {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+        live().append(this);
+    }
     ~BusyCursor() { restore(); }
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
@@ -20,10 +25,26 @@ public:
         if (m_active) {
             QGuiApplication::restoreOverrideCursor();
             m_active = false;
+            live().removeOne(this);
         }
     }
 
+    // Ends every busy pointer still shown: a message box never sits under one.
+    static void restoreAll()
+    {
+        while (!live().isEmpty())
+            live().constLast()->restore();
+    }
+
+    static bool isShown() { return !live().isEmpty(); }
+
 private:
+    static QList<BusyCursor *> &live()
+    {
+        static QList<BusyCursor *> cursors;
+        return cursors;
+    }
+
     bool m_active = true;
 };
 

@@ -19,7 +19,9 @@ void fitLabelsToCaptions(QWidget *window)
 {
     const auto labels = window->findChildren<QLabel *>();
     for (QLabel *label : labels) {
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        // A caption that fits keeps its designed box to the pixel; only a
+        // wider one grows, and just as far as its text needs.
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
         QRect box = label->geometry();
         if (needed <= box.width())
             continue;

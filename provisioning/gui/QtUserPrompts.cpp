@@ -1,6 +1,9 @@
 #include "QtUserPrompts.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace brevane {
@@ -24,16 +27,28 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-// Qt's name filters need a pattern; a filter given as a description only
-// stands for every file.
+} // namespace
+
 QString toQtFilter(const QString &filter)
 {
     if (filter.isEmpty())
         return QString();
-    if (filter.contains(QLatin1Char('(')) && filter.contains(QLatin1Char(')')))
-        return filter;
-    return filter + QStringLiteral(" (*)");
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    // A filter given as a description only stands for every file.
+    if (open < 0 || close < open)
+        return filter + QStringLiteral(" (*)");
+    // "*.*" means every file, also one whose name has no dot; Qt would take
+    // it literally and hide such names.
+    QStringList patterns = filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString &pattern : patterns) {
+        if (pattern == QStringLiteral("*.*"))
+            pattern = QStringLiteral("*");
+    }
+    return filter.left(open + 1) + patterns.join(QLatin1Char(' ')) + filter.mid(close);
 }
+
+namespace {
 
 QFileDialog::Options toQtOptions(const FileDialogRequest &request)
 {
@@ -68,11 +83,28 @@ std::optional<QString> QtUserPrompts::saveFileName(QWidget *parent, const FileDi
     QString start = request.fileName;
     if (!request.initialDir.isEmpty())
         start = request.initialDir + QLatin1Char('/') + request.fileName;
-    const QString chosen = QFileDialog::getSaveFileName(parent, request.title, start, toQtFilter(request.filter),
-                                                        nullptr, toQtOptions(request));
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return chosen;
+    QFileDialog dialog(parent, request.title, start, toQtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Choosing an existing file asks before it is taken, unless the request says otherwise.
+    dialog.setOptions(toQtOptions(request));
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty() || chosen.first().isEmpty())
+            return std::nullopt;
+        const QFileInfo file(chosen.first());
+        if (!request.pathMustExist || file.absoluteDir().exists())
+            return chosen.first();
+        // The folder must exist: say so and let the user choose again.
+        QMessageBox::warning(&dialog, request.title,
+            QCoreApplication::translate("QFileDialog",
+                "%1\nDirectory not found.\nPlease verify the "
+                "correct directory name was given.")
+                .arg(file.absolutePath()));
+        dialog.selectFile(file.fileName());
+    }
 }
 
 std::optional<QString> QtUserPrompts::openFileName(QWidget *parent, const FileDialogRequest &request)

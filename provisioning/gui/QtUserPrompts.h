@@ -13,4 +13,9 @@ public:
     std::optional<QString> openFileName(QWidget *parent, const FileDialogRequest &request) override;
 };
 
+// The Qt name filter for a dialog filter: a description alone stands for
+// every file, and the pattern "*.*" becomes "*", which also matches names
+// without a dot.
+QString toQtFilter(const QString &filter);
+
 } // namespace brevane

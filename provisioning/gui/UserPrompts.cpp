@@ -1,5 +1,6 @@
 #include "UserPrompts.h"
 
+#include "BusyCursor.h"
 #include "QtUserPrompts.h"
 
 #include <QGuiApplication>
@@ -40,6 +41,7 @@ MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &t
     request.title = title.isEmpty() ? programTitle() : title;
     request.buttons = buttons;
     request.icon = icon;
+    BusyCursor::restoreAll();
     return UserPrompts::current().message(parent, request);
 }
 

@@ -4,11 +4,13 @@
 #include "Failure.h"
 #include "LabelFitting.h"
 #include "ModCard.h"
-#include "TypingLengthLimit.h"
 #include "Platform.h"
+#include "SecretText.h"
+#include "TypingLengthLimit.h"
 #include "UserPrompts.h"
 #include "ui_frmDBConnect.h"
 
+#include <QCloseEvent>
 #include <QFocusEvent>
 
 namespace brevane {
@@ -20,8 +22,15 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->setupUi(this);
     applyWindowFont(this);
     ui->FraRestore->setAutoFillBackground(true);
+    // The password shows one "*" for each character, whatever the style's own mask.
+    ui->txtPws->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     TypingLengthLimit::install(ui->txtDBName);
 
+    // From the first character of a password on, no other process may read it out of this one.
+    connect(ui->txtPws, &QLineEdit::textChanged, this, [](const QString &text) {
+        if (!text.isEmpty())
+            keepProcessOutOfDumps();
+    });
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmDBConnect::cmdExit_Click);
     connect(ui->cmdCreateDB, &QPushButton::clicked, this, &frmDBConnect::cmdCreateDB_Click);
     connect(ui->txtDBName, &QLineEdit::textChanged, this, &frmDBConnect::txtDBName_Change);
@@ -64,6 +73,19 @@ void frmDBConnect::Form_Load()
 void frmDBConnect::cmdExit_Click()
 {
     close();
+}
+
+void frmDBConnect::closeEvent(QCloseEvent *event)
+{
+    clearPassword();
+    QWidget::closeEvent(event);
+}
+
+void frmDBConnect::clearPassword()
+{
+    QString password = ui->txtPws->text();
+    wipeSecret(password);
+    ui->txtPws->clear();
 }
 
 bool frmDBConnect::eventFilter(QObject *watched, QEvent *event)

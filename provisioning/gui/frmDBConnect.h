@@ -49,6 +49,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     bool OpenServerConnection(std::unique_ptr<db::Connection> &connection, const QString &server,
@@ -57,6 +58,8 @@ private:
                            const QString &databaseName, const QString &logicalData, const QString &logicalLog,
                            const QString &physicalData, const QString &physicalLog);
     void SaveConnectionSettings(const QString &databaseName);
+    // Overwrites and empties the password field once nothing needs it any more.
+    void clearPassword();
     // Shows the message of a broken name rule and gives the field back its focus; false when the name passes.
     bool refuseDatabaseName(const QString &name);
 

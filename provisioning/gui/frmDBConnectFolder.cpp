@@ -37,13 +37,20 @@ void frmDBConnect::cmdPath_Click()
     }
 
     const qsizetype separatorPosition = lastSeparatorPosition(chosen);
-    const QString folder = separatorPosition > 0 ? chosen.left(separatorPosition - 1) : chosen;
+    QString folder = separatorPosition > 0 ? chosen.left(separatorPosition - 1) : chosen;
     // The file names use the separator the chosen path uses.
     const QChar separator = separatorPosition > 0 ? chosen.at(separatorPosition - 1) : QLatin1Char('\\');
+    QString folderPrefix = folder + separator;
+    // A file in the root folder "/" lies in "/", which the text before the
+    // separator would leave empty.
+    if (folder.isEmpty() && separator == QLatin1Char('/')) {
+        folder = QStringLiteral("/");
+        folderPrefix = folder;
+    }
     ui->txtNewPath->setText(folder);
     const QString name = ui->txtDBName->text();
-    ui->txtFileName_Data->setText(folder + separator + name + QStringLiteral(".mdf"));
-    ui->txtFileName_Log->setText(folder + separator + name + QStringLiteral("_Log.ldf"));
+    ui->txtFileName_Data->setText(folderPrefix + name + QStringLiteral(".mdf"));
+    ui->txtFileName_Log->setText(folderPrefix + name + QStringLiteral("_Log.ldf"));
 }
 
 } // namespace brevane

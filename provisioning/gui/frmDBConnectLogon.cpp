@@ -94,6 +94,8 @@ void frmDBConnect::ReadBackupFileList()
         ui->txtNewPath->setText(QString());
         ui->FraRestore->show();
     } catch (const Failure &failure) {
+        if (failure.number() == FailureNumber::ConnectionFailed)
+            conMaster.reset();
         if (failure.number() == FailureNumber::ServerStatementError) {
             showMessage(this, GetMessageText(1047) + kLineBreak + kLineBreak + strBackupFile, GetMessageText(101));
         } else {

@@ -8,12 +8,14 @@
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProgramState.h"
+#include "SecretText.h"
 #include "Statements.h"
 #include "UserPrompts.h"
 #include "frmDBConnect.h"
 #include "ui_frmDBConnect.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 namespace brevane {
 
@@ -49,6 +51,16 @@ void frmDBConnect::cmdReStore_Click()
         if (refuseDatabaseName(trimBlanks(ui->txtDBName->text())))
             return;
 
+        // A connection released after its link was lost logs on again first,
+        // with the values the server page holds now.
+        if (!conMaster || conMaster->State() != db::Connection::StateOpen) {
+            if (!conMaster)
+                conMaster = std::make_unique<db::Connection>();
+            if (!OpenServerConnection(
+                    conMaster, ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
+                return;
+        }
+
         ui->txtDBName->setEnabled(false);
         qint16 result = AlreadyReported;
         {
@@ -67,6 +79,7 @@ void frmDBConnect::cmdReStore_Click()
         switch (result) {
         case Restored:
             SaveConnectionSettings(ui->txtDBName->text());
+            clearPassword();
             ui->txtDBName->setEnabled(true);
             ui->FraRestore->hide();
             showMessage(this, GetMessageText(10042), GetMessageText(100));
@@ -120,6 +133,10 @@ qint16 frmDBConnect::RestoreDatabase(std::unique_ptr<db::Connection> &connection
         connection->Execute(strSqlText);
         return Restored;
     } catch (const Failure &failure) {
+        // A lost link leaves a connection that fails every later statement at
+        // once; without it the next attempt logs on afresh.
+        if (failure.number() == FailureNumber::ConnectionFailed)
+            connection.reset();
         showMessage(this, failure.descriptionFirst(), QString());
         return AlreadyReported;
     }
@@ -131,8 +148,10 @@ void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
         const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
         if (!Platform::current().ordinaryFileExists(settingsFile))
             return;
-        writeConnectionSettings(settingsFile, {ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
-                                                   ui->txtPws->text(), databaseName});
+        ConnectionSettings settings { ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
+            ui->txtPws->text(), databaseName };
+        const auto forget = qScopeGuard([&] { wipeSecret(settings.password); });
+        writeConnectionSettings(settingsFile, settings);
     } catch (const Failure &failure) {
         showMessage(this, failure.numberFirst(), QStringLiteral("保存参数出错"));
     }

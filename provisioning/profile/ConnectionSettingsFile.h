@@ -32,9 +32,21 @@ struct ProfileEntry
 // The six entries of the settings file, in the order they are written.
 QList<profile::ProfileEntry> connectionSettingsEntries(const ConnectionSettings &settings);
 
-// Records settings in the existing settings file settingsFile. The caller
-// checks that the file exists; a failure to write reaches the caller as a
-// brevane::Failure whose description names the file.
+// The failure numbers writeConnectionSettings throws, of the platform's kinds.
+namespace SettingsFailure {
+constexpr qint32 InvalidArgument = 5; // a value the code page (or the file) cannot hold
+constexpr qint32 DiskFull = 61;
+constexpr qint32 PermissionDenied = 70; // read-only, immutable, a link to another owner's file
+constexpr qint32 PathFileAccess = 75; // anything else, a missing file included
+} // namespace SettingsFailure
+
+// Records settings in the existing settings file settingsFile, all six entries
+// or none: the file is read once, the entries applied as six successive writes
+// would apply them, and the file replaced once (AtomicFileWriter says how).
+// Nothing is written when a value does not survive the code page. The caller
+// checks that the file exists; a failure reaches the caller as a
+// brevane::Failure with one of the numbers above and a description that names
+// the file (and the entry, where one entry is the cause).
 void writeConnectionSettings(const QString &settingsFile, const ConnectionSettings &settings,
     profile::AnsiCodePage codePage = profile::AnsiCodePage::system());
 

@@ -30,6 +30,32 @@ bool holdsLineBreak(const QString &text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
+bool isTabLike(QChar c)
+{
+    return c == u'\t' || c == u'\v';
+}
+
+// A name is written less its outer blanks; what remains must read back as the
+// same name. A header ends at its first "]" and loses outer tabs; a key ends
+// at its first "=", loses outer tabs, and a line that starts with "[" or ";"
+// is a header or a comment, not a key.
+bool roundTrips(QString name, bool isSection)
+{
+    while (name.startsWith(u' ')) {
+        name.remove(0, 1);
+    }
+    while (name.endsWith(u' ')) {
+        name.chop(1);
+    }
+    if (!name.isEmpty() && (isTabLike(name.front()) || isTabLike(name.back()))) {
+        return false;
+    }
+    if (isSection) {
+        return !name.contains(u']');
+    }
+    return !name.contains(u'=') && !name.startsWith(u'[') && !name.startsWith(u';');
+}
+
 QString withoutTrailingBlanks(QString text)
 {
     qsizetype end = text.size();
@@ -65,10 +91,11 @@ template<typename Edit> bool PrivateProfile::edit(const QString &path, Edit &&ap
         return false;
     }
     const QFileInfo info(path);
+    AtomicFileWriter writer(path);
     QByteArray bytes;
     const bool exists = info.exists();
     if (exists) {
-        const auto contents = info.isFile() ? readFile(path) : std::nullopt;
+        const auto contents = info.isFile() ? writer.read() : std::nullopt;
         if (!contents) {
             return false;
         }
@@ -82,7 +109,7 @@ template<typename Edit> bool PrivateProfile::edit(const QString &path, Edit &&ap
     if (exists && !document.isModified()) {
         return true;
     }
-    return AtomicFileWriter(path).write(document.toBytes());
+    return writer.write(document.toBytes());
 }
 
 bool PrivateProfile::writeString(const QString &section, const std::optional<QString> &key,
@@ -90,6 +117,10 @@ bool PrivateProfile::writeString(const QString &section, const std::optional<QSt
 {
     if (holdsLineBreak(section) || holdsLineBreak(key.value_or(QString()))
         || holdsLineBreak(value.value_or(QString()))) {
+        return false;
+    }
+    // Names the file could not give back are refused where they would be written.
+    if (key && value && (!roundTrips(section, true) || !roundTrips(*key, false))) {
         return false;
     }
     const QString sectionName = m_codePage.roundTrip(section);

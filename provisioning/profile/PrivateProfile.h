@@ -32,7 +32,10 @@ public:
     // Sets key in section to value, creating the key, the section and the
     // file as needed. A missing value removes the key; a missing key removes
     // the whole section. The folder must exist. Text with a line break in a
-    // name or the value is refused, since the file could not hold it.
+    // name or the value is refused, since the file could not hold it; so is,
+    // when a value is set, a name that would not read back as itself: a section
+    // holding "]", a key holding "=" or starting with "[" or ";", and either
+    // starting or ending with a tab.
     bool writeString(const QString &section, const std::optional<QString> &key,
         const std::optional<QString> &value, const QString &path) const;
 

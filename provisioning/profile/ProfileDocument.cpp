@@ -183,6 +183,12 @@ QByteArray ProfileDocument::conventionalLineBreak() const
 
 void ProfileDocument::ensureLineBreak(qsizetype index)
 {
+    // A UTF-16 file cut after an odd number of bytes ends in half a unit;
+    // completing it keeps everything appended after it in step.
+    if (isUnicode() && m_lines[index].text.size() % 2 != 0) {
+        m_lines[index].text.append('\0');
+        m_modified = true;
+    }
     if (m_lines[index].lineBreak.isEmpty()) {
         m_lines[index].lineBreak = conventionalLineBreak();
         m_modified = true;
@@ -273,6 +279,20 @@ void ProfileDocument::setValue(QStringView section, QStringView key, QStringView
     m_modified = true;
 }
 
+// A line that ends in a lone CR, once the lines after it are gone, may come to
+// stand before a blank line that is a lone LF; written together they would
+// make one CR LF and the blank line would vanish. The CR becomes CR LF.
+void ProfileDocument::keepLineBreaksApart()
+{
+    const QByteArray cr = encode(u"\r");
+    const QByteArray lf = encode(u"\n");
+    for (qsizetype i = 0; i + 1 < m_lines.size(); ++i) {
+        if (m_lines[i].lineBreak == cr && m_lines[i + 1].text.isEmpty() && m_lines[i + 1].lineBreak == lf) {
+            m_lines[i].lineBreak = conventionalLineBreak();
+        }
+    }
+}
+
 void ProfileDocument::removeKey(QStringView section, QStringView key)
 {
     const auto found = findSection(section);
@@ -282,6 +302,7 @@ void ProfileDocument::removeKey(QStringView section, QStringView key)
     if (const auto index = findKey(*found, key)) {
         m_lines.removeAt(*index);
         m_modified = true;
+        keepLineBreaksApart();
     }
 }
 
@@ -308,6 +329,7 @@ void ProfileDocument::removeLines(const Section &section, bool withHeader)
             m_modified = true;
         }
     }
+    keepLineBreaksApart();
 }
 
 QByteArray ProfileDocument::toBytes() const

@@ -71,6 +71,7 @@ private:
     QByteArray keyBytes(const Line &line) const;
     QByteArray conventionalLineBreak() const;
     void ensureLineBreak(qsizetype index);
+    void keepLineBreaksApart();
 
     std::optional<Section> findSection(QStringView section) const;
     std::optional<qsizetype> findKey(const Section &section, QStringView key) const;

@@ -79,6 +79,8 @@ private Q_SLOTS:
     void shouldLeaveAReadOnlyFileAsItIs();
     void shouldKeepTheOldFileWhenTheDiskIsFull();
     void shouldRefuseLineBreaksInNamesAndValues();
+    void shouldRefuseNamesThatCannotReadBack_data();
+    void shouldRefuseNamesThatCannotReadBack();
 
 private:
     QString filePath() const { return m_dir->filePath(QStringLiteral("Connect.sys")); }
@@ -165,9 +167,8 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
         << QByteArray("[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n");
     QTest::newRow("new keys go before trailing comments")
         << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=value\r\n;comment2\r\na=value\r\n")
-        << QList<Call> { set("S", "z", ""), set("S", ";x", ""), set("S", "y", ""), set("S", "a", ""),
-               set("S", "b", "") }
-        << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=\r\n;comment2\r\na=\r\nz=\r\ny=\r\n;x=\r\n");
+        << QList<Call> { set("S", "z", ""), set("S", "y", ""), set("S", "a", ""), set("S", "b", "") }
+        << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=\r\n;comment2\r\na=\r\nz=\r\ny=\r\n");
     QTest::newRow("new key above a comment at the section end")
         << QByteArray("[S]\r\nz=\r\n;y=\r\n") << QList<Call> { set("S", "a", "") }
         << QByteArray("[S]\r\nz=\r\na=\r\n;y=\r\n");
@@ -181,9 +182,6 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
     QTest::newRow("names lose blanks, the value is verbatim")
         << Missing << QList<Call> { set(" sec ", " key ", " value ") }
         << QByteArray("[sec]\r\nkey= value \r\n");
-    QTest::newRow("a tab makes a different section name")
-        << QByteArray("[x]\r\nk=1\r\n") << QList<Call> { set("\tx", "k", "2") }
-        << QByteArray("[x]\r\nk=1\r\n[\tx]\r\nk=2\r\n");
     QTest::newRow("a UTF-8 byte order mark hides the first section")
         << QByteArray("\xEF\xBB\xBF[Sec]\r\nK=V\r\n") << QList<Call> { set("Sec", "K", "W") }
         << QByteArray("\xEF\xBB\xBF[Sec]\r\nK=V\r\n[Sec]\r\nK=W\r\n");
@@ -193,6 +191,14 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
     QTest::newRow("a UTF-16 file stays UTF-16")
         << QByteArray("\xFF\xFE") << QList<Call> { set("Sec", "K", "V") }
         << QByteArray("\xFF\xFE") + utf16(QStringLiteral("\r\n[Sec]\r\nK=V\r\n"));
+    QTest::newRow("a UTF-16 file of an odd length is completed before a section is appended")
+        << QByteArray("\xFF\xFE") + utf16(QStringLiteral("[A]\r\nk=1")) + QByteArray("2")
+        << QList<Call> { set("Sec", "K", "V") }
+        << QByteArray("\xFF\xFE") + utf16(QStringLiteral("[A]\r\nk=12\r\n[Sec]\r\nK=V\r\n"));
+    QTest::newRow("a UTF-16 file of an odd length is completed before a key is appended")
+        << QByteArray("\xFF\xFE") + utf16(QStringLiteral("[A]\r\nk=1")) + QByteArray("2")
+        << QList<Call> { set("A", "M", "V") }
+        << QByteArray("\xFF\xFE") + utf16(QStringLiteral("[A]\r\nk=12\r\nM=V\r\n"));
     QTest::newRow("a UTF-16 file with keys")
         << QByteArray("\xFF\xFE") + utf16(QStringLiteral("[Sec]\r\nK = old\r\nL=1\r\n"))
         << QList<Call> { set("sec", "k", "new"), set("Sec", "M", "2"), deleteKey("Sec", "L") }
@@ -242,6 +248,13 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
     QTest::newRow("a mixed file keeps each untouched line's ending")
         << QByteArray("[S]\nA=1\r\nB=2\rC=3\n") << QList<Call> { set("S", "B", "9"), set("S", "D", "4") }
         << QByteArray("[S]\nA=1\r\nB=9\r\nC=3\nD=4\r\n");
+    QTest::newRow("a section removed between a lone CR and a blank LF line keeps the blank line")
+        << QByteArray("[A]\ra=1\r[S]\nk=v\n\n[B]\n") << QList<Call> { deleteSection("S") }
+        << QByteArray("[A]\ra=1\r\n\n[B]\n");
+    QTest::newRow("a key removed between a lone CR and a blank LF line keeps the blank line") << QByteArray(
+        "[A]\ra=1\rb=2\n\n[B]\n") << QList<Call> { deleteKey("A", "b") } << QByteArray("[A]\ra=1\r\n\n[B]\n");
+    QTest::newRow("a section cleared between a lone CR and a blank LF line keeps the blank line")
+        << QByteArray("[A]\rb=2\n\n[B]\n") << QList<Call> { clear("A") } << QByteArray("[A]\r\n\n[B]\n");
     QTest::newRow("no final line break stays when an earlier line changes") << QByteArray(
         "[S]\r\nA=1\r\nB=2") << QList<Call> { set("S", "A", "9") } << QByteArray("[S]\r\nA=9\r\nB=2");
     QTest::newRow("untouched lines stay byte for byte")
@@ -632,6 +645,45 @@ void TestPrivateProfile::shouldRefuseLineBreaksInNamesAndValues()
     QVERIFY(!m_profile.writeString("S", "Us\ner", QStringLiteral("sa"), filePath()));
     QVERIFY(!m_profile.writeString("S\r", "User", QStringLiteral("sa"), filePath()));
     QCOMPARE(readFile(), original);
+}
+
+void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("section holding ]") << "a]b"
+                                       << "k";
+    QTest::newRow("section starting with a tab") << "\tS"
+                                                 << "k";
+    QTest::newRow("section starting with a tab after blanks") << " \tS"
+                                                              << "k";
+    QTest::newRow("section ending with a tab") << "S\t"
+                                               << "k";
+    QTest::newRow("key holding =") << "S"
+                                   << "k=v";
+    QTest::newRow("key starting with [") << "S"
+                                         << "[k";
+    QTest::newRow("key starting with ;") << "S"
+                                         << ";k";
+    QTest::newRow("key starting with ; after blanks") << "S"
+                                                      << "  ;k";
+    QTest::newRow("key ending with a tab") << "S"
+                                           << "k\t";
+    QTest::newRow("key starting with a tab") << "S"
+                                             << "\tk";
+}
+
+void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    const QByteArray original("[S]\r\nK=V\r\n");
+    writeFile(original);
+    QVERIFY(!m_profile.writeString(section, key, QStringLiteral("x"), filePath()));
+    QCOMPARE(readFile(), original);
+    // A name that reads back is still written.
+    QVERIFY(m_profile.writeString("S", "k]x", QStringLiteral("1"), filePath()));
+    QCOMPARE(m_profile.readString("S", "k]x", "", 1000, filePath()), QByteArray("1"));
 }
 
 QTEST_GUILESS_MAIN(TestPrivateProfile)

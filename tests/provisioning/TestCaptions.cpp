@@ -27,32 +27,33 @@ struct ExpectedCaption
     const char *traditional;
 };
 
-// Captions as each language's user must see them. English rows without an
-// English text show the Simplified Chinese one.
+// Captions as each language's user must see them. Rows without an English
+// text show their English stand-in to English users.
 const ExpectedCaption kMainWindow[] = {
-    {"FraRestore", "Option for create database", "创建新数据库选项", "創建新數據庫選項"},
-    {"cmdPath", "...", "...", "..."},
-    {"cmdReStore", "Restore new database", "创建数据库", "創建數據庫"},
-    {"lblDBPath", "New database save path:", "新数据库存放路径：", "新數據庫存放路徑："},
-    {"lblDB3", "Restore to (Real file name):", "还原成(物理文件名)：", "還原成(物理文件名)："},
-    {"lblDB1", "database name:", "数据库名称：", "數據庫名稱："},
-    {"lblDB2", "Original file name (Logical name):", "原文件名(逻辑名)：", "原文件名(邏輯名)："},
-    {"FraSet", "Option for create database", "Sql Server 服务器选项", "Sql Server 服務器選項"},
-    {"cmdExit", "Exit", "退出", "退出"},
-    {"cmdCreateDB", "Next ...", "下一步", "下一步"},
-    {"Label1", "待创建数据库个数：", "待创建数据库个数：", "待創建數據庫個數："},
-    {"Label2", "Server:", "服务器：", "服務器："},
-    {"Label3", "User name:", "用户名：", "用戶名："},
-    {"Label4", "Password:", "密  码：", "密  碼："},
-    {"Label5", "Database:", "数据库：", "數據庫："},
+    { "FraRestore", "Option for create database", "创建新数据库选项", "創建新數據庫選項" },
+    { "cmdPath", "...", "...", "..." },
+    { "cmdReStore", "Restore new database", "创建数据库", "創建數據庫" },
+    { "lblDBPath", "New database save path:", "新数据库存放路径：", "新數據庫存放路徑：" },
+    { "lblDB3", "Restore to (Real file name):", "还原成(物理文件名)：", "還原成(物理文件名)：" },
+    { "lblDB1", "database name:", "数据库名称：", "數據庫名稱：" },
+    { "lblDB2", "Original file name (Logical name):", "原文件名(逻辑名)：", "原文件名(邏輯名)：" },
+    { "FraSet", "Option for create database", "Sql Server 服务器选项", "Sql Server 服務器選項" },
+    { "cmdExit", "Exit", "退出", "退出" },
+    { "cmdCreateDB", "Next ...", "下一步", "下一步" },
+    { "Label1", "Number of databases to create:", "待创建数据库个数：", "待創建數據庫個數：" },
+    { "Label2", "Server:", "服务器：", "服務器：" },
+    { "Label3", "User name:", "用户名：", "用戶名：" },
+    { "Label4", "Password:", "密  码：", "密  碼：" },
+    { "Label5", "Database:", "数据库：", "數據庫：" },
 };
 
 const ExpectedCaption kDialog[] = {
-    {"", "选择待还原的数据库备份文件", "选择待还原的数据库备份文件", "選擇待還原的數據庫備份文件"},
-    {"cmdPath", "...", "...", "..."},
-    {"CancelButton", "取消", "取消", "取消"},
-    {"OKButton", "确定", "确定", "確定"},
-    {"Label1", "文件路径：", "文件路径：", "文件路徑："},
+    { "", "Select the database backup file to restore", "选择待还原的数据库备份文件",
+        "選擇待還原的數據庫備份文件" },
+    { "cmdPath", "...", "...", "..." },
+    { "CancelButton", "Cancel", "取消", "取消" },
+    { "OKButton", "OK", "确定", "確定" },
+    { "Label1", "File path:", "文件路径：", "文件路徑：" },
 };
 
 QString expectedFor(const ExpectedCaption &row, LanguageId language)

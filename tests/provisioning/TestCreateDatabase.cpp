@@ -4,9 +4,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -31,6 +39,9 @@ void writeAll(const QString &path, const QByteArray &bytes)
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
+const QString kCreated
+    = QStringLiteral("The database has been created. You can now log on and use the software.");
+
 } // namespace
 
 class TestCreateDatabase : public QObject
@@ -46,7 +57,14 @@ private Q_SLOTS:
     void serverErrorsInsideTheRestoreAreReported();
     void connectionLostMidRestoreIsAFailureAndKeepsTheSettings();
     void missingSettingsFileIsNotCreated();
+    void nextCreateAfterALostLinkLogsOnAgain();
+    void failedLogOnAfterALostLinkGivesTheLogOnBoxes();
+    void settingsThatCannotBeWrittenAreReportedAndTheRunEnds_data();
+    void settingsThatCannotBeWrittenAreReportedAndTheRunEnds();
     void oddNamesAreBracketedInTheRestore();
+    void exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword();
+    void settingsFileObstaclesAsTheUserSeesThem_data();
+    void settingsFileObstaclesAsTheUserSeesThem();
 };
 
 void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
@@ -63,10 +81,14 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     f.prompts().setOnMessage([&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。")});
+    QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!busyWhileRunning);
     QVERIFY(!f.window().isVisible());
+    // The password is gone from the window once the settings hold it, and
+    // the process could not be dumped while it held it.
+    QCOMPARE(f.field("txtPws")->text(), QString());
+    QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);
     QCOMPARE(f.window().connection(), nullptr);
     QVERIFY(!f.onRestorePage());
 
@@ -107,8 +129,9 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
 
-    // Log on again, then the same name in another letter case.
+    // Log on again (the finished run forgot the password), then the same name in another letter case.
     f.prompts().clear();
+    f.fillServerPage();
     f.pressNext();
     QVERIFY(f.onRestorePage());
     f.chooseFolder(f.dataFolder());
@@ -135,6 +158,9 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
                                              "Cannot use system file as backup device, please select another backup "
                                              "file name!")});
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
+    // The long wait the device statements and the restore may need is set before them, and stays.
+    QVERIFY(f.window().connection());
+    QCOMPARE(f.window().connection()->CommandTimeout(), 180);
 }
 
 void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
@@ -157,7 +183,7 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("数据库名首字符必须是字母"));
+    QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("Database name must start with a letter"));
 
     f.field("txtDBName")->setText(QStringLiteral("Hall"));
     QVERIFY(QFile::remove(f.defaultBackup()));
@@ -195,7 +221,17 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
                                          + f.defaultBackup() + QStringLiteral("'"));
     }
+    // While the failure is on screen the name field is still disabled, but
+    // the pointer no longer says that the program is busy.
+    bool busyUnderTheBox = true;
+    bool nameDisabledUnderTheBox = false;
+    f.prompts().setOnMessage([&](const MessageRequest &) {
+        busyUnderTheBox = QGuiApplication::overrideCursor() != nullptr;
+        nameDisabledUnderTheBox = !f.field("txtDBName")->isEnabled();
+    });
     f.window().cmdReStore_Click();
+    QVERIFY(!busyUnderTheBox);
+    QVERIFY(nameDisabledUnderTheBox);
     QCOMPARE(f.prompts().messages().size(), 1);
     const MessageRequest box = f.prompts().messages().first();
     QVERIFY2(box.text.endsWith(QStringLiteral(" : -2147217900")), qPrintable(box.text));
@@ -233,6 +269,95 @@ void TestCreateDatabase::missingSettingsFileIsNotCreated()
     QVERIFY(!QFile::exists(f.settingsFile()));
 }
 
+void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
+{
+    // Each connection answers four batches: the first one dies in the restore,
+    // a new one has room for all four statements of a Create.
+    ProvisioningFixture f({ QStringLiteral("--fault-drop-after"), QStringLiteral("4") });
+    REQUIRE_FIXTURE(f);
+    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messages().size(), 1);
+    QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
+        qPrintable(f.prompts().messages().first().text));
+    QCOMPARE(f.window().connection(), nullptr);
+    QVERIFY(f.onRestorePage());
+
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
+    QCOMPARE(f.server().statements().size(), sent + 4);
+    QVERIFY(f.server().statements().at(sent).contains(QStringLiteral("sysdatabases")));
+    QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=rivazadUZ"));
+}
+
+void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
+{
+    ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
+    REQUIRE_FIXTURE(f);
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messages().size(), 1);
+
+    // The password on the server page has changed meanwhile: the new log-on is refused.
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+    f.field("txtPws")->setText(QStringLiteral("wrong"));
+    f.window().cmdReStore_Click();
+    QCOMPARE(f.prompts().messageTexts(),
+        QStringList { QStringLiteral("Error\r\nError when connecting database") });
+    QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
+    QCOMPARE(f.server().statements().size(), sent);
+    QCOMPARE(f.window().connection(), nullptr);
+    QVERIFY(f.field("txtDBName")->isEnabled());
+    QVERIFY(f.onRestorePage());
+}
+
+void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("read-only file") << "read-only"
+                                    << "70:Permission denied: ";
+    QTest::newRow("password outside the code page") << "password"
+                                                    << "5:Invalid procedure call or argument: ";
+}
+
+void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, expectedStart);
+    ProvisioningFixture f({ QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9") });
+    REQUIRE_FIXTURE(f);
+    writeAll(f.settingsFile(), kSettings);
+    if (obstacle == QStringLiteral("read-only")) {
+        QVERIFY(QFile::setPermissions(f.settingsFile(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        f.fillServerPage();
+    } else {
+        f.fillServerPage(QStringLiteral("\u5bc6\u7801\u00c4\u00e9"));
+    }
+    f.pressNext();
+    QVERIFY(f.onRestorePage());
+    f.chooseFolder(f.dataFolder());
+    f.window().cmdReStore_Click();
+
+    const QStringList texts = f.prompts().messageTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts.first().startsWith(expectedStart), qPrintable(texts.first()));
+    QVERIFY2(texts.first().contains(f.root()) && texts.first().contains(QStringLiteral("Connect.sys")),
+        qPrintable(texts.first()));
+    if (obstacle == QStringLiteral("password"))
+        QVERIFY2(texts.first().contains(QStringLiteral("[SQL Server] PassWord")), qPrintable(texts.first()));
+    QCOMPARE(f.prompts().messages().first().title, QStringLiteral("保存参数出错"));
+    QCOMPARE(texts.last(), kCreated);
+    QVERIFY(!f.window().isVisible());
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
 void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
 {
     ProvisioningFixture f;
@@ -245,8 +370,99 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
-    QCOMPARE(f.prompts().messages().first().text, QStringLiteral("数据库创建成功，您可以直接登录并使用软件了。"));
+    QCOMPARE(f.prompts().messages().first().text, kCreated);
     QVERIFY(f.server().statements().last().startsWith(QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
+}
+
+void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword()
+{
+    ProvisioningFixture f;
+    REQUIRE_FIXTURE(f);
+    f.window().show();
+    QVERIFY(f.reachRestorePage());
+    QVERIFY(f.window().connection());
+    QCOMPARE(f.window().connection()->State(), db::Connection::StateOpen);
+    f.prompts().clear();
+    const int sent = f.server().statements().size();
+
+    QTest::mouseClick(f.control<QPushButton>("cmdExit"), Qt::LeftButton);
+    QVERIFY(!f.window().isVisible());
+    QVERIFY(f.prompts().messages().isEmpty());
+    QCOMPARE(f.server().statements().size(), sent);
+    QCOMPARE(f.field("txtPws")->text(), QString());
+}
+
+void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("failureStart"); // empty: no failure box
+    QTest::newRow("folder that takes no new file") << "immutable folder" << QString();
+    QTest::newRow("link to a file of another owner") << "foreign link"
+                                                     << "70:Permission denied: ";
+    QTest::newRow("full disk") << "full disk"
+                               << "61:Disk full: ";
+}
+
+void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, failureStart);
+    if (::geteuid() != 0)
+        QSKIP("these obstacles need root");
+    ProvisioningFixture f;
+    REQUIRE_FIXTURE(f);
+    QString realFile = f.settingsFile();
+    std::function<void()> undo = [] {};
+    const auto cleanup = qScopeGuard([&] { undo(); });
+    if (obstacle == QStringLiteral("immutable folder")) {
+        writeAll(f.settingsFile(), kSettings);
+    } else if (obstacle == QStringLiteral("foreign link")) {
+        QVERIFY(QDir(f.root()).mkdir(QStringLiteral("elsewhere")));
+        realFile = f.root() + QStringLiteral("/elsewhere/shadow");
+        writeAll(realFile, kSettings);
+        QCOMPARE(::chown(QFile::encodeName(realFile).constData(), 65534, 65534), 0);
+        QVERIFY(QFile::link(realFile, f.settingsFile()));
+    } else {
+        const QString small = f.root() + QStringLiteral("/small");
+        QVERIFY(QDir(f.root()).mkdir(QStringLiteral("small")));
+        if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no permission to mount a tmpfs here");
+        undo = [small] { ::umount(QFile::encodeName(small).constData()); };
+        realFile = small + QStringLiteral("/Connect.sys");
+        writeAll(realFile, kSettings);
+        QFile filler(small + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size() && filler.flush()) { }
+        QVERIFY(QFile::link(realFile, f.settingsFile()));
+    }
+    QVERIFY(f.reachRestorePage());
+    f.chooseFolder(f.dataFolder());
+    if (obstacle == QStringLiteral("immutable folder")) {
+        if (QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), f.root() }) != 0)
+            QSKIP("this file system takes no immutable attribute");
+        undo = [&f] { QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.root() }); };
+    }
+    f.window().cmdReStore_Click();
+    const QByteArray afterwards = readAll(realFile);
+    undo();
+    undo = [] {};
+
+    const QStringList texts = f.prompts().messageTexts();
+    QCOMPARE(texts.last(), kCreated);
+    if (failureStart.isEmpty()) {
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(afterwards.contains("Initial Catalog=rivazadUZ\r\n")
+                && afterwards.contains("PassWord=Secret#1\r\n")
+                && afterwards.contains("[DataSource]\r\nDataBase=SQL Server\r\n"),
+            afterwards.constData());
+    } else {
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts.first().startsWith(failureStart), qPrintable(texts.first()));
+        QVERIFY2(texts.first().contains(QStringLiteral("Connect.sys")), qPrintable(texts.first()));
+        QCOMPARE(f.prompts().messages().first().title, QStringLiteral("保存参数出错"));
+        QCOMPARE(afterwards, kSettings);
+    }
 }
 
 QTEST_MAIN(TestCreateDatabase)

@@ -1,3 +1,4 @@
+#include "Dialog.h"
 #include "FakePlatform.h"
 #include "MessageTable.h"
 #include "RecordingPrompts.h"
@@ -27,7 +28,8 @@ private Q_SLOTS:
     void focusStartsInThePasswordAndTabsThroughTheServerPage();
     void fieldsKeepTheirLimitsAndEcho();
     void exitClosesTheWindowAtOnce();
-    void layoutKeepsItsSizes();
+    void everyControlStandsAtItsDesignedBoxInSimplifiedChinese_data();
+    void everyControlStandsAtItsDesignedBoxInSimplifiedChinese();
 };
 
 void TestMainWindow::cleanup()
@@ -131,6 +133,8 @@ void TestMainWindow::fieldsKeepTheirLimitsAndEcho()
     frmDBConnect window;
     auto field = [&](const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); };
     QCOMPARE(field("txtPws")->echoMode(), QLineEdit::Password);
+    field("txtPws")->setText(QStringLiteral("Pw1"));
+    QCOMPARE(field("txtPws")->displayText(), QStringLiteral("***"));
     // The name field takes 50 typed characters; a longer name the program proposes stays whole.
     QLineEdit *name = field("txtDBName");
     QTest::keyClicks(name, QString(60, QLatin1Char('a')));
@@ -168,15 +172,94 @@ void TestMainWindow::exitClosesTheWindowAtOnce()
     QVERIFY(prompts->messages().isEmpty());
 }
 
-void TestMainWindow::layoutKeepsItsSizes()
+namespace {
+
+// Every control at its designed place, in twips (15 to a pixel) within its frame or window.
+struct DesignedBox
 {
+    const char *name;
+    int left, top, width, height;
+};
+
+const DesignedBox kMainWindowBoxes[] = {
+    { "FraSet", 180, 180, 5145, 3585 },
+    { "FraRestore", 180, 180, 5145, 3615 },
+    { "Label2", 660, 1110, 720, 180 },
+    { "CmbSQLServer", 1440, 1110, 2055, 300 },
+    { "Label3", 660, 1560, 720, 180 },
+    { "txtUserID", 1440, 1560, 2055, 300 },
+    { "Label4", 660, 1920, 720, 180 },
+    { "txtPws", 1440, 1920, 2055, 300 },
+    { "cmdCreateDB", 1380, 3030, 1125, 345 },
+    { "cmdExit", 2580, 3030, 1125, 345 },
+    { "Label5", 660, 2430, 720, 180 },
+    { "CmbSQLBase", 1440, 2430, 2055, 300 },
+    { "Label1", 990, 420, 1620, 180 },
+    { "txtDataBaseCount", 2730, 420, 615, 255 },
+    { "lblDB1", 240, 300, 1080, 180 },
+    { "txtDBName", 210, 570, 1575, 300 },
+    { "lblDBPath", 210, 900, 1620, 180 },
+    { "txtNewPath", 210, 1170, 4485, 300 },
+    { "cmdPath", 4680, 1170, 405, 315 },
+    { "cmdReStore", 2190, 2340, 1245, 315 },
+    { "lblDB2", 90, 1770, 1620, 180 },
+    { "txtLogName_Data", 120, 2010, 1425, 300 },
+    { "txtLogName_Log", 1590, 2010, 1395, 300 },
+    { "lblDB3", 90, 2430, 1800, 180 },
+    { "txtFileName_Data", 210, 2700, 4845, 300 },
+    { "txtFileName_Log", 210, 3060, 4845, 300 },
+};
+
+const DesignedBox kDialogBoxes[] = {
+    { "Label1", 390, 540, 900, 180 },
+    { "txtNewPath", 240, 1020, 4965, 300 },
+    { "cmdPath", 5220, 1020, 405, 315 },
+    { "OKButton", 2610, 2250, 1215, 375 },
+    { "CancelButton", 3900, 2250, 1215, 375 },
+};
+
+QRect pixels(const DesignedBox &box)
+{
+    return QRect(box.left / 15, box.top / 15, box.width / 15, box.height / 15);
+}
+
+} // namespace
+
+void TestMainWindow::everyControlStandsAtItsDesignedBoxInSimplifiedChinese_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("frmDBConnect") << "frmDBConnect" << QString() << QRect(0, 0, 369, 270);
+    for (const DesignedBox &box : kMainWindowBoxes)
+        QTest::addRow("frmDBConnect.%s", box.name)
+            << "frmDBConnect" << QString::fromLatin1(box.name) << pixels(box);
+    QTest::newRow("Dialog") << "Dialog" << QString() << QRect(0, 0, 402, 213);
+    for (const DesignedBox &box : kDialogBoxes)
+        QTest::addRow("Dialog.%s", box.name) << "Dialog" << QString::fromLatin1(box.name) << pixels(box);
+}
+
+void TestMainWindow::everyControlStandsAtItsDesignedBoxInSimplifiedChinese()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QRect, expected);
+    setUserInterfaceLanguageOverride(LanguageId::ChineseSimplified);
     ScopedPrompts prompts;
     ScopedPlatform platform;
-    frmDBConnect window;
-    QCOMPARE(window.size(), QSize(369, 270));
-    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("FraSet"))->geometry(), QRect(12, 12, 343, 239));
-    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("FraRestore"))->geometry(), QRect(12, 12, 343, 241));
-    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("cmdCreateDB"))->geometry(), QRect(92, 202, 75, 23));
+    std::unique_ptr<QWidget> shown;
+    if (window == QStringLiteral("Dialog"))
+        shown = std::make_unique<Dialog>();
+    else
+        shown = std::make_unique<frmDBConnect>();
+    if (control.isEmpty()) {
+        QCOMPARE(QRect(QPoint(0, 0), shown->size()), expected);
+    } else {
+        QWidget *widget = shown->findChild<QWidget *>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), expected);
+    }
+    QVERIFY(prompts->messages().isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

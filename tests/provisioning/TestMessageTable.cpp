@@ -42,11 +42,18 @@ static const ExpectedRow kShownMessages[] = {
      "不能取系统文件作为存储设备，重新选择备份文件名！", "不能取系統文件作為存儲設備，重新選擇備份文件名！"},
 };
 
-// Rows whose English versions are empty, and so fall back to Simplified Chinese.
+// Rows whose English versions are empty; English users read the row's English stand-in.
 static const ExpectedRow kChineseOnlyMessages[] = {
-    {10042, "", "数据库创建成功，您可以直接登录并使用软件了。", "數據庫創建成功，您可以直接使用軟件了。"},
-    {10046, "", "数据库名中有非法字符 ", "數據庫名中有非法字符"},
-    {10047, "", "数据库名首字符必须是字母", "數據庫名首字符必須是字母"},
+    { 10042, "The database has been created. You can now log on and use the software.",
+        "数据库创建成功，您可以直接登录并使用软件了。", "數據庫創建成功，您可以直接使用軟件了。" },
+    { 10046, "Illegal character in database name", "数据库名中有非法字符 ", "數據庫名中有非法字符" },
+    { 10047, "Database name must start with a letter", "数据库名首字符必须是字母",
+        "數據庫名首字符必須是字母" },
+    { 10036, "Select the database backup file to restore", "选择待还原的数据库备份文件",
+        "選擇待還原的數據庫備份文件" },
+    { 10037, "File path:", "文件路径：", "文件路徑：" },
+    { 10038, "OK", "确定", "確定" },
+    { 10039, "Cancel", "取消", "取消" },
 };
 
 class TestMessageTable : public QObject
@@ -56,7 +63,7 @@ class TestMessageTable : public QObject
 private Q_SLOTS:
     void shownMessagesReadAsWrittenInEveryLanguage();
     void britishEnglishEqualsUsEnglishInEveryRow();
-    void chineseOnlyRowsAreEmptyInEnglishAndFallBackToSimplifiedChinese();
+    void chineseOnlyRowsAreEmptyInEnglishAndEnglishUsersReadTheirStandIn();
     void rowWithoutEnglishVersionIsMissingNotEmpty();
     void traditionalChineseRowWithoutTrailingBlankKeepsItsOwnText();
     void unknownIdFailsWith326NamingTheId();
@@ -86,19 +93,16 @@ void TestMessageTable::britishEnglishEqualsUsEnglishInEveryRow()
         QCOMPARE(table.version(id, LanguageId::EnglishUnitedKingdom), table.version(id, LanguageId::EnglishUnitedStates));
 }
 
-void TestMessageTable::chineseOnlyRowsAreEmptyInEnglishAndFallBackToSimplifiedChinese()
+void TestMessageTable::chineseOnlyRowsAreEmptyInEnglishAndEnglishUsersReadTheirStandIn()
 {
     const MessageTable &table = MessageTable::builtIn();
     for (const ExpectedRow &row : kChineseOnlyMessages) {
         QCOMPARE(table.version(row.id, LanguageId::EnglishUnitedStates), std::optional<QString>(QString()));
         QCOMPARE(table.version(row.id, LanguageId::EnglishUnitedKingdom), std::optional<QString>(QString()));
-        QCOMPARE(table.text(row.id, LanguageId::EnglishUnitedStates), QString::fromUtf8(row.simplified));
+        QCOMPARE(table.text(row.id, LanguageId::EnglishUnitedStates), QString::fromUtf8(row.english));
+        QCOMPARE(table.text(row.id, LanguageId::EnglishUnitedKingdom), QString::fromUtf8(row.english));
         QCOMPARE(table.text(row.id, LanguageId::ChineseSimplified), QString::fromUtf8(row.simplified));
         QCOMPARE(table.text(row.id, LanguageId::ChineseTraditional), QString::fromUtf8(row.traditional));
-    }
-    for (int id = 10036; id <= 10039; ++id) {
-        QVERIFY(table.version(id, LanguageId::EnglishUnitedStates)->isEmpty());
-        QVERIFY(!table.text(id, LanguageId::EnglishUnitedStates).isEmpty());
     }
 }
 
@@ -107,7 +111,11 @@ void TestMessageTable::rowWithoutEnglishVersionIsMissingNotEmpty()
     const MessageTable &table = MessageTable::builtIn();
     QVERIFY(!table.version(1061, LanguageId::EnglishUnitedStates).has_value());
     QVERIFY(!table.version(1061, LanguageId::EnglishUnitedKingdom).has_value());
-    QCOMPARE(table.text(1061, LanguageId::EnglishUnitedKingdom), QStringLiteral("待创建数据库个数："));
+    QCOMPARE(
+        table.text(1061, LanguageId::EnglishUnitedKingdom), QStringLiteral("Number of databases to create:"));
+    QCOMPARE(
+        table.text(1061, LanguageId::EnglishUnitedStates), QStringLiteral("Number of databases to create:"));
+    QCOMPARE(table.text(1061, LanguageId::ChineseSimplified), QStringLiteral("待创建数据库个数："));
     QCOMPARE(table.text(1061, LanguageId::ChineseTraditional), QStringLiteral("待創建數據庫個數："));
 }
 

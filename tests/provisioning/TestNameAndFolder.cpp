@@ -1,13 +1,16 @@
 #include "Dialog.h"
 #include "FakePlatform.h"
+#include "QtUserPrompts.h"
 #include "RecordingPrompts.h"
 #include "frmDBConnect.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,6 +53,10 @@ private Q_SLOTS:
     void cancellingTheFolderDialogChangesNothing();
     void folderInTheDriveRootHasNoSeparatorOfItsOwn();
     void backupChooserTakesAPathThatDoesNotExist();
+    void fileInTheRootFolderGivesTheRootFolder();
+    void backupChooserListsFilesWithoutAnExtension();
+    void saveDialogAsksForAMissingFolderAndAnExistingFile_data();
+    void saveDialogAsksForAMissingFolderAndAnExistingFile();
 };
 
 void TestNameAndFolder::fileNamesFollowTheNameInTheirFolder()
@@ -98,8 +105,8 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    const QString notLetter = QStringLiteral("数据库名首字符必须是字母");
-    const QString illegal = QStringLiteral("数据库名中有非法字符 ");
+    const QString notLetter = QStringLiteral("Database name must start with a letter");
+    const QString illegal = QStringLiteral("Illegal character in database name");
     QTest::newRow("digit first") << "1hall" << notLetter;
     QTest::newRow("underscore first") << "_hall" << notLetter;
     QTest::newRow("digit first, hyphen later") << "9-a" << notLetter;
@@ -284,6 +291,117 @@ void TestNameAndFolder::backupChooserTakesAPathThatDoesNotExist()
 
     QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
     QCOMPARE(chooser.findChild<QLineEdit *>(QStringLiteral("txtNewPath"))->text(), missing);
+}
+
+void TestNameAndFolder::fileInTheRootFolderGivesTheRootFolder()
+{
+    RestorePage page;
+    page.field("txtDBName")->setText(QStringLiteral("Hall"));
+    page.prompts->queueFileName(QStringLiteral("/Hall.mdf"));
+    page.window.cmdPath_Click();
+    QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/Hall.mdf"));
+    QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/Hall_Log.ldf"));
+    // A new name keeps the files in the root folder.
+    page.field("txtDBName")->setText(QStringLiteral("Club"));
+    QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/Club.Mdf"));
+}
+
+void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    UserPrompts::setCurrent(nullptr);
+    ScopedPlatform platform;
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    platform->programDir = folder.path();
+    for (const char *name : { "Makefile", "hall.bak" }) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    QStringList listed;
+    int ticks = 0;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        auto files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!files)
+            return;
+        auto view = files->findChild<QListView *>(QStringLiteral("listView"));
+        listed.clear();
+        for (int row = 0; view && row < view->model()->rowCount(view->rootIndex()); ++row)
+            listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        // The listing fills in the background; give it a few moments.
+        if (listed.size() >= 2 || ++ticks > 100)
+            files->reject();
+    });
+    user.start();
+    Dialog chooser;
+    chooser.cmdPath_Click();
+    user.stop();
+
+    listed.sort();
+    QCOMPARE(listed, (QStringList { QStringLiteral("Makefile"), QStringLiteral("hall.bak") }));
+    QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database Bakup file (*.*)")),
+        QStringLiteral("Sql Server Database Bakup file (*)"));
+    QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database (*.mdf)")),
+        QStringLiteral("Sql Server Database (*.mdf)"));
+}
+
+void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("folder that does not exist") << "missing/Hall.mdf";
+    QTest::newRow("file that exists") << "Hall.mdf";
+}
+
+void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile()
+{
+    QFETCH(QString, typed);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    {
+        QFile existing(folder.filePath(QStringLiteral("Hall.mdf")));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+    }
+
+    QStringList boxes;
+    int fileDialogsSeen = 0;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto box = qobject_cast<QMessageBox *>(modal)) {
+            boxes.append(box->text());
+            // "No" to replacing the file; the warning only has OK.
+            box->done(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
+        } else if (auto files = qobject_cast<QFileDialog *>(modal)) {
+            if (fileDialogsSeen++ == 0) {
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                    ->setText(folder.filePath(typed));
+                QMetaObject::invokeMethod(
+                    files, [files] { static_cast<QDialog *>(files)->accept(); }, Qt::QueuedConnection);
+            } else if (!boxes.isEmpty()) {
+                files->reject();
+            }
+        }
+    });
+    user.start();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select database save path");
+    request.filter = QStringLiteral("Sql Server Database (*.mdf)");
+    request.initialDir = folder.path();
+    const std::optional<QString> chosen = QtUserPrompts().saveFileName(nullptr, request);
+    user.stop();
+
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(
+        boxes.first().contains(typed.contains(QLatin1Char('/')) ? folder.filePath(QStringLiteral("missing"))
+                                                                : QStringLiteral("Hall.mdf")),
+        qPrintable(boxes.first()));
+    QCOMPARE(chosen, std::nullopt);
 }
 
 QTEST_MAIN(TestNameAndFolder)
