@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,6 +46,8 @@ QString firstLine(const QByteArray &bytes)
 
 PasswordReader::Result PasswordReader::read(const ProvisionOptions &options)
 {
+    // Once it holds a password, no other unprivileged process may read this one's memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     switch (options.passwordSource) {
     case PasswordSource::StandardInput: {
         bool tooLong = false;

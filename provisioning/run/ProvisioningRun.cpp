@@ -40,12 +40,14 @@ void ProvisioningRun::setMessageObserver(std::function<void(const QString &)> ob
 
 void ProvisioningRun::release()
 {
+    const std::lock_guard lock(m_connectionMutex);
     m_connection.reset();
 }
 
 bool ProvisioningRun::logOn(
     const QString &server, const QString &login, const QString &password, Failure *failure)
 {
+    const std::lock_guard lock(m_connectionMutex);
     const bool opened = db::OpenServerConnection(m_connection, server, login, password, failure);
     if (opened)
         m_connection->setMessageHandler(m_messageObserver);
@@ -57,6 +59,7 @@ db::Connection &ProvisioningRun::openConnection()
     // An empty connection field gets a fresh, unopened connection: the
     // statement then fails as one sent on a closed connection.
     if (!m_connection) {
+        const std::lock_guard lock(m_connectionMutex);
         m_connection = std::make_unique<db::Connection>();
         m_connection->setMessageHandler(m_messageObserver);
     }
@@ -71,7 +74,17 @@ db::Recordset ProvisioningRun::execute(const QString &statement)
     if (m_statementObserver && connection.State() == db::Connection::StateOpen
         && !connection.cancelRequested())
         m_statementObserver(statement);
-    return connection.Execute(statement);
+    try {
+        return connection.Execute(statement);
+    } catch (const Failure &failure) {
+        // A lost link leaves a connection that fails every later statement at
+        // once; without it the next step logs on afresh.
+        if (failure.number() == FailureNumber::ConnectionFailed) {
+            const std::lock_guard lock(m_connectionMutex);
+            m_connection.reset();
+        }
+        throw;
+    }
 }
 
 BackupFileList ProvisioningRun::readBackupFileList(const QString &backupFile)
@@ -168,6 +181,7 @@ bool ProvisioningRun::writeSettings(const QString &settingsFile, const Connectio
 
 void ProvisioningRun::cancel()
 {
+    const std::lock_guard lock(m_connectionMutex);
     if (m_connection)
         m_connection->cancel();
 }

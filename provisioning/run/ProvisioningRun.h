@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace brevane {
 
@@ -69,7 +70,8 @@ public:
     static QStringList restoreStatements(const RestoreRequest &request);
     // Restores the backup under the new name. Refusals come back as the
     // outcome; a failure of the server or the link is thrown, and what the
-    // server completed before it stays (the device may be registered).
+    // server completed before it stays (the device may be registered). A lost
+    // link empties the connection, so the next step logs on again.
     RestoreOutcome restore(const RestoreRequest &request);
 
     // Writes the six settings entries into an existing settings file. False
@@ -84,6 +86,8 @@ private:
     db::Recordset execute(const QString &statement);
 
     std::unique_ptr<db::Connection> m_connection;
+    // Guards replacing the connection against cancel() from another thread.
+    std::mutex m_connectionMutex;
     std::function<void(const QString &)> m_statementObserver;
     std::function<void(const QString &)> m_messageObserver;
 };
