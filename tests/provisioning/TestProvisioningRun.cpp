@@ -189,6 +189,8 @@ void TestProvisioningRun::linkLostMidRestoreIsThrownAsAConnectionFailure()
     } catch (const Failure &failure) {
         QCOMPARE(failure.number(), FailureNumber::ConnectionFailed);
     }
+    // The dead connection is given up, so the next step logs on afresh.
+    QCOMPARE(run.connection(), nullptr);
 }
 
 void TestProvisioningRun::cancelFromAnotherThreadStopsTheRestore()
