@@ -166,6 +166,7 @@ Recordset Connection::Execute(const QString &statement)
 
     OdbcStatement::Hooks hooks;
     hooks.message = d->messageHandler;
+    hooks.cancelRequested = [this] { return d->cancelRequested.load(); };
     hooks.running = [this](void *handle) {
         const std::lock_guard lock(d->runningMutex);
         d->running = handle;

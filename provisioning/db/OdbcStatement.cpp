@@ -214,6 +214,15 @@ OdbcStatement::Outcome OdbcStatement::execute(const OdbcHandle &connection, cons
         const_cast<SQLWCHAR *>(reinterpret_cast<const SQLWCHAR *>(text.utf16())), SQLINTEGER(text.size()));
     bool first = true;
     for (int step = 0;; ++step) {
+        // A cancel asked for before the batch was seen to its end stops it
+        // here. The driver may already have read and dropped the rest of the
+        // answer for the canceller, so an orderly end afterwards proves nothing.
+        if (hooks.cancelRequested && hooks.cancelRequested()) {
+            drain.note(rc);
+            SQLCancel(drain.statement());
+            drain.fail({ QStringLiteral("HY008"), 0, QStringLiteral("Operation was cancelled") });
+            break;
+        }
         // SQL_NO_DATA from the batch itself is a batch that returned nothing.
         if (rc == SQL_NO_DATA)
             break;

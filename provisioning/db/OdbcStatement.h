@@ -42,6 +42,8 @@ public:
         std::function<void(void *statement)> running;
         // Called with each informational message as soon as it has been read.
         std::function<void(const QString &message)> message;
+        // Asked after every step; true stops the batch as cancelled.
+        std::function<bool()> cancelRequested;
     };
 
     static Outcome execute(const OdbcHandle &connection, const QString &text, int timeoutSeconds,

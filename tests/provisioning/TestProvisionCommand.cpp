@@ -101,7 +101,9 @@ private Q_SLOTS:
     void passwordOnTheCommandLineIsRefusedWithoutEchoingIt_data();
     void passwordOnTheCommandLineIsRefusedWithoutEchoingIt();
     void droppedConnectionDuringTheRestoreSaysWhatIsLeft();
+    void interruptDuringASlowedRestoreCancelsOnTheServer_data();
     void interruptDuringASlowedRestoreCancelsOnTheServer();
+    void interruptDuringTheChecksEndsAtOnceWithNothingChanged();
     void settingsThatBecameUnwritableDuringTheRestoreAreReported();
     void passwordAskedOnATerminalIsNotEchoed();
 };
@@ -325,26 +327,61 @@ void TestProvisionCommand::droppedConnectionDuringTheRestoreSaysWhatIsLeft()
     QCOMPARE(readAll(f.settingsFile()), kSettings);
 }
 
+void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer_data()
+{
+    QTest::addColumn<bool>("progress");
+    QTest::newRow("while the server is silent") << false;
+    QTest::newRow("between progress messages") << true;
+}
+
 void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
 {
-    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("60000"),
+    QFETCH(bool, progress);
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
         QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
     REQUIRE_FIXTURE(f);
     QVERIFY(writeAll(f.settingsFile(), kSettings));
     QProcess process;
-    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    start(process,
+        baseArguments(f) + (progress ? QStringList { QStringLiteral("--progress") } : QStringList()),
+        QByteArray(RunFixture::kPassword) + '\n');
     QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
-    QTest::qWait(200);
+    QByteArray out;
+    if (progress) {
+        QDeadlineTimer deadline(30000);
+        while (!out.contains("10 percent processed.") && !deadline.hasExpired()) {
+            process.waitForReadyRead(100);
+            out += process.readAllStandardOutput();
+        }
+        QVERIFY2(out.contains("10 percent processed."), out.constData());
+    } else {
+        QTest::qWait(200);
+    }
     ::kill(pid_t(process.processId()), SIGINT);
     QVERIFY(process.waitForFinished(30000));
     const QString err = QString::fromUtf8(process.readAllStandardError());
-    QCOMPARE(process.exitCode(), 6);
+    QVERIFY2(process.exitCode() == 6, qPrintable(err + QString::fromUtf8(out + process.readAllStandardOutput())));
     QVERIFY2(err.contains(QStringLiteral("cancelled")), qPrintable(err));
     QCOMPARE(f.server().attentions(), 1);
     // The server acknowledged the attention: the connection answered the existence query afterwards.
     QVERIFY2(err.contains(QStringLiteral("The server has no database rivazadUZ")), qPrintable(err));
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
     QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::interruptDuringTheChecksEndsAtOnceWithNothingChanged()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("HEADERONLY") });
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("HEADERONLY")));
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 6);
+    QVERIFY(process.readAllStandardError().contains("Cancelled before anything was changed."));
+    QVERIFY(f.changingStatements().isEmpty());
 }
 
 void TestProvisionCommand::settingsThatBecameUnwritableDuringTheRestoreAreReported()
