@@ -17,6 +17,7 @@ constexpr qint32 NoCurrentRecord = 3021;
 constexpr qint32 ServerStatementError = -2147217900; // 0x80040E14: the server rejected a statement
 constexpr qint32 Timeout = -2147217871;              // 0x80040E31: log-on or statement timed out
 constexpr qint32 ConnectionFailed = -2147467259;     // 0x80004005: log-on refused, link lost
+constexpr qint32 Cancelled = -2147217842;            // 0x80040E4E: the statement was cancelled
 } // namespace FailureNumber
 
 // A failure as every layer hands it on: a 32-bit number, a description and

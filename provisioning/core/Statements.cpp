@@ -112,4 +112,22 @@ QString restoreDatabase(const QString &databaseName, const QString &deviceName, 
            + literal(trimBlanks(physicalLog)) + QLatin1Char(' ');
 }
 
+QString withProgress(const QString &restoreStatement, int percent)
+{
+    QString statement = restoreStatement;
+    while (statement.endsWith(QLatin1Char(' ')))
+        statement.chop(1);
+    return statement + QStringLiteral(", STATS = ") + QString::number(percent);
+}
+
+QString backupHeader(const QString &backupPath)
+{
+    return QStringLiteral("RESTORE HEADERONLY from DISK ='") + quoted(backupPath) + QLatin1Char('\'');
+}
+
+QString serverVersion()
+{
+    return QStringLiteral("SELECT SERVERPROPERTY('ProductVersion')");
+}
+
 } // namespace brevane::Statements

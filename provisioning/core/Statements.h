@@ -26,6 +26,11 @@ QString dropDevice(const QString &deviceName, const QString &backupPath);
 QString addDevice(const QString &deviceName, const QString &backupPath);
 QString restoreDatabase(const QString &databaseName, const QString &deviceName, const QString &logicalData,
                         const QString &physicalData, const QString &logicalLog, const QString &physicalLog);
+// The restore statement with the server's progress messages asked for every `percent` percent.
+QString withProgress(const QString &restoreStatement, int percent);
+// The backup's header (its versions), and the version of the server.
+QString backupHeader(const QString &backupPath);
+QString serverVersion();
 
 } // namespace Statements
 } // namespace brevane

@@ -8,6 +8,9 @@
 #include "OdbcStatement.h"
 #include "SqlServerDriver.h"
 
+#include <atomic>
+#include <mutex>
+
 namespace brevane::db {
 
 namespace {
@@ -36,6 +39,12 @@ public:
     int connectionTimeout = defaultConnectionTimeout;
     int cursorLocation = UseServer;
     int commandTimeout = defaultCommandTimeout;
+    std::function<void(const QString &)> messageHandler;
+
+    // The statement that is running, for cancel() from another thread.
+    std::mutex runningMutex;
+    void *running = nullptr;
+    std::atomic<bool> cancelRequested = false;
 };
 
 Connection::Connection()
@@ -151,12 +160,45 @@ Recordset Connection::Execute(const QString &statement)
     if (!d->connection)
         throw AccessFailure::make(AccessFailure::ConnectionUnusable, source);
     d->lastMessages.clear();
+    // A cancel asked for between statements stops the next one before it is sent.
+    if (d->cancelRequested.exchange(false))
+        throw Failure(FailureNumber::Cancelled, QStringLiteral("Operation cancelled"), source);
+
+    OdbcStatement::Hooks hooks;
+    hooks.message = d->messageHandler;
+    hooks.cancelRequested = [this] { return d->cancelRequested.load(); };
+    hooks.running = [this](void *handle) {
+        const std::lock_guard lock(d->runningMutex);
+        d->running = handle;
+    };
     OdbcStatement::Outcome outcome
-        = OdbcStatement::execute(d->connection, statement, d->commandTimeout, d->driverName);
+        = OdbcStatement::execute(d->connection, statement, d->commandTimeout, d->driverName, hooks);
     d->lastMessages = outcome.messages;
-    if (outcome.failure)
+    if (outcome.failure) {
+        if (d->cancelRequested.exchange(false)
+            && outcome.failure->number() != FailureNumber::ConnectionFailed)
+            throw Failure(FailureNumber::Cancelled, QStringLiteral("Operation cancelled"), source);
         throw *outcome.failure;
+    }
     return outcome.recordset;
+}
+
+void Connection::setMessageHandler(std::function<void(const QString &)> handler)
+{
+    d->messageHandler = std::move(handler);
+}
+
+void Connection::cancel()
+{
+    const std::lock_guard lock(d->runningMutex);
+    d->cancelRequested = true;
+    if (d->running)
+        SQLCancel(d->running);
+}
+
+bool Connection::cancelRequested() const
+{
+    return d->cancelRequested;
 }
 
 QStringList Connection::lastMessages() const

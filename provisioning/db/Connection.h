@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace brevane::db {
@@ -61,6 +62,17 @@ public:
 
     // The informational messages of the last Execute (restore progress and the like).
     QStringList lastMessages() const;
+
+    // Receives each informational message while a statement runs, as it arrives.
+    void setMessageHandler(std::function<void(const QString &message)> handler);
+
+    // Asks the server to stop the statement that is running (the driver sends
+    // an attention); that Execute then fails with FailureNumber::Cancelled.
+    // Safe to call from another thread. A cancel with no statement running
+    // (or one that came too late to stop it) makes the next Execute fail the
+    // same way without sending anything. Each cancel stops one statement.
+    void cancel();
+    bool cancelRequested() const;
 
     // The name of the ODBC driver used by the last Open.
     QString driverName() const;

@@ -17,9 +17,10 @@ constexpr int maxChunksPerValue = 1 << 16;
 class Drain
 {
 public:
-    Drain(const OdbcHandle &connection, OdbcHandle statement)
+    Drain(const OdbcHandle &connection, OdbcHandle statement, const OdbcStatement::Hooks &hooks)
         : m_connection(connection)
         , m_statement(std::move(statement))
+        , m_hooks(hooks)
     { }
 
     SQLHSTMT statement() const { return m_statement.get(); }
@@ -35,6 +36,8 @@ public:
                 switch (record.kind()) {
                 case DiagRecord::Kind::Information:
                     m_outcome.messages.append(record.message());
+                    if (m_hooks.message)
+                        m_hooks.message(record.message());
                     break;
                 case DiagRecord::Kind::LinkLost:
                     m_linkLost = true;
@@ -161,6 +164,7 @@ private:
 
     const OdbcHandle &m_connection;
     OdbcHandle m_statement;
+    const OdbcStatement::Hooks &m_hooks;
     OdbcStatement::Outcome m_outcome;
     QList<DiagRecord> m_records;
     bool m_failed = false;
@@ -170,16 +174,39 @@ private:
     bool m_haveResult = false;
 };
 
+// Tells the hooks that the statement handle is going away, before it is freed.
+class RunningHandle
+{
+public:
+    RunningHandle(const OdbcStatement::Hooks &hooks, void *statement)
+        : m_hooks(hooks)
+    {
+        if (m_hooks.running)
+            m_hooks.running(statement);
+    }
+    ~RunningHandle()
+    {
+        if (m_hooks.running)
+            m_hooks.running(nullptr);
+    }
+    RunningHandle(const RunningHandle &) = delete;
+    RunningHandle &operator=(const RunningHandle &) = delete;
+
+private:
+    const OdbcStatement::Hooks &m_hooks;
+};
+
 } // namespace
 
-OdbcStatement::Outcome OdbcStatement::execute(
-    const OdbcHandle &connection, const QString &text, int timeoutSeconds, const QString &source)
+OdbcStatement::Outcome OdbcStatement::execute(const OdbcHandle &connection, const QString &text,
+    int timeoutSeconds, const QString &source, const Hooks &hooks)
 {
     OdbcHandle handle = OdbcHandle::allocate(SQL_HANDLE_STMT, connection);
     if (!handle)
         return { {}, {}, statementFailure(readDiagnostics(SQL_HANDLE_DBC, connection.get()), false, source) };
 
-    Drain drain(connection, std::move(handle));
+    Drain drain(connection, std::move(handle), hooks);
+    const RunningHandle running(hooks, drain.statement());
     SQLSetStmtAttrW(drain.statement(), SQL_ATTR_QUERY_TIMEOUT,
         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(qMax(0, timeoutSeconds))), 0);
 
@@ -187,6 +214,15 @@ OdbcStatement::Outcome OdbcStatement::execute(
         const_cast<SQLWCHAR *>(reinterpret_cast<const SQLWCHAR *>(text.utf16())), SQLINTEGER(text.size()));
     bool first = true;
     for (int step = 0;; ++step) {
+        // A cancel asked for before the batch was seen to its end stops it
+        // here. The driver may already have read and dropped the rest of the
+        // answer for the canceller, so an orderly end afterwards proves nothing.
+        if (hooks.cancelRequested && hooks.cancelRequested()) {
+            drain.note(rc);
+            SQLCancel(drain.statement());
+            drain.fail({ QStringLiteral("HY008"), 0, QStringLiteral("Operation was cancelled") });
+            break;
+        }
         // SQL_NO_DATA from the batch itself is a batch that returned nothing.
         if (rc == SQL_NO_DATA)
             break;

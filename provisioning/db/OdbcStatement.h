@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace brevane::db {
@@ -32,8 +33,21 @@ public:
         std::optional<Failure> failure; // see statementFailure in OdbcDiagnostics.h
     };
 
-    static Outcome execute(
-        const OdbcHandle &connection, const QString &text, int timeoutSeconds, const QString &source);
+    // Lets the caller follow a batch while it runs.
+    struct Hooks
+    {
+        // Called with the statement handle before the batch is sent, and with
+        // null before the handle is freed: another thread may cancel through
+        // it in between.
+        std::function<void(void *statement)> running;
+        // Called with each informational message as soon as it has been read.
+        std::function<void(const QString &message)> message;
+        // Asked after every step; true stops the batch as cancelled.
+        std::function<bool()> cancelRequested;
+    };
+
+    static Outcome execute(const OdbcHandle &connection, const QString &text, int timeoutSeconds,
+        const QString &source, const Hooks &hooks = {});
 };
 
 } // namespace brevane::db

@@ -4,19 +4,20 @@
 #include "MessageTable.h"
 #include "ModCard.h"
 #include "Platform.h"
-#include "ProgramState.h"
 #include "UserPrompts.h"
 #include "ui_Dialog.h"
 
 namespace brevane {
 
-Dialog::Dialog(QWidget *parent)
+Dialog::Dialog(QWidget *parent, QString backupFile)
     : QDialog(parent)
     , ui(std::make_unique<Ui::Dialog>())
+    , m_backupFile(std::move(backupFile))
 {
     ui->setupUi(this);
     applyWindowFont(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     connect(ui->cmdPath, &QPushButton::clicked, this, &Dialog::cmdPath_Click);
     connect(ui->OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
     connect(ui->CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
@@ -24,6 +25,13 @@ Dialog::Dialog(QWidget *parent)
 }
 
 Dialog::~Dialog() = default;
+
+QString Dialog::chooseBackupFile(QWidget *parent, const QString &backupFile)
+{
+    Dialog chooser(parent, backupFile);
+    chooser.exec();
+    return chooser.backupFile();
+}
 
 void Dialog::Form_Load()
 {
@@ -48,13 +56,13 @@ void Dialog::cmdPath_Click()
 void Dialog::OKButton_Click()
 {
     if (!ui->txtNewPath->text().isEmpty())
-        strBackupFile = ui->txtNewPath->text();
+        m_backupFile = ui->txtNewPath->text();
     accept();
 }
 
 void Dialog::CancelButton_Click()
 {
-    strBackupFile.clear();
+    m_backupFile.clear();
     reject();
 }
 

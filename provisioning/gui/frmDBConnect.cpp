@@ -5,6 +5,7 @@
 #include "LabelFitting.h"
 #include "ModCard.h"
 #include "Platform.h"
+#include "ProgramState.h"
 #include "SecretText.h"
 #include "TypingLengthLimit.h"
 #include "UserPrompts.h"
@@ -37,6 +38,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     connect(ui->cmdPath, &QPushButton::clicked, this, &frmDBConnect::cmdPath_Click);
     connect(ui->cmdReStore, &QPushButton::clicked, this, &frmDBConnect::cmdReStore_Click);
     ui->txtDBName->installEventFilter(this);
+    m_run.setStatementObserver([](const QString &statement) { strSqlText = statement; });
 
     Form_Load();
 
@@ -63,8 +65,7 @@ void frmDBConnect::Form_Load()
     try {
         if (const auto address = Platform::current().localIPv4Address())
             ui->CmbSQLServer->addItem(*address);
-    } catch (...) {
-    }
+    } catch (...) { }
     ui->CmbSQLServer->addItem(QStringLiteral("."));
     ui->CmbSQLServer->setCurrentIndex(0);
     ui->txtPws->setFocus(Qt::OtherFocusReason);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProvisioningRun.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -10,14 +12,11 @@ class frmDBConnect;
 
 namespace brevane {
 
-namespace db {
-class Connection;
-}
-
 // The program's main window: the server page (log-on) and, over it, the
 // restore page (name, folder, create). Each handler is named after its
 // control and event; the routines keep the names the product has always
-// used for them.
+// used for them. The handlers read the fields, leave the run itself to
+// ProvisioningRun and show its results and failures.
 class frmDBConnect : public QWidget
 {
     Q_OBJECT
@@ -27,7 +26,7 @@ public:
     ~frmDBConnect() override;
 
     // The window's single server connection; null while empty.
-    db::Connection *connection() const { return conMaster.get(); }
+    db::Connection *connection() const { return m_run.connection(); }
 
     // Start-up and Exit.
     void Form_Load();
@@ -52,11 +51,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    bool OpenServerConnection(std::unique_ptr<db::Connection> &connection, const QString &server,
-                              const QString &login, const QString &password);
-    qint16 RestoreDatabase(std::unique_ptr<db::Connection> &connection, const QString &backupFile,
-                           const QString &databaseName, const QString &logicalData, const QString &logicalLog,
-                           const QString &physicalData, const QString &physicalLog);
+    bool OpenServerConnection(const QString &server, const QString &login, const QString &password);
+    qint16 RestoreDatabase(const QString &backupFile, const QString &databaseName, const QString &logicalData,
+        const QString &logicalLog, const QString &physicalData, const QString &physicalLog);
     void SaveConnectionSettings(const QString &databaseName);
     // Overwrites and empties the password field once nothing needs it any more.
     void clearPassword();
@@ -64,7 +61,8 @@ private:
     bool refuseDatabaseName(const QString &name);
 
     std::unique_ptr<Ui::frmDBConnect> ui;
-    std::unique_ptr<db::Connection> conMaster;
+    // The run and its server connection (the product's conMaster).
+    ProvisioningRun m_run;
     bool m_checkingName = false;
 };
 

@@ -1,13 +1,11 @@
 // Next: the log-on and the inspection of the template backup.
+#include "AccessFailures.h"
 #include "BusyCursor.h"
-#include "Connection.h"
 #include "Dialog.h"
 #include "Failure.h"
 #include "MessageTable.h"
 #include "Platform.h"
 #include "ProgramState.h"
-#include "ServerLogon.h"
-#include "Statements.h"
 #include "UserPrompts.h"
 #include "frmDBConnect.h"
 #include "ui_frmDBConnect.h"
@@ -25,32 +23,23 @@ void frmDBConnect::cmdCreateDB_Click()
     const QString server = ui->CmbSQLServer->currentText();
     const QString login = ui->txtUserID->text();
     const QString password = ui->txtPws->text();
-    try {
-        if (!conMaster)
-            conMaster = std::make_unique<db::Connection>();
-    } catch (const Failure &failure) {
-        // The database access layer itself is unusable (no driver manager).
-        showMessage(this, failure.numberFirst(), GetMessageText(101));
-        return;
-    }
-    if (OpenServerConnection(conMaster, server, login, password)) {
+    if (OpenServerConnection(server, login, password)) {
         ReadBackupFileList();
     } else {
         showMessage(this, GetMessageText(1045), GetMessageText(100));
     }
 }
 
-bool frmDBConnect::OpenServerConnection(std::unique_ptr<db::Connection> &connection, const QString &server,
-                                        const QString &login, const QString &password)
+bool frmDBConnect::OpenServerConnection(const QString &server, const QString &login, const QString &password)
 {
     bool opened = false;
     {
         BusyCursor busy;
-        opened = db::OpenServerConnection(connection, server, login, password);
+        opened = m_run.logOn(server, login, password);
     }
     if (!opened) {
         showMessage(this, GetMessageText(101) + kLineBreak + GetMessageText(1012), GetMessageText(1013),
-                    MessageButtons::Ok, MessageIcon::Information);
+            MessageButtons::Ok, MessageIcon::Information);
     }
     return opened;
 }
@@ -59,12 +48,9 @@ void frmDBConnect::ReadBackupFileList()
 {
     ui->FraRestore->hide();
     const Platform &platform = Platform::current();
-    strBackupFile = platform.programFolder() + QStringLiteral("/../DB/rivazadUZ") + QStringLiteral(".Bak");
+    strBackupFile = ProvisioningRun::defaultBackupFile(platform.programFolder());
     if (!platform.ordinaryFileExists(strBackupFile)) {
-        {
-            Dialog chooser(this);
-            chooser.exec();
-        }
+        strBackupFile = Dialog::chooseBackupFile(this, strBackupFile);
         if (strBackupFile.isEmpty())
             return;
         if (!platform.ordinaryFileExists(strBackupFile)) {
@@ -74,30 +60,26 @@ void frmDBConnect::ReadBackupFileList()
     }
 
     try {
-        strSqlText = Statements::fileList(strBackupFile);
-        if (!conMaster)
-            conMaster = std::make_unique<db::Connection>();
         BusyCursor busy;
-        db::Recordset files = conMaster->Execute(strSqlText);
+        const QList<BackupFile> files = m_run.readBackupFileList(strBackupFile).files();
         busy.restore();
-        if (files.RecordCount() > 0) {
-            files.MoveFirst();
-            ui->txtLogName_Data->setText(files.Fields(0));
-            const QString logicalData = ui->txtLogName_Data->text();
-            if (logicalData.size() > 5)
-                ui->txtDBName->setText(logicalData.left(logicalData.size() - 5));
-            ui->txtFileName_Data->setText(files.Fields(1));
-            files.MoveNext();
-            ui->txtLogName_Log->setText(files.Fields(0));
-            ui->txtFileName_Log->setText(files.Fields(1));
+        if (!files.isEmpty()) {
+            ui->txtLogName_Data->setText(files.at(0).logicalName);
+            if (const auto name = proposedDatabaseName(ui->txtLogName_Data->text()))
+                ui->txtDBName->setText(*name);
+            ui->txtFileName_Data->setText(files.at(0).physicalName);
+            // Row 2 is the log file; without it there is no current row to read.
+            if (files.size() < 2)
+                throw db::AccessFailure::make(FailureNumber::NoCurrentRecord, QStringLiteral("Recordset"));
+            ui->txtLogName_Log->setText(files.at(1).logicalName);
+            ui->txtFileName_Log->setText(files.at(1).physicalName);
         }
         ui->txtNewPath->setText(QString());
         ui->FraRestore->show();
     } catch (const Failure &failure) {
-        if (failure.number() == FailureNumber::ConnectionFailed)
-            conMaster.reset();
         if (failure.number() == FailureNumber::ServerStatementError) {
-            showMessage(this, GetMessageText(1047) + kLineBreak + kLineBreak + strBackupFile, GetMessageText(101));
+            showMessage(
+                this, GetMessageText(1047) + kLineBreak + kLineBreak + strBackupFile, GetMessageText(101));
         } else {
             showMessage(this, failure.descriptionFirst(), QString());
         }

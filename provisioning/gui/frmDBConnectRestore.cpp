@@ -2,14 +2,12 @@
 // connection settings written afterwards.
 #include "BusyCursor.h"
 #include "Connection.h"
-#include "ConnectionSettingsFile.h"
 #include "Failure.h"
 #include "MessageTable.h"
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProgramState.h"
 #include "SecretText.h"
-#include "Statements.h"
 #include "UserPrompts.h"
 #include "frmDBConnect.h"
 #include "ui_frmDBConnect.h"
@@ -43,7 +41,8 @@ void frmDBConnect::cmdReStore_Click()
             return;
         }
         if (!Platform::current().pathListed(ui->txtNewPath->text())) {
-            showMessage(this, GetMessageText(1052) + kLineBreak + ui->txtNewPath->text(), GetMessageText(100));
+            showMessage(
+                this, GetMessageText(1052) + kLineBreak + ui->txtNewPath->text(), GetMessageText(100));
             ui->cmdPath->setFocus(Qt::OtherFocusReason);
             return;
         }
@@ -53,11 +52,9 @@ void frmDBConnect::cmdReStore_Click()
 
         // A connection released after its link was lost logs on again first,
         // with the values the server page holds now.
-        if (!conMaster || conMaster->State() != db::Connection::StateOpen) {
-            if (!conMaster)
-                conMaster = std::make_unique<db::Connection>();
+        if (!m_run.connection() || m_run.connection()->State() != db::Connection::StateOpen) {
             if (!OpenServerConnection(
-                    conMaster, ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
+                    ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
                 return;
         }
 
@@ -70,10 +67,7 @@ void frmDBConnect::cmdReStore_Click()
             const QString logicalLog = ui->txtLogName_Log->text();
             const QString physicalData = ui->txtFileName_Data->text();
             const QString physicalLog = ui->txtFileName_Log->text();
-            if (!conMaster)
-                conMaster = std::make_unique<db::Connection>();
-            result = RestoreDatabase(conMaster, strBackupFile, name, logicalData, logicalLog, physicalData,
-                                     physicalLog);
+            result = RestoreDatabase(strBackupFile, name, logicalData, logicalLog, physicalData, physicalLog);
         }
 
         switch (result) {
@@ -83,7 +77,7 @@ void frmDBConnect::cmdReStore_Click()
             ui->txtDBName->setEnabled(true);
             ui->FraRestore->hide();
             showMessage(this, GetMessageText(10042), GetMessageText(100));
-            conMaster.reset();
+            m_run.release();
             close();
             QCoreApplication::exit(0);
             return;
@@ -106,52 +100,41 @@ void frmDBConnect::cmdReStore_Click()
     }
 }
 
-qint16 frmDBConnect::RestoreDatabase(std::unique_ptr<db::Connection> &connection, const QString &backupFile,
-                                     const QString &databaseName, const QString &logicalData,
-                                     const QString &logicalLog, const QString &physicalData,
-                                     const QString &physicalLog)
+qint16 frmDBConnect::RestoreDatabase(const QString &backupFile, const QString &databaseName,
+    const QString &logicalData, const QString &logicalLog, const QString &physicalData,
+    const QString &physicalLog)
 {
+    const RestoreRequest request { .backupFile = backupFile,
+        .databaseName = databaseName,
+        .logicalData = logicalData,
+        .logicalLog = logicalLog,
+        .physicalData = physicalData,
+        .physicalLog = physicalLog };
     try {
-        if (!Platform::current().ordinaryFileExists(backupFile))
+        switch (m_run.restore(request)) {
+        case ProvisioningRun::RestoreOutcome::Restored:
+            return Restored;
+        case ProvisioningRun::RestoreOutcome::BackupMissing:
             return BackupMissing;
-
-        strSqlText = Statements::databaseExists(databaseName);
-        if (connection->Execute(strSqlText).RecordCount() >= 1)
-            return DatabaseExists;
-
-        const QString device = dumpDeviceName(backupFile);
-        connection->setCommandTimeout(180);
-        if (isReservedDeviceName(device))
+        case ProvisioningRun::RestoreOutcome::ReservedDevice:
             return ReservedDevice;
-
-        strSqlText = Statements::dropDevice(device, backupFile);
-        connection->Execute(strSqlText);
-        strSqlText = Statements::addDevice(device, backupFile);
-        connection->Execute(strSqlText);
-        strSqlText = Statements::restoreDatabase(databaseName, device, logicalData, physicalData, logicalLog,
-                                                 physicalLog);
-        connection->Execute(strSqlText);
-        return Restored;
+        case ProvisioningRun::RestoreOutcome::DatabaseExists:
+            return DatabaseExists;
+        }
     } catch (const Failure &failure) {
-        // A lost link leaves a connection that fails every later statement at
-        // once; without it the next attempt logs on afresh.
-        if (failure.number() == FailureNumber::ConnectionFailed)
-            connection.reset();
         showMessage(this, failure.descriptionFirst(), QString());
-        return AlreadyReported;
     }
+    return AlreadyReported;
 }
 
 void frmDBConnect::SaveConnectionSettings(const QString &databaseName)
 {
     try {
-        const QString settingsFile = Platform::current().programFolder() + QStringLiteral("/../Connect.sys");
-        if (!Platform::current().ordinaryFileExists(settingsFile))
-            return;
         ConnectionSettings settings { ui->CmbSQLServer->currentText(), ui->txtUserID->text(),
             ui->txtPws->text(), databaseName };
         const auto forget = qScopeGuard([&] { wipeSecret(settings.password); });
-        writeConnectionSettings(settingsFile, settings);
+        ProvisioningRun::writeSettings(
+            ProvisioningRun::defaultSettingsFile(Platform::current().programFolder()), settings);
     } catch (const Failure &failure) {
         showMessage(this, failure.numberFirst(), QStringLiteral("保存参数出错"));
     }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "PreflightCheck.h"
+
+namespace brevane::provision {
+
+// How brevane-provision ends; scripts test these.
+namespace ExitCode {
+constexpr int Created = 0; // also a dry run whose checks all passed
+constexpr int Unexpected = 1;
+constexpr int Usage = 2;
+constexpr int LogonFailed = 3;
+constexpr int ServerFailure = 4; // the server or the link failed while checking or restoring
+constexpr int SettingsNotWritten = 5; // the database exists, the settings file was not updated
+constexpr int Cancelled = 6;
+// A refused check: 10 plus the check's place in the order the checks run.
+constexpr int FirstRefusal = 10;
+} // namespace ExitCode
+
+int exitCodeFor(PreflightCheck refused);
+
+} // namespace brevane::provision

@@ -1,0 +1,278 @@
+#include "ProvisionCommand.h"
+
+#include "Connection.h"
+#include "ExitCode.h"
+#include "NameRules.h"
+#include "PasswordReader.h"
+#include "Preflight.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace brevane::provision {
+
+namespace {
+
+constexpr int progressStepPercent = 10;
+
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+ProvisionCommand::ProvisionCommand(ProvisionOptions options, RunOutput &output)
+    : m_options(std::move(options))
+    , m_output(output)
+{
+    m_report.dryRun = m_options.dryRun;
+    m_report.server = m_options.server;
+    m_report.user = m_options.user;
+    m_report.backupFile = m_options.backupFile;
+    m_report.settingsFile = m_options.writeSettings ? m_options.settingsFile : QString();
+
+    m_run.setStatementObserver([this](const QString &statement) {
+        m_report.statements.append(statement);
+        m_output.statement(statement);
+        if (m_phase == Phase::Restoring)
+            ++m_restoreStatementsSent;
+    });
+    m_run.setMessageObserver([this](const QString &message) {
+        m_report.serverMessages.append(message);
+        m_output.serverMessage(message);
+    });
+}
+
+int ProvisionCommand::finish(const QString &outcome, int exitCode)
+{
+    m_report.outcome = outcome;
+    m_report.exitCode = exitCode;
+    m_report.elapsedSeconds = double(nowMs() - m_startMs) / 1000.0;
+    m_output.note(QStringLiteral("outcome %1, exit code %2").arg(outcome).arg(exitCode));
+    if (m_options.json)
+        m_output.printJson(m_report.toJson());
+    return exitCode;
+}
+
+int ProvisionCommand::execute()
+{
+    m_startMs = nowMs();
+    if (!m_options.logFile.isEmpty()) {
+        QString error;
+        if (!m_output.openLog(m_options.logFile, &error)) {
+            m_output.error(error);
+            m_report.error = error;
+            return finish(QStringLiteral("failed"), ExitCode::Usage);
+        }
+    }
+    m_output.note(QStringLiteral("brevane-provision: server %1, user %2, folder %3")
+                      .arg(m_options.server, m_options.user, m_options.folder));
+
+    const PasswordReader::Result password = PasswordReader::read(m_options);
+    if (!password.password) {
+        m_output.error(password.error);
+        m_report.error = password.error;
+        return finish(QStringLiteral("failed"), ExitCode::Usage);
+    }
+
+    m_output.step(QStringLiteral("Logging on to %1 as %2").arg(m_options.server, m_options.user));
+    Failure logonFailure;
+    if (!m_run.logOn(m_options.server, m_options.user, *password.password, &logonFailure)) {
+        const QString text = localisedText(1045, QStringLiteral("Log-on failed")) + QStringLiteral("\n")
+            + logonFailure.descriptionFirst();
+        m_output.error(text);
+        m_report.error = logonFailure.descriptionFirst();
+        return finish(QStringLiteral("logon-failed"), ExitCode::LogonFailed);
+    }
+    m_output.step(QStringLiteral("Logged on (%1)").arg(m_run.connection()->driverName()));
+
+    if (const int refused = runChecks(); refused >= 0)
+        return refused;
+
+    if (m_options.dryRun) {
+        m_output.step(QStringLiteral("Every check passed. A restore would send:"));
+        for (const QString &statement : ProvisioningRun::restoreStatements(m_request))
+            m_output.step(statement);
+        return finish(QStringLiteral("checked"), ExitCode::Created);
+    }
+    return restoreAndRecord(*password.password);
+}
+
+int ProvisionCommand::runChecks()
+{
+    PreflightRequest request;
+    request.backupFile = m_options.backupFile;
+    request.databaseName = m_options.database;
+    request.folder = m_options.folder;
+    request.settingsFile = m_options.settingsFile;
+    request.checkSettings = m_options.writeSettings;
+
+    Preflight preflight(m_run);
+    preflight.setStepObserver([this](const PreflightStep &step) {
+        m_report.checks.append({ preflightCheckKey(step.check), step.passed, step.text });
+        if (step.passed)
+            m_output.step(QStringLiteral("ok: ") + step.text);
+        else
+            m_output.error(QStringLiteral("refused: ") + step.text);
+    });
+    PreflightResult result;
+    try {
+        result = preflight.run(request);
+    } catch (const Failure &failure) {
+        const QString text = QStringLiteral("The server failed during the checks: %1. Nothing was changed.")
+                                 .arg(failure.descriptionFirst());
+        m_output.error(text);
+        m_report.error = failure.descriptionFirst();
+        m_report.state = QStringLiteral("Nothing was changed.");
+        return finish(QStringLiteral("server-failure"), ExitCode::ServerFailure);
+    }
+    m_request = result.request;
+    m_request.progressPercent = m_options.progress ? progressStepPercent : 0;
+    m_report.database = m_request.databaseName;
+    m_report.dataFile = m_request.physicalData;
+    m_report.logFile = m_request.physicalLog;
+    if (result.refusal) {
+        m_report.error = result.refusal->text;
+        return finish(QStringLiteral("refused"), exitCodeFor(result.refusal->check));
+    }
+    m_report.restoreStatements = ProvisioningRun::restoreStatements(m_request);
+    return -1;
+}
+
+int ProvisionCommand::restoreAndRecord(const QString &password)
+{
+    m_output.step(QStringLiteral("Restoring %1 into %2").arg(m_request.databaseName, m_options.folder));
+    m_phase = Phase::Restoring;
+    ProvisioningRun::RestoreOutcome outcome;
+    try {
+        outcome = m_run.restore(m_request);
+    } catch (const Failure &failure) {
+        const bool cancelled = failure.number() == FailureNumber::Cancelled;
+        m_report.error = failure.descriptionFirst();
+        m_report.state = leftBehind(cancelled);
+        m_output.error((cancelled ? QStringLiteral("The restore was cancelled; the server has stopped it.")
+                                  : QStringLiteral("The restore failed: ") + failure.descriptionFirst())
+            + QStringLiteral("\n") + m_report.state);
+        return finish(cancelled ? QStringLiteral("cancelled") : QStringLiteral("server-failure"),
+            cancelled ? ExitCode::Cancelled : ExitCode::ServerFailure);
+    }
+    m_phase = Phase::Finishing;
+
+    switch (outcome) {
+    case ProvisioningRun::RestoreOutcome::Restored:
+        break;
+    case ProvisioningRun::RestoreOutcome::BackupMissing:
+        m_report.error = localisedText(1046, QStringLiteral("Cannot find the backup file"))
+            + QStringLiteral("\n") + m_request.backupFile;
+        m_output.error(m_report.error);
+        return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::BackupPresent));
+    case ProvisioningRun::RestoreOutcome::DatabaseExists:
+        m_report.error = localisedText(1054, QStringLiteral("Database name exists")) + QStringLiteral("\n")
+            + m_request.databaseName;
+        m_output.error(m_report.error);
+        return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::NameFree));
+    case ProvisioningRun::RestoreOutcome::ReservedDevice:
+        m_report.error = localisedText(2008, QStringLiteral("Cannot use a system file as backup device"));
+        m_output.error(m_report.error);
+        return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::DeviceAllowed));
+    }
+    m_output.step(QStringLiteral("Database %1 restored").arg(m_request.databaseName));
+
+    if (m_options.writeSettings) {
+        try {
+            const ConnectionSettings settings { m_options.server, m_options.user, password,
+                m_request.databaseName };
+            m_report.settingsWritten = ProvisioningRun::writeSettings(m_options.settingsFile, settings);
+            m_output.step(m_report.settingsWritten
+                    ? QStringLiteral("Settings recorded in ") + m_options.settingsFile
+                    : QStringLiteral("No settings file at %1: nothing recorded").arg(m_options.settingsFile));
+        } catch (const Failure &failure) {
+            m_report.error = failure.numberFirst();
+            m_report.state = QStringLiteral("The database %1 exists on the server, but %2 was not updated.")
+                                 .arg(m_request.databaseName, m_options.settingsFile);
+            m_output.error(QStringLiteral("The settings were not written: ") + failure.numberFirst()
+                + QStringLiteral("\n") + m_report.state);
+            return finish(QStringLiteral("settings-not-written"), ExitCode::SettingsNotWritten);
+        }
+    }
+    m_run.release();
+    m_output.step(
+        localisedText(10042, QStringLiteral("The database was created; the product can use it now.")));
+    return finish(QStringLiteral("created"), ExitCode::Created);
+}
+
+QString ProvisionCommand::leftBehind(bool serverCanBeAsked)
+{
+    const int sent = m_restoreStatementsSent;
+    const QString device = dumpDeviceName(m_request.backupFile);
+    QStringList state;
+    if (sent <= 1) {
+        state << QStringLiteral("Nothing was changed on the server.");
+    } else if (sent == 2) {
+        state << QStringLiteral("The dump device %1 may have been dropped.").arg(device);
+    } else {
+        state << QStringLiteral("The dump device %1 is registered on the server.").arg(device);
+    }
+    if (sent >= 4) {
+        std::optional<bool> exists;
+        if (serverCanBeAsked) {
+            try {
+                exists = m_run.databaseExists(m_request.databaseName);
+            } catch (const Failure &) { }
+        }
+        if (!exists) {
+            state << QStringLiteral("The database %1 may exist on the server in a restoring state; drop it "
+                                    "before trying again.")
+                         .arg(m_request.databaseName);
+        } else if (*exists) {
+            state << QStringLiteral("The database %1 exists on the server and may be in a restoring state; "
+                                    "drop it before trying again.")
+                         .arg(m_request.databaseName);
+        } else {
+            state << QStringLiteral("The server has no database %1.").arg(m_request.databaseName);
+        }
+        QStringList files;
+        for (const QString &file : { m_request.physicalData, m_request.physicalLog }) {
+            if (QFileInfo::exists(file))
+                files << file;
+        }
+        state << (files.isEmpty()
+                ? QStringLiteral("No database file was created in %1.").arg(m_options.folder)
+                : QStringLiteral("These files exist and belong to the unfinished restore: %1")
+                      .arg(files.join(QStringLiteral(", "))));
+    }
+    state << QStringLiteral("The settings file was not changed.");
+    return state.join(QLatin1Char(' '));
+}
+
+void ProvisionCommand::interrupt(int count)
+{
+    if (count >= 2) {
+        m_output.error(
+            QStringLiteral("Stopped at once. The server may still be restoring %1; its files and the "
+                           "database may be left behind.")
+                .arg(m_request.databaseName.isEmpty() ? QStringLiteral("the database")
+                                                      : m_request.databaseName));
+        PasswordReader::restoreTerminal();
+        ::_exit(ExitCode::Cancelled);
+    }
+    switch (m_phase.load()) {
+    case Phase::Checking:
+        PasswordReader::restoreTerminal();
+        m_output.error(QStringLiteral("Cancelled before anything was changed."));
+        ::_exit(ExitCode::Cancelled);
+    case Phase::Restoring:
+        m_output.error(QStringLiteral("Cancelling the restore; waiting for the server to stop (Ctrl-C again "
+                                      "ends at once) ..."));
+        m_run.cancel();
+        break;
+    case Phase::Finishing:
+        m_output.error(QStringLiteral("Finishing the settings file (Ctrl-C again ends at once) ..."));
+        break;
+    }
+}
+
+} // namespace brevane::provision

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ProvisionOptions.h"
+#include "ProvisioningRun.h"
+#include "RunOutput.h"
+#include "RunReport.h"
+
+#include <QString>
+
+#include <atomic>
+
+namespace brevane::provision {
+
+// One unattended provisioning run: log-on, the checks, then the restore and
+// the settings (or, with --dry-run, the statements a restore would send).
+// Returns the exit code; prints as it goes.
+class ProvisionCommand
+{
+public:
+    ProvisionCommand(ProvisionOptions options, RunOutput &output);
+
+    int execute();
+
+    // Ctrl-C or SIGTERM number `count`, from the signal thread: the first
+    // cancels the restore (or ends the run when nothing has changed yet),
+    // the second ends the program at once.
+    void interrupt(int count);
+
+private:
+    enum class Phase { Checking, Restoring, Finishing };
+
+    int finish(const QString &outcome, int exitCode);
+    // The exit code of a refusal or failure, or -1 when every check passed.
+    int runChecks();
+    int restoreAndRecord(const QString &password);
+    // What a failed or cancelled restore may have left, for a person or a script to clean up.
+    QString leftBehind(bool serverCanBeAsked);
+
+    ProvisionOptions m_options;
+    RunOutput &m_output;
+    ProvisioningRun m_run;
+    RunReport m_report;
+    RestoreRequest m_request;
+    std::atomic<Phase> m_phase = Phase::Checking;
+    std::atomic<int> m_restoreStatementsSent = 0;
+    qint64 m_startMs = 0;
+};
+
+} // namespace brevane::provision

@@ -1,0 +1,157 @@
+#include "ProvisionOptions.h"
+
+#include "ProvisioningRun.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace brevane::provision {
+
+namespace {
+
+// An option that would carry the password on the command line, where other
+// users of the machine can read it.
+bool carriesPassword(const QString &argument)
+{
+    const QString name = argument.section(QLatin1Char('='), 0, 0);
+    if (name == u"--password-stdin" || name == u"--password-file")
+        return false;
+    return name == u"-P" || name == u"-p" || name.startsWith(u"--password") || name == u"--pwd"
+        || argument.startsWith(u"-P");
+}
+
+} // namespace
+
+QString helpText()
+{
+    return QStringLiteral("Usage: brevane-provision --folder DIR [options]\n"
+                          "Creates the product's database by restoring the template backup under a new\n"
+                          "name, after checking that the restore can succeed, and records the\n"
+                          "connection in the settings file.\n"
+                          "\n"
+                          "  --server S          SQL Server to log on to (default \".\", this machine)\n"
+                          "  --user U            SQL Server login (default \"sa\")\n"
+                          "  --password-stdin    read the password from the first line of standard input\n"
+                          "  --password-file F   read the password from the first line of file F\n"
+                          "                      (without either, the password is asked for on the\n"
+                          "                      terminal without echo; it is never taken as an argument)\n"
+                          "  --database NAME     name of the new database (default: the name the backup\n"
+                          "                      proposes, its logical data file name without \"_Data\")\n"
+                          "  --folder DIR        existing folder for the database's files (required)\n"
+                          "  --backup FILE       backup to restore (default DB/rivazadUZ.Bak beside the\n"
+                          "                      program's folder)\n"
+                          "  --settings FILE     settings file to update (default Connect.sys in the\n"
+                          "                      parent folder of the program's folder); a missing file\n"
+                          "                      is not created\n"
+                          "  --no-settings       do not check or write the settings file\n"
+                          "  --dry-run           run the checks, print the statements a restore would\n"
+                          "                      send, change nothing\n"
+                          "  --progress          ask the server for progress every 10 percent and print it\n"
+                          "  --json              print one JSON object at the end on standard output\n"
+                          "                      (the step lines then go to standard error)\n"
+                          "  --log FILE          append the statements and the server's messages, with\n"
+                          "                      times, to FILE\n"
+                          "  --help, --version\n"
+                          "\n"
+                          "Ctrl-C or SIGTERM during the restore cancels it on the server and reports what\n"
+                          "is left; a second Ctrl-C ends at once.\n"
+                          "\n"
+                          "Exit codes:\n"
+                          "   0  database created (with --dry-run: every check passed)\n"
+                          "   1  unexpected failure\n"
+                          "   2  usage error (options, password, log file)\n"
+                          "   3  log-on failed\n"
+                          "   4  server or connection failure while checking or restoring\n"
+                          "   5  database created, but the settings file was not written\n"
+                          "   6  cancelled\n"
+                          "  10  backup file missing\n"
+                          "  11  file is not a backup with a data file and a log file\n"
+                          "  12  database name breaks the naming rule\n"
+                          "  13  database name already taken\n"
+                          "  14  dump device name reserved by the server\n"
+                          "  15  folder does not exist\n"
+                          "  16  the database's files already exist in the folder\n"
+                          "  17  not enough free space in the folder\n"
+                          "  18  backup made by a newer server version\n"
+                          "  19  settings file present but not writable (use --no-settings to go on)\n");
+}
+
+ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &programFolder)
+{
+    for (const QString &argument : arguments) {
+        if (carriesPassword(argument))
+            return UsageError { QStringLiteral(
+                "The password is never taken on the command line, where other users can read it: "
+                "use --password-stdin, --password-file FILE, or answer the prompt.") };
+    }
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption server(QStringLiteral("server"), {}, QStringLiteral("S"));
+    const QCommandLineOption user(QStringLiteral("user"), {}, QStringLiteral("U"));
+    const QCommandLineOption database(QStringLiteral("database"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption folder(QStringLiteral("folder"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption backup(QStringLiteral("backup"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption settings(QStringLiteral("settings"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption noSettings(QStringLiteral("no-settings"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    const QCommandLineOption progress(QStringLiteral("progress"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption log(QStringLiteral("log"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"));
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"), {}, QStringLiteral("F"));
+    const QCommandLineOption help(QStringList { QStringLiteral("help"), QStringLiteral("h") });
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({ server, user, database, folder, backup, settings, noSettings, dryRun, progress, json,
+        log, passwordStdin, passwordFile, help, version });
+
+    if (!parser.parse(QStringList { QStringLiteral("brevane-provision") } + arguments))
+        return UsageError { parser.errorText() };
+    if (parser.isSet(help))
+        return ShowText { helpText() };
+    if (parser.isSet(version))
+        return ShowText {
+            QStringLiteral("brevane-provision %1\n").arg(QCoreApplication::applicationVersion())
+        };
+    // A stray word may be a password typed by mistake: it is not repeated.
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError { QStringLiteral("Unexpected argument (%1 word(s) that are no option); see --help.")
+                                .arg(parser.positionalArguments().size()) };
+
+    ProvisionOptions options;
+    for (const QCommandLineOption *single :
+        { &server, &user, &database, &folder, &backup, &settings, &log, &passwordFile }) {
+        if (parser.values(*single).size() > 1)
+            return UsageError { QStringLiteral("--%1 is given more than once").arg(single->names().first()) };
+    }
+    if (parser.isSet(server))
+        options.server = parser.value(server);
+    if (parser.isSet(user))
+        options.user = parser.value(user);
+    options.database = parser.value(database);
+    options.folder = parser.value(folder);
+    if (options.folder.isEmpty())
+        return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
+    options.backupFile
+        = parser.isSet(backup) ? parser.value(backup) : ProvisioningRun::defaultBackupFile(programFolder);
+    options.settingsFile = parser.isSet(settings) ? parser.value(settings)
+                                                  : ProvisioningRun::defaultSettingsFile(programFolder);
+    options.writeSettings = !parser.isSet(noSettings);
+    if (!options.writeSettings && parser.isSet(settings))
+        return UsageError { QStringLiteral("--settings and --no-settings exclude each other") };
+    options.dryRun = parser.isSet(dryRun);
+    options.progress = parser.isSet(progress);
+    options.json = parser.isSet(json);
+    options.logFile = parser.value(log);
+    if (parser.isSet(passwordStdin) && parser.isSet(passwordFile))
+        return UsageError { QStringLiteral("--password-stdin and --password-file exclude each other") };
+    if (parser.isSet(passwordStdin))
+        options.passwordSource = PasswordSource::StandardInput;
+    if (parser.isSet(passwordFile)) {
+        options.passwordSource = PasswordSource::File;
+        options.passwordFile = parser.value(passwordFile);
+    }
+    return options;
+}
+
+} // namespace brevane::provision

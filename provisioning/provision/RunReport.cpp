@@ -1,0 +1,42 @@
+#include "RunReport.h"
+
+#include <QJsonArray>
+
+namespace brevane::provision {
+
+QJsonObject RunReport::toJson() const
+{
+    QJsonArray checkArray;
+    for (const Check &check : checks)
+        checkArray.append(QJsonObject {
+            { QStringLiteral("check"), check.key },
+            { QStringLiteral("passed"), check.passed },
+            { QStringLiteral("text"), check.text },
+        });
+    QJsonObject object {
+        { QStringLiteral("outcome"), outcome },
+        { QStringLiteral("exitCode"), exitCode },
+        { QStringLiteral("dryRun"), dryRun },
+        { QStringLiteral("server"), server },
+        { QStringLiteral("user"), user },
+        { QStringLiteral("database"), database },
+        { QStringLiteral("backup"), backupFile },
+        { QStringLiteral("files"),
+            QJsonObject { { QStringLiteral("data"), dataFile }, { QStringLiteral("log"), logFile } } },
+        { QStringLiteral("settings"),
+            QJsonObject {
+                { QStringLiteral("file"), settingsFile }, { QStringLiteral("written"), settingsWritten } } },
+        { QStringLiteral("checks"), checkArray },
+        { QStringLiteral("statements"), QJsonArray::fromStringList(statements) },
+        { QStringLiteral("restoreStatements"), QJsonArray::fromStringList(restoreStatements) },
+        { QStringLiteral("serverMessages"), QJsonArray::fromStringList(serverMessages) },
+        { QStringLiteral("elapsedSeconds"), elapsedSeconds },
+    };
+    if (!error.isEmpty())
+        object.insert(QStringLiteral("error"), error);
+    if (!state.isEmpty())
+        object.insert(QStringLiteral("state"), state);
+    return object;
+}
+
+} // namespace brevane::provision

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "PreflightCheck.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace brevane::provision {
+
+// What a run did, for the JSON object --json prints at the end. It never
+// holds the password.
+struct RunReport
+{
+    struct Check
+    {
+        QString key;
+        bool passed = false;
+        QString text;
+    };
+
+    QString outcome = QStringLiteral("failed"); // created, checked, refused, logon-failed, server-failure,
+                                                // settings-not-written, cancelled, failed
+    int exitCode = 0;
+    bool dryRun = false;
+    QString server;
+    QString user;
+    QString database;
+    QString backupFile;
+    QString dataFile;
+    QString logFile;
+    QString settingsFile;
+    bool settingsWritten = false;
+    QList<Check> checks;
+    QStringList statements; // every statement sent, in order
+    QStringList restoreStatements; // the statements the restore sends (with --dry-run: would send)
+    QStringList serverMessages;
+    QString error;
+    QString state; // what is left behind after a failure or a cancel
+    double elapsedSeconds = 0;
+
+    QJsonObject toJson() const;
+};
+
+} // namespace brevane::provision

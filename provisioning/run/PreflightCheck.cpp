@@ -1,0 +1,40 @@
+#include "PreflightCheck.h"
+
+#include "MessageTable.h"
+
+namespace brevane {
+
+QString preflightCheckKey(PreflightCheck check)
+{
+    switch (check) {
+    case PreflightCheck::BackupPresent:
+        return QStringLiteral("backup-present");
+    case PreflightCheck::BackupReadable:
+        return QStringLiteral("backup-readable");
+    case PreflightCheck::NameValid:
+        return QStringLiteral("name-valid");
+    case PreflightCheck::NameFree:
+        return QStringLiteral("name-free");
+    case PreflightCheck::DeviceAllowed:
+        return QStringLiteral("device-allowed");
+    case PreflightCheck::FolderExists:
+        return QStringLiteral("folder-exists");
+    case PreflightCheck::TargetFilesFree:
+        return QStringLiteral("target-files-free");
+    case PreflightCheck::SpaceAvailable:
+        return QStringLiteral("space-available");
+    case PreflightCheck::BackupVersion:
+        return QStringLiteral("backup-version");
+    case PreflightCheck::SettingsWritable:
+        return QStringLiteral("settings-writable");
+    }
+    return {};
+}
+
+QString localisedText(int id, const QString &english)
+{
+    const std::optional<QString> text = MessageTable::builtIn().version(id, userInterfaceLanguage());
+    return text && !text->trimmed().isEmpty() ? text->trimmed() : english;
+}
+
+} // namespace brevane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace brevane {
+
+// The checks made before anything on the server or on disk changes, in the order they run.
+enum class PreflightCheck {
+    BackupPresent,
+    BackupReadable, // the server reads it as a backup with a data file and a log file
+    NameValid,
+    NameFree,
+    DeviceAllowed, // the dump device name is not one of the server's own files
+    FolderExists,
+    TargetFilesFree,
+    SpaceAvailable,
+    BackupVersion, // the backup is not newer than the server
+    SettingsWritable,
+};
+
+// A short English name of the check, for output meant for scripts ("backup-present").
+QString preflightCheckKey(PreflightCheck check);
+
+// The text of message `id` in the user's language where the message table
+// has one, else `english`.
+QString localisedText(int id, const QString &english);
+
+} // namespace brevane

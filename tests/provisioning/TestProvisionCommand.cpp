@@ -1,0 +1,460 @@
+#include "ProvisioningFixture.h"
+#include "RunFixture.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace brevane::test;
+
+#define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
+
+namespace {
+
+const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
+                             "[Printer]\r\nName=Counter\r\n";
+
+struct Finished
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QStringList baseArguments(RunFixture &f)
+{
+    return { QStringLiteral("--server"), f.serverText(), QStringLiteral("--password-stdin"),
+        QStringLiteral("--folder"), f.dataFolder(), QStringLiteral("--backup"), f.defaultBackup(),
+        QStringLiteral("--settings"), f.settingsFile() };
+}
+
+void start(QProcess &process, const QStringList &arguments, const QByteArray &input)
+{
+    process.setProgram(QStringLiteral(BREVANE_PROVISION_PATH));
+    process.setArguments(arguments);
+    process.start();
+    process.write(input);
+    process.closeWriteChannel();
+}
+
+Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(RunFixture::kPassword) + '\n')
+{
+    QProcess process;
+    start(process, arguments, input);
+    Finished finished;
+    if (!process.waitForFinished(120000))
+        return finished;
+    finished.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    finished.out = QString::fromUtf8(process.readAllStandardOutput());
+    finished.err = QString::fromUtf8(process.readAllStandardError());
+    return finished;
+}
+
+bool waitForStatement(RunFixture &f, const QString &fragment)
+{
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        const QStringList sent = f.server().statements();
+        if (!sent.isEmpty() && sent.last().contains(fragment))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestProvisionCommand : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void wholeRunWritesTheSameSettingsAsTheWindow();
+    void jsonAndLogHoldTheRunButNeverThePassword();
+    void refusedChecksEndWithTheirCodeBeforeAnyChange_data();
+    void refusedChecksEndWithTheirCodeBeforeAnyChange();
+    void dryRunPrintsExactlyWhatARealRunSends();
+    void progressLinesArriveInOrderAndEndWithTheSummary();
+    void passwordOnTheCommandLineIsRefusedWithoutEchoingIt_data();
+    void passwordOnTheCommandLineIsRefusedWithoutEchoingIt();
+    void droppedConnectionDuringTheRestoreSaysWhatIsLeft();
+    void interruptDuringASlowedRestoreCancelsOnTheServer_data();
+    void interruptDuringASlowedRestoreCancelsOnTheServer();
+    void interruptDuringTheChecksEndsAtOnceWithNothingChanged();
+    void settingsThatBecameUnwritableDuringTheRestoreAreReported();
+    void passwordAskedOnATerminalIsNotEchoed();
+};
+
+void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
+{
+    // The window's run first, on a server of its own.
+    QByteArray windowSettings;
+    QString windowServer;
+    {
+        ProvisioningFixture w;
+        REQUIRE_FIXTURE(w);
+        QVERIFY(writeAll(w.settingsFile(), kSettings));
+        QVERIFY(w.reachRestorePage());
+        w.chooseFolder(w.dataFolder());
+        w.window().cmdReStore_Click();
+        windowSettings = readAll(w.settingsFile());
+        windowServer = QStringLiteral("127.0.0.1,%1").arg(w.server().port());
+    }
+
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    QVERIFY(writeAll(f.root() + QStringLiteral("/pw"), QByteArray(RunFixture::kPassword) + "\r\n"));
+    QStringList arguments = baseArguments(f);
+    arguments.replace(
+        arguments.indexOf(QStringLiteral("--password-stdin")), QStringLiteral("--password-file"));
+    arguments.insert(
+        arguments.indexOf(QStringLiteral("--password-file")) + 1, f.root() + QStringLiteral("/pw"));
+    const Finished finished = run(arguments, {});
+    QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+
+    QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
+    QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ_Log.ldf")));
+    QByteArray settings = readAll(f.settingsFile());
+    settings.replace(f.serverText().toLatin1(), windowServer.toLatin1());
+    QCOMPARE(settings, windowSettings);
+}
+
+void TestProvisionCommand::jsonAndLogHoldTheRunButNeverThePassword()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    const QString log = f.root() + QStringLiteral("/run.log");
+    const Finished finished = run(baseArguments(f)
+        + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02"), QStringLiteral("--json"),
+            QStringLiteral("--log"), log });
+    QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8(), &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(finished.out));
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("created"));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), 0);
+    QCOMPARE(json.value(QStringLiteral("database")).toString(), QStringLiteral("Hall02"));
+    const QJsonObject files = json.value(QStringLiteral("files")).toObject();
+    QCOMPARE(files.value(QStringLiteral("data")).toString(), f.dataFolder() + QStringLiteral("/Hall02.mdf"));
+    QCOMPARE(
+        files.value(QStringLiteral("log")).toString(), f.dataFolder() + QStringLiteral("/Hall02_Log.ldf"));
+    QStringList statements;
+    for (const QJsonValue &value : json.value(QStringLiteral("statements")).toArray())
+        statements << value.toString();
+    QCOMPARE(statements, f.server().statements());
+    QVERIFY(json.value(QStringLiteral("serverMessages"))
+                .toArray()
+                .last()
+                .toString()
+                .contains(QStringLiteral("RESTORE DATABASE successfully processed")));
+    QVERIFY(json.value(QStringLiteral("elapsedSeconds")).isDouble());
+    QVERIFY(json.value(QStringLiteral("settings")).toObject().value(QStringLiteral("written")).toBool());
+
+    const QByteArray logged = readAll(log);
+    QVERIFY(logged.contains("RESTORE DATABASE  Hall02"));
+    QVERIFY(logged.contains("successfully processed"));
+    for (const QByteArray &text : { finished.out.toUtf8(), finished.err.toUtf8(), logged })
+        QVERIFY(!text.contains(RunFixture::kPassword));
+}
+
+void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong password") << "password" << 3 << "Sql Server connect failed";
+    QTest::newRow("backup missing") << "missing" << 10 << "Cannot find original file";
+    QTest::newRow("name breaks the rule") << "name" << 12 << "Hall-02";
+    QTest::newRow("name taken on a second run") << "taken" << 13 << "Database name exist!";
+    QTest::newRow("folder missing") << "folder" << 15 << "Folder not exist";
+    QTest::newRow("data file left from before") << "file" << 16 << "Hall02.mdf";
+    QTest::newRow("backup from a newer server") << "newer" << 18 << "16.0.1000";
+    QTest::newRow("connection lost during the checks") << "drop" << 4 << "Nothing was changed";
+}
+
+void TestProvisionCommand::refusedChecksEndWithTheirCodeBeforeAnyChange()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    // The stand-in answers the file list, then closes the connection.
+    RunFixture f(situation == u"drop"
+            ? QStringList { QStringLiteral("--fault-drop-after"), QStringLiteral("1") }
+            : QStringList());
+    REQUIRE_FIXTURE(f);
+    QStringList arguments
+        = baseArguments(f) + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02") };
+    QByteArray input = QByteArray(RunFixture::kPassword) + '\n';
+    if (situation == u"password") {
+        input = "Wrong#1\n";
+    } else if (situation == u"missing") {
+        QVERIFY(QFile::remove(f.defaultBackup()));
+    } else if (situation == u"name") {
+        arguments.last() = QStringLiteral("Hall-02");
+    } else if (situation == u"taken") {
+        const Finished first = run(arguments);
+        QVERIFY2(first.exitCode == 0, qPrintable(first.err));
+        QVERIFY(QFile::remove(f.dataFolder() + QStringLiteral("/Hall02.mdf")));
+        QVERIFY(QFile::remove(f.dataFolder() + QStringLiteral("/Hall02_Log.ldf")));
+    } else if (situation == u"folder") {
+        arguments[arguments.indexOf(f.dataFolder())] = f.root() + QStringLiteral("/nowhere");
+    } else if (situation == u"newer") {
+        QVERIFY(QFile::remove(f.defaultBackup()));
+        QVERIFY2(f.makeBackup(f.defaultBackup(),
+                     { QStringLiteral("--data"), QStringLiteral("A_Data=C:\\a.mdf"), QStringLiteral("--log"),
+                         QStringLiteral("A_Log=C:\\a.ldf"), QStringLiteral("--server-version"),
+                         QStringLiteral("16.0.1000.6") }),
+            qPrintable(f.error()));
+    } else if (situation == u"file") {
+        QVERIFY(writeAll(f.dataFolder() + QStringLiteral("/Hall02.mdf"), "x"));
+    }
+    const QStringList changingBefore = f.changingStatements();
+    const Finished finished = run(arguments, input);
+    QCOMPARE(finished.exitCode, exitCode);
+    QVERIFY2(finished.err.contains(message), qPrintable(finished.err));
+    QCOMPARE(f.changingStatements(), changingBefore);
+}
+
+void TestProvisionCommand::dryRunPrintsExactlyWhatARealRunSends()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    const QStringList arguments
+        = baseArguments(f) + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02") };
+    const Finished dry
+        = run(arguments + QStringList { QStringLiteral("--dry-run"), QStringLiteral("--json") });
+    QVERIFY2(dry.exitCode == 0, qPrintable(dry.err));
+    QVERIFY(f.changingStatements().isEmpty());
+    const QJsonObject json = QJsonDocument::fromJson(dry.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
+    QStringList planned;
+    for (const QJsonValue &value : json.value(QStringLiteral("restoreStatements")).toArray())
+        planned << value.toString();
+    QCOMPARE(planned.size(), 4);
+    const QStringList printed = dry.err.split(QLatin1Char('\n'));
+    for (const QString &statement : std::as_const(planned))
+        QVERIFY2(printed.contains(statement), qPrintable(statement));
+
+    const Finished real = run(arguments);
+    QVERIFY2(real.exitCode == 0, qPrintable(real.err));
+    QCOMPARE(f.server().statements().mid(f.server().statements().size() - 4), planned);
+}
+
+void TestProvisionCommand::progressLinesArriveInOrderAndEndWithTheSummary()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    const Finished finished = run(baseArguments(f) + QStringList { QStringLiteral("--progress") });
+    QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+    QVERIFY(f.server().statements().last().endsWith(QStringLiteral(", STATS = 10")));
+
+    const QStringList lines = finished.out.split(QLatin1Char('\n'));
+    static const QRegularExpression percent(QStringLiteral("^(\\d+) percent processed\\.$"));
+    QList<int> percents;
+    qsizetype lastPercentLine = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = percent.match(lines.at(i));
+        if (match.hasMatch()) {
+            percents << match.captured(1).toInt();
+            lastPercentLine = i;
+        }
+    }
+    QVERIFY2(percents.size() >= 2, qPrintable(finished.out));
+    QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+    QCOMPARE(percents.last(), 100);
+    bool summaryAfter = false;
+    for (qsizetype i = lastPercentLine + 1; i < lines.size(); ++i)
+        summaryAfter = summaryAfter
+            || lines.at(i).startsWith(QStringLiteral("RESTORE DATABASE successfully processed"));
+    QVERIFY2(summaryAfter, qPrintable(finished.out));
+}
+
+void TestProvisionCommand::passwordOnTheCommandLineIsRefusedWithoutEchoingIt_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("--password") << QStringList { QStringLiteral("--password"), QStringLiteral("Hunter#2") };
+    QTest::newRow("--password=") << QStringList { QStringLiteral("--password=Hunter#2") };
+    QTest::newRow("-P") << QStringList { QStringLiteral("-P"), QStringLiteral("Hunter#2") };
+    QTest::newRow("stray word") << QStringList { QStringLiteral("Hunter#2") };
+}
+
+void TestProvisionCommand::passwordOnTheCommandLineIsRefusedWithoutEchoingIt()
+{
+    QFETCH(QStringList, arguments);
+    const Finished finished
+        = run(QStringList { QStringLiteral("--folder"), QStringLiteral("/tmp") } + arguments);
+    QCOMPARE(finished.exitCode, 2);
+    QVERIFY(!finished.err.isEmpty());
+    QVERIFY(!finished.err.contains(QStringLiteral("Hunter")));
+    QVERIFY(!finished.out.contains(QStringLiteral("Hunter")));
+}
+
+void TestProvisionCommand::droppedConnectionDuringTheRestoreSaysWhatIsLeft()
+{
+    RunFixture f({ QStringLiteral("--fault-drop-mid-restore") });
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    const Finished finished = run(baseArguments(f));
+    QCOMPARE(finished.exitCode, 4);
+    QVERIFY2(finished.err.contains(QStringLiteral("restoring state")), qPrintable(finished.err));
+    QVERIFY(finished.err.contains(QStringLiteral("dump device rivazadUZ is registered")));
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer_data()
+{
+    QTest::addColumn<bool>("progress");
+    QTest::newRow("while the server is silent") << false;
+    QTest::newRow("between progress messages") << true;
+}
+
+void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
+{
+    QFETCH(bool, progress);
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    QProcess process;
+    start(process,
+        baseArguments(f) + (progress ? QStringList { QStringLiteral("--progress") } : QStringList()),
+        QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    QByteArray out;
+    if (progress) {
+        QDeadlineTimer deadline(30000);
+        while (!out.contains("10 percent processed.") && !deadline.hasExpired()) {
+            process.waitForReadyRead(100);
+            out += process.readAllStandardOutput();
+        }
+        QVERIFY2(out.contains("10 percent processed."), out.constData());
+    } else {
+        QTest::qWait(200);
+    }
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(30000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(process.exitCode() == 6, qPrintable(err + QString::fromUtf8(out + process.readAllStandardOutput())));
+    QVERIFY2(err.contains(QStringLiteral("cancelled")), qPrintable(err));
+    QCOMPARE(f.server().attentions(), 1);
+    // The server acknowledged the attention: the connection answered the existence query afterwards.
+    QVERIFY2(err.contains(QStringLiteral("The server has no database rivazadUZ")), qPrintable(err));
+    QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::interruptDuringTheChecksEndsAtOnceWithNothingChanged()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("HEADERONLY") });
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("HEADERONLY")));
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 6);
+    QVERIFY(process.readAllStandardError().contains("Cancelled before anything was changed."));
+    QVERIFY(f.changingStatements().isEmpty());
+}
+
+void TestProvisionCommand::settingsThatBecameUnwritableDuringTheRestoreAreReported()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("1500"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
+    REQUIRE_FIXTURE(f);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
+    QProcess process;
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    // Made immutable after the checks passed: even root cannot replace it now.
+    const bool locked
+        = QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), f.settingsFile() }) == 0;
+    process.waitForFinished(60000);
+    if (locked)
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.settingsFile() });
+    else
+        QSKIP("cannot make the settings file immutable here (needs root and a file system with chattr)");
+    QCOMPARE(process.exitCode(), 5);
+    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("settings-not-written"));
+    QVERIFY(json.value(QStringLiteral("error")).toString().contains(f.settingsFile()));
+    QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
+    QCOMPARE(readAll(f.settingsFile()), kSettings);
+}
+
+void TestProvisionCommand::passwordAskedOnATerminalIsNotEchoed()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    int master = -1;
+    int terminal = -1;
+    if (::openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0)
+        QSKIP("no pseudo-terminal available");
+    QStringList arguments = baseArguments(f);
+    arguments.removeAll(QStringLiteral("--password-stdin"));
+    QProcess process;
+    process.setProgram(QStringLiteral(BREVANE_PROVISION_PATH));
+    process.setArguments(arguments + QStringList { QStringLiteral("--dry-run") });
+    // The terminal becomes the program's standard input and controlling terminal.
+    process.setChildProcessModifier([terminal] {
+        ::setsid();
+        ::ioctl(terminal, TIOCSCTTY, 0);
+        ::dup2(terminal, STDIN_FILENO);
+    });
+    process.start();
+    ::close(terminal);
+    QVERIFY(process.waitForStarted());
+    QDeadlineTimer deadline(30000);
+    QByteArray err;
+    while (!err.contains("Password: ") && !deadline.hasExpired()) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    QVERIFY2(err.contains("Password: "), err.constData());
+    const QByteArray typed = QByteArray(RunFixture::kPassword) + '\n';
+    QCOMPARE(::write(master, typed.constData(), size_t(typed.size())), ssize_t(typed.size()));
+    QVERIFY(process.waitForFinished(60000));
+    err += process.readAllStandardError();
+    QVERIFY2(process.exitCode() == 0, err.constData());
+
+    // What the terminal showed while the password was typed.
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    QByteArray shown;
+    char buffer[256];
+    for (ssize_t got = 0; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, got);
+    ::close(master);
+    QVERIFY2(!shown.contains(RunFixture::kPassword), shown.constData());
+    QVERIFY(!process.readAllStandardOutput().contains(RunFixture::kPassword));
+}
+
+QTEST_MAIN(TestProvisionCommand)
+#include "TestProvisionCommand.moc"
