@@ -122,7 +122,7 @@ QString withProgress(const QString &restoreStatement, int percent)
 
 QString backupHeader(const QString &backupPath)
 {
-    return QStringLiteral("RESTORE HEADERONLY from DISK ='") + quoted(backupPath) + QLatin1Char('\'');
+    return QStringLiteral("RESTORE HEADERONLY from DISK =") + literal(backupPath);
 }
 
 QString serverVersion()
