@@ -18,6 +18,10 @@ private Q_SLOTS:
     void registryWritesRegedit4AndReadsItBack();
     void registryRefusesOtherFiles_data();
     void registryRefusesOtherFiles();
+    void registrySkipsBadLinesAndKeepsTheRest_data();
+    void registrySkipsBadLinesAndKeepsTheRest();
+    void registryRefusesLineBreaksItCannotWrite_data();
+    void registryRefusesLineBreaksItCannotWrite();
     void removingAKeyRemovesEverythingBelowIt();
     void variantsConvertAsThePlatformConverts_data();
     void variantsConvertAsThePlatformConverts();
@@ -58,9 +62,7 @@ void TestComPlatform::registryRefusesOtherFiles_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("other header") << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n";
-    QTest::newRow("value outside a key") << "REGEDIT4\n\"A\"=\"b\"\n";
-    QTest::newRow("bad dword") << "REGEDIT4\n[K]\n\"A\"=dword:xyz\n";
-    QTest::newRow("unterminated text") << "REGEDIT4\n[K]\n\"A\"=\"b\n";
+    QTest::newRow("empty") << "";
 }
 
 void TestComPlatform::registryRefusesOtherFiles()
@@ -71,6 +73,72 @@ void TestComPlatform::registryRefusesOtherFiles()
     QVERIFY(!registry.parse(text, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(registry.keys().isEmpty());
+}
+
+// Each text holds one bad line (or a comment that must stay one) between two good keys.
+void TestComPlatform::registrySkipsBadLinesAndKeepsTheRest_data()
+{
+    QTest::addColumn<QString>("middle");
+    QTest::addColumn<int>("skipped");
+    QTest::newRow("value outside a key") << "[K\n\"A\"=\"b\"\n" << 2;
+    QTest::newRow("bad dword") << "\"A\"=dword:xyz\n" << 1;
+    QTest::newRow("unterminated text") << "\"A\"=\"b\n" << 1;
+    QTest::newRow("text broken by a raw line break") << "@=\"/opt/a\nb/libQuilvet.so\"\n" << 2;
+    QTest::newRow("unknown value type") << "\"A\"=hex(2):41,00\n" << 1;
+    QTest::newRow("hex list broken before a key") << "\"A\"=hex:01,02,\\\n" << 1;
+    QTest::newRow("comment ending in a backslash") << "; C:\\Program Files\\\n" << 0;
+}
+
+void TestComPlatform::registrySkipsBadLinesAndKeepsTheRest()
+{
+    QFETCH(QString, middle);
+    QFETCH(int, skipped);
+    const QString text = QStringLiteral("REGEDIT4\n\n[First]\n\"Kept\"=dword:00000001\n") + middle
+        + QStringLiteral("[Second]\n@=\"after\"\n");
+    Registry registry(QStringLiteral("unused"));
+    QVERIFY(registry.parse(text));
+    QCOMPARE(registry.skippedLines().size(), skipped);
+    QCOMPARE(registry.value(QStringLiteral("First"), QStringLiteral("Kept"))->number, 1u);
+    QCOMPARE(registry.stringValue(QStringLiteral("Second")), QStringLiteral("after"));
+}
+
+void TestComPlatform::registryRefusesLineBreaksItCannotWrite_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("library path") << "K\\InprocServer32"
+                                  << ""
+                                  << "/opt/hall\n/libQuilvet.so";
+    QTest::newRow("carriage return in a text") << "K"
+                                               << "A"
+                                               << "a\rb";
+    QTest::newRow("value name") << "K"
+                                << "A\nB"
+                                << "b";
+    QTest::newRow("key") << "K\nL"
+                         << "A"
+                         << "b";
+    QTest::newRow("empty key") << ""
+                               << "A"
+                               << "b";
+}
+
+void TestComPlatform::registryRefusesLineBreaksItCannotWrite()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    Registry registry(QStringLiteral("unused"));
+    QVERIFY(registry.setValue(QStringLiteral("Other"), {}, RegistryValue::string(QStringLiteral("x"))));
+    QVERIFY(!registry.setValue(key, name, RegistryValue::string(text)));
+    QCOMPARE(registry.keys(), QStringList({ "Other" }));
+
+    // What was written reads back whole.
+    Registry reread(QStringLiteral("unused"));
+    QVERIFY(reread.parse(registry.text()));
+    QVERIFY(reread.skippedLines().isEmpty());
+    QCOMPARE(reread.text(), registry.text());
 }
 
 void TestComPlatform::removingAKeyRemovesEverythingBelowIt()

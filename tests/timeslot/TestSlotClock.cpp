@@ -202,6 +202,7 @@ void TestSlotClock::numericTestAcceptsSignedDecimals_data()
     QTest::newRow("group separator") << "1,000" << false;
     QTest::newRow("trailing word") << "12abc" << false;
     QTest::newRow("untrimmed") << " 5 " << false;
+    QTest::newRow("final line feed") << "4\n" << false;
 }
 
 void TestSlotClock::numericTestAcceptsSignedDecimals()

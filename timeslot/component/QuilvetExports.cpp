@@ -35,7 +35,10 @@ QUILVET_ENTRY_POINT DllRegisterServer()
             return SELFREG_E_CLASS;
         }
         for (const Registration::Entry &entry : Registration::entries(path)) {
-            registry.setValue(entry.key, entry.name, entry.value);
+            // A path the registry file cannot hold (a line break) fails the registration.
+            if (!registry.setValue(entry.key, entry.name, entry.value)) {
+                return SELFREG_E_CLASS;
+            }
         }
         return registry.save() ? S_OK : SELFREG_E_CLASS;
     } catch (...) {

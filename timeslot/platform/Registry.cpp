@@ -41,6 +41,26 @@ qsizetype readQuoted(const QString &line, qsizetype position, QString *text)
     return -1;
 }
 
+bool isHexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
+
+// The rest of a hex list: hex digits, commas and blanks, possibly continued again.
+bool isHexContinuation(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        const bool continued = i + 1 == trimmed.size() && c == QLatin1Char('\\');
+        if (!isHexDigit(c) && c != QLatin1Char(',') && c != QLatin1Char(' ') && !continued) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QString valueText(const RegistryValue &value)
 {
     switch (value.type) {
@@ -158,14 +178,8 @@ QString Registry::text() const
 
 bool Registry::parse(const QString &text, QString *error)
 {
-    const auto fail = [&](const QString &message) {
-        if (error) {
-            *error = message;
-        }
-        m_keys.clear();
-        return false;
-    };
     m_keys.clear();
+    m_skippedLines.clear();
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &line : lines) {
         if (line.endsWith(QLatin1Char('\r'))) {
@@ -173,76 +187,106 @@ bool Registry::parse(const QString &text, QString *error)
         }
     }
     if (lines.isEmpty() || lines.first().trimmed() != Header) {
-        return fail(QStringLiteral("not a REGEDIT4 registry file"));
+        if (error) {
+            *error = QStringLiteral("not a REGEDIT4 registry file");
+        }
+        return false;
     }
-    QString current;
+    const auto skip = [this](qsizetype index, const QString &reason) {
+        m_skippedLines.append(QStringLiteral("line %1: %2").arg(index + 1).arg(reason));
+    };
+    QString current; // empty while no key line applies
     for (qsizetype n = 1; n < lines.size(); ++n) {
-        QString line = lines.at(n);
-        // Binary lists continue on the following lines after a trailing "\"; no
-        // other line can end with one (texts end with their quote).
-        while (line.endsWith(QLatin1Char('\\')) && n + 1 < lines.size()) {
+        const qsizetype first = n;
+        QString line = lines.at(n).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';'))) {
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('['))) {
+            current.clear();
+            if (!line.endsWith(QLatin1Char(']'))) {
+                skip(n, QStringLiteral("unterminated key"));
+            } else if (!createKey(line.mid(1, line.size() - 2))) {
+                skip(n, QStringLiteral("bad key"));
+            } else {
+                current = line.mid(1, line.size() - 2);
+            }
+            continue;
+        }
+        // Hex lists continue on the following lines after a trailing "\". Only a line
+        // that reads as the rest of such a list is joined, so a key or value line
+        // after a broken list keeps its own meaning.
+        while (
+            line.endsWith(QLatin1Char('\\')) && n + 1 < lines.size() && isHexContinuation(lines.at(n + 1))) {
             line.chop(1);
             line += lines.at(++n).trimmed();
         }
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) {
-            continue;
-        }
-        if (trimmed.startsWith(QLatin1Char('['))) {
-            if (!trimmed.endsWith(QLatin1Char(']'))) {
-                return fail(QStringLiteral("line %1: unterminated key").arg(n + 1));
-            }
-            current = trimmed.mid(1, trimmed.size() - 2);
-            createKey(current);
-            continue;
-        }
+        QString problem;
         if (current.isEmpty()) {
-            return fail(QStringLiteral("line %1: value outside a key").arg(n + 1));
+            skip(first, QStringLiteral("value outside a key"));
+        } else if (!parseValueLine(current, line, &problem)) {
+            skip(first, problem);
         }
-        QString name;
-        qsizetype position = 0;
-        if (trimmed.startsWith(QLatin1Char('@'))) {
-            position = 1;
-        } else {
-            position = readQuoted(trimmed, 0, &name);
-            if (position < 0) {
-                return fail(QStringLiteral("line %1: bad value name").arg(n + 1));
-            }
+    }
+    return true;
+}
+
+bool Registry::parseValueLine(const QString &key, const QString &line, QString *problem)
+{
+    QString name;
+    qsizetype position = 0;
+    if (line.startsWith(QLatin1Char('@'))) {
+        position = 1;
+    } else {
+        position = readQuoted(line, 0, &name);
+        if (position < 0) {
+            *problem = QStringLiteral("bad value name");
+            return false;
         }
-        if (position >= trimmed.size() || trimmed.at(position) != QLatin1Char('=')) {
-            return fail(QStringLiteral("line %1: missing '='").arg(n + 1));
+    }
+    if (position >= line.size() || line.at(position) != QLatin1Char('=')) {
+        *problem = QStringLiteral("missing '='");
+        return false;
+    }
+    const QString data = line.mid(position + 1);
+    RegistryValue value;
+    if (data.startsWith(QLatin1Char('"'))) {
+        QString text;
+        if (readQuoted(data, 0, &text) != data.size()) {
+            *problem = QStringLiteral("bad text");
+            return false;
         }
-        const QString data = trimmed.mid(position + 1);
-        if (data.startsWith(QLatin1Char('"'))) {
-            QString value;
-            if (readQuoted(data, 0, &value) != data.size()) {
-                return fail(QStringLiteral("line %1: bad text").arg(n + 1));
-            }
-            setValue(current, name, RegistryValue::string(value));
-        } else if (data.startsWith(QLatin1String("dword:"))) {
-            bool ok = false;
-            const quint32 number = data.mid(6).toUInt(&ok, 16);
-            if (!ok) {
-                return fail(QStringLiteral("line %1: bad dword").arg(n + 1));
-            }
-            setValue(current, name, RegistryValue::dword(number));
-        } else if (data.startsWith(QLatin1String("hex:"))) {
-            QByteArray bytes;
-            const QString list = data.mid(4).remove(QLatin1Char(' '));
-            if (!list.isEmpty()) {
-                for (const QString &byte : list.split(QLatin1Char(','))) {
-                    bool ok = false;
-                    const uint number = byte.toUInt(&ok, 16);
-                    if (!ok || number > 0xFF) {
-                        return fail(QStringLiteral("line %1: bad hex list").arg(n + 1));
-                    }
-                    bytes.append(char(number));
+        value = RegistryValue::string(text);
+    } else if (data.startsWith(QLatin1String("dword:"))) {
+        bool ok = false;
+        const quint32 number = data.mid(6).toUInt(&ok, 16);
+        if (!ok) {
+            *problem = QStringLiteral("bad dword");
+            return false;
+        }
+        value = RegistryValue::dword(number);
+    } else if (data.startsWith(QLatin1String("hex:"))) {
+        QByteArray bytes;
+        const QString list = data.mid(4).remove(QLatin1Char(' '));
+        if (!list.isEmpty()) {
+            for (const QString &byte : list.split(QLatin1Char(','))) {
+                bool ok = false;
+                const uint number = byte.toUInt(&ok, 16);
+                if (!ok || number > 0xFF) {
+                    *problem = QStringLiteral("bad hex list");
+                    return false;
                 }
+                bytes.append(char(number));
             }
-            setValue(current, name, RegistryValue::binary(bytes));
-        } else {
-            return fail(QStringLiteral("line %1: unknown value type").arg(n + 1));
         }
+        value = RegistryValue::binary(bytes);
+    } else {
+        *problem = QStringLiteral("unknown value type");
+        return false;
+    }
+    if (!setValue(key, name, value)) {
+        *problem = QStringLiteral("line break in a name or text");
+        return false;
     }
     return true;
 }
@@ -262,24 +306,43 @@ const Registry::Key *Registry::find(const QString &key) const
     return const_cast<Registry *>(this)->find(key);
 }
 
-void Registry::createKey(const QString &key)
+bool Registry::isWritableText(const QString &text)
 {
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+}
+
+bool Registry::isWritableKey(const QString &key)
+{
+    return !key.isEmpty() && isWritableText(key);
+}
+
+bool Registry::createKey(const QString &key)
+{
+    if (!isWritableKey(key)) {
+        return false;
+    }
     if (!find(key)) {
         m_keys.append({ key, {} });
     }
+    return true;
 }
 
-void Registry::setValue(const QString &key, const QString &name, const RegistryValue &value)
+bool Registry::setValue(const QString &key, const QString &name, const RegistryValue &value)
 {
+    if (!isWritableKey(key) || !isWritableText(name)
+        || (value.type == RegistryValue::Type::String && !isWritableText(value.text))) {
+        return false;
+    }
     createKey(key);
     Key *entry = find(key);
     for (Entry &existing : entry->values) {
         if (existing.name.compare(name, Qt::CaseInsensitive) == 0) {
             existing.value = value;
-            return;
+            return true;
         }
     }
     entry->values.append({ name, value });
+    return true;
 }
 
 std::optional<RegistryValue> Registry::value(const QString &key, const QString &name) const

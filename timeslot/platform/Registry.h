@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,6 +22,11 @@ namespace quilvet::com {
 // Texts escape "\" and the quote with a "\"; the file is UTF-8. Keys are compared
 // without regard to case and written in sorted order; a key is kept only when it
 // was written explicitly. A registry left without keys removes its file.
+// A line break cannot be held by a key, a value name or a text: such a write is
+// refused. Lines starting with ";" are comments. On reading, a line that does not
+// parse is skipped (and listed by skippedLines()) and the rest of the file is kept;
+// a value line after a key line that does not parse belongs to no key and is
+// skipped too.
 struct RegistryValue
 {
     enum class Type { String, Dword, Binary };
@@ -47,7 +53,8 @@ public:
     explicit Registry(QString path = filePath());
 
     // A missing file is an empty registry. False with a message on a file that
-    // cannot be read or is not a REGEDIT4 export.
+    // cannot be read or is not a REGEDIT4 export; lines that do not parse are
+    // skipped, not fatal.
     bool load(QString *error = nullptr);
     // Writes the file, or removes it when no key is left.
     bool save(QString *error = nullptr) const;
@@ -55,9 +62,18 @@ public:
     QString text() const;
     bool parse(const QString &text, QString *error = nullptr);
 
-    void createKey(const QString &key);
-    // An empty name is the key's default value.
-    void setValue(const QString &key, const QString &name, const RegistryValue &value);
+    // The lines the last parse skipped, as "line N: reason".
+    const QStringList &skippedLines() const { return m_skippedLines; }
+
+    // Whether the file can hold key, name or text unchanged.
+    static bool isWritableKey(const QString &key);
+    static bool isWritableText(const QString &text);
+
+    // False, changing nothing, for a key the file cannot hold.
+    bool createKey(const QString &key);
+    // An empty name is the key's default value. False, changing nothing, when
+    // the key, the name or a text value cannot be held by the file.
+    bool setValue(const QString &key, const QString &name, const RegistryValue &value);
     std::optional<RegistryValue> value(const QString &key, const QString &name = {}) const;
     QString stringValue(const QString &key, const QString &name = {}) const;
     bool hasKey(const QString &key) const;
@@ -83,8 +99,11 @@ private:
     Key *find(const QString &key);
     const Key *find(const QString &key) const;
 
+    bool parseValueLine(const QString &key, const QString &line, QString *problem);
+
     QString m_path;
     QList<Key> m_keys;
+    QStringList m_skippedLines;
 };
 
 } // namespace quilvet::com

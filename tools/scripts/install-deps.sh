@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
     # Build tools
     cmake ninja-build g++ pkg-config
+    # clang 14 with libFuzzer for the fuzz targets, clang-format 14 for the format check
+    clang clang-format
     # Qt 6 Widgets, uic/moc, Qt Test, and the Designer plugin interface
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libgl-dev libxkbcommon-dev
     # ODBC driver manager and FreeTDS's SQL Server ODBC driver

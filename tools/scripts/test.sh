@@ -1,9 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs every test.
+# Installs what is missing and runs every check, each part timed:
+#   ci        build with warnings as errors, run every test
+#   ci-asan   the same build with AddressSanitizer and UBSan, every test again (a finding fails)
+#   fuzz      build the libFuzzer targets, run each for FUZZ_SECONDS (30) plus its regression inputs
+#   format    the tracked C++ files against .clang-format
+# Every part runs even when an earlier one fails; the run fails if any part did.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+export QT_QPA_PLATFORM=offscreen
+
 tools/scripts/install-deps.sh
-cmake --preset ci
-cmake --build --preset ci
-QT_QPA_PLATFORM=offscreen ctest --preset ci
+
+results=()
+failed=0
+part() {
+    local name=$1
+    shift
+    local start=$SECONDS
+    echo "==== $name"
+    local status=passed
+    if ! "$@"; then
+        status=FAILED
+        failed=1
+    fi
+    results+=("$(printf '%-16s %-7s %4ds' "$name" "$status" $((SECONDS - start)))")
+}
+
+part "ci build" bash -c 'cmake --preset ci && cmake --build --preset ci'
+part "ci tests" ctest --preset ci
+part "ci-asan build" bash -c 'cmake --preset ci-asan && cmake --build --preset ci-asan'
+part "ci-asan tests" ctest --preset ci-asan
+part "fuzz build" bash -c 'cmake --preset fuzz && cmake --build --preset fuzz'
+part "fuzz runs" tools/scripts/fuzz.sh "$FUZZ_SECONDS"
+part "format" tools/scripts/check-format.sh
+
+echo "==== summary"
+printf '%s\n' "${results[@]}"
+echo "total            $((SECONDS / 60))m $((SECONDS % 60))s"
+exit $failed
