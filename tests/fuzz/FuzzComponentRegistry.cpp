@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-using complatform::Registry;
+using quilvet::com::Registry;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

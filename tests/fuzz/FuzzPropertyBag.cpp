@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-using namespace complatform;
+using namespace quilvet::com;
 
 namespace {
 
@@ -24,7 +24,7 @@ QTemporaryDir *folder;
 IPersistPropertyBag *createControl()
 {
     IClassFactory *factory = nullptr;
-    FUZZ_CHECK(DllGetClassObject(quilvet::TypeLibrary::CLSID_clsQuilvet, IID_IClassFactory,
+    FUZZ_CHECK(DllGetClassObject(quilvet::CLSID_clsQuilvet, IID_IClassFactory,
                    reinterpret_cast<void **>(&factory))
             == S_OK,
         "the class factory is handed out");
