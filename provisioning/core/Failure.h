@@ -15,9 +15,9 @@ constexpr qint32 TypeMismatch = 13;
 constexpr qint32 MessageNotFound = 326;
 constexpr qint32 NoCurrentRecord = 3021;
 constexpr qint32 ServerStatementError = -2147217900; // 0x80040E14: the server rejected a statement
-constexpr qint32 Timeout = -2147217871;              // 0x80040E31: log-on or statement timed out
-constexpr qint32 ConnectionFailed = -2147467259;     // 0x80004005: log-on refused, link lost
-constexpr qint32 Cancelled = -2147217842;            // 0x80040E4E: the statement was cancelled
+constexpr qint32 Timeout = -2147217871; // 0x80040E31: log-on or statement timed out
+constexpr qint32 ConnectionFailed = -2147467259; // 0x80004005: log-on refused, link lost
+constexpr qint32 Cancelled = -2147217842; // 0x80040E4E: the statement was cancelled
 } // namespace FailureNumber
 
 // A failure as every layer hands it on: a 32-bit number, a description and
@@ -28,7 +28,9 @@ class Failure : public std::exception
 public:
     Failure() = default;
     Failure(qint32 number, QString description, QString source = {})
-        : m_number(number), m_description(std::move(description)), m_source(std::move(source))
+        : m_number(number)
+        , m_description(std::move(description))
+        , m_source(std::move(source))
     {
         m_what = numberFirst().toStdString();
     }
@@ -40,7 +42,10 @@ public:
     // "number:description", no blanks.
     QString numberFirst() const { return QString::number(m_number) + QLatin1Char(':') + m_description; }
     // "description : number".
-    QString descriptionFirst() const { return m_description + QStringLiteral(" : ") + QString::number(m_number); }
+    QString descriptionFirst() const
+    {
+        return m_description + QStringLiteral(" : ") + QString::number(m_number);
+    }
 
     const char *what() const noexcept override { return m_what.c_str(); }
 

@@ -11,8 +11,8 @@ namespace brevane {
 
 namespace {
 
-constexpr std::array<LanguageId, 4> kLanguages{LanguageId::EnglishUnitedStates, LanguageId::EnglishUnitedKingdom,
-                                               LanguageId::ChineseSimplified, LanguageId::ChineseTraditional};
+constexpr std::array<LanguageId, 4> kLanguages { LanguageId::EnglishUnitedStates,
+    LanguageId::EnglishUnitedKingdom, LanguageId::ChineseSimplified, LanguageId::ChineseTraditional };
 
 QString languageKey(LanguageId language)
 {
@@ -98,7 +98,7 @@ MessageTable MessageTable::fromJson(const QByteArray &json, QString *error)
     auto fail = [&](const QString &why) {
         if (error)
             *error = why;
-        return MessageTable{};
+        return MessageTable {};
     };
     if (parseError.error != QJsonParseError::NoError)
         return fail(parseError.errorString());
@@ -151,7 +151,7 @@ QString MessageTable::text(qint32 id, LanguageId language) const
 {
     if (!contains(id)) {
         throw Failure(FailureNumber::MessageNotFound,
-                      QStringLiteral("Resource with identifier '%1' not found").arg(id));
+            QStringLiteral("Resource with identifier '%1' not found").arg(id));
     }
     const Versions &versions = m_rows.value(quint16(id));
     const bool english
@@ -160,7 +160,7 @@ QString MessageTable::text(qint32 id, LanguageId language) const
         && m_englishStandIns.contains(quint16(id)))
         return m_englishStandIns.value(quint16(id));
     bool anyVersion = false;
-    for (LanguageId candidate : {language, sibling(language), LanguageId::ChineseSimplified}) {
+    for (LanguageId candidate : { language, sibling(language), LanguageId::ChineseSimplified }) {
         const std::optional<QString> &text = versions[slot(candidate)];
         if (text)
             anyVersion = true;
@@ -171,7 +171,7 @@ QString MessageTable::text(qint32 id, LanguageId language) const
         anyVersion = anyVersion || text.has_value();
     if (!anyVersion) {
         throw Failure(FailureNumber::MessageNotFound,
-                      QStringLiteral("Resource with identifier '%1' not found").arg(id));
+            QStringLiteral("Resource with identifier '%1' not found").arg(id));
     }
     return QString();
 }

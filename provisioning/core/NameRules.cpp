@@ -32,11 +32,11 @@ NameCheck checkDatabaseName(const QString &name)
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name.at(i).toUpper();
         if (i == 0 && !isAsciiUpperLetter(c))
-            return {NameCheck::FirstNotLetter, c};
+            return { NameCheck::FirstNotLetter, c };
         const bool legal = isAsciiUpperLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-                           || c == QLatin1Char('_');
+            || c == QLatin1Char('_');
         if (!legal)
-            return {NameCheck::IllegalCharacter, c};
+            return { NameCheck::IllegalCharacter, c };
     }
     return {};
 }
@@ -62,9 +62,9 @@ QString dumpDeviceName(const QString &backupPath)
 
 bool isReservedDeviceName(const QString &deviceName)
 {
-    static const QStringList reserved{QStringLiteral("MASTER"),   QStringLiteral("MASTLOG"),
-                                      QStringLiteral("MODELDEV"), QStringLiteral("MODELLOG"),
-                                      QStringLiteral("TEMPDEV"),  QStringLiteral("TEMPLOG")};
+    static const QStringList reserved { QStringLiteral("MASTER"), QStringLiteral("MASTLOG"),
+        QStringLiteral("MODELDEV"), QStringLiteral("MODELLOG"), QStringLiteral("TEMPDEV"),
+        QStringLiteral("TEMPLOG") };
     return reserved.contains(deviceName.toUpper());
 }
 

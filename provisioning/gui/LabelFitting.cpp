@@ -9,8 +9,8 @@ namespace brevane {
 void applyWindowFont(QWidget *window)
 {
     QFont font = window->font();
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"),
-                      QStringLiteral("AR PL UMing CN")});
+    font.setFamilies(
+        { QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN") });
     font.setPointSize(9);
     window->setFont(font);
 }

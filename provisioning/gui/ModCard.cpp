@@ -17,16 +17,16 @@ namespace {
 
 const QSet<QString> &captionedTypes()
 {
-    static const QSet<QString> types{QStringLiteral("frame"),         QStringLiteral("form"),
-                                     QStringLiteral("optionbutton"),  QStringLiteral("checkbox"),
-                                     QStringLiteral("commandbutton"), QStringLiteral("label")};
+    static const QSet<QString> types { QStringLiteral("frame"), QStringLiteral("form"),
+        QStringLiteral("optionbutton"), QStringLiteral("checkbox"), QStringLiteral("commandbutton"),
+        QStringLiteral("label") };
     return types;
 }
 
 const QSet<QString> &xpStyleTypes()
 {
-    static const QSet<QString> types{QStringLiteral("xpcmdbutton"), QStringLiteral("xpradiobutton"),
-                                     QStringLiteral("xpcheckbox")};
+    static const QSet<QString> types { QStringLiteral("xpcmdbutton"), QStringLiteral("xpradiobutton"),
+        QStringLiteral("xpcheckbox") };
     return types;
 }
 
@@ -75,8 +75,7 @@ void SetFormCaptions(QWidget *window)
         QString title;
         try {
             title = GetMessageText(101);
-        } catch (const Failure &) {
-        }
+        } catch (const Failure &) { }
         showMessage(window, failure.numberFirst(), title, MessageButtons::Ok, MessageIcon::None);
     }
 }

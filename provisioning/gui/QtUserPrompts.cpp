@@ -111,7 +111,8 @@ std::optional<QString> QtUserPrompts::openFileName(QWidget *parent, const FileDi
 {
     QString start = request.initialDir;
     if (!request.fileName.isEmpty())
-        start = request.initialDir.isEmpty() ? request.fileName : request.initialDir + QLatin1Char('/') + request.fileName;
+        start = request.initialDir.isEmpty() ? request.fileName
+                                             : request.initialDir + QLatin1Char('/') + request.fileName;
     // Unless the request says otherwise, the open dialog also takes the name
     // of a file that does not exist; the caller checks the path itself.
     QFileDialog dialog(parent, request.title, start, toQtFilter(request.filter));

@@ -15,7 +15,8 @@ TypingLengthLimit::TypingLengthLimit(QLineEdit *field, int limit)
 {
     // The text before an edit is what the field last held: a validator is
     // asked about an edit before the field reports the change.
-    connect(field, &QLineEdit::textChanged, this, [this](const QString &text) { m_currentLength = text.size(); });
+    connect(
+        field, &QLineEdit::textChanged, this, [this](const QString &text) { m_currentLength = text.size(); });
 }
 
 void TypingLengthLimit::install(QLineEdit *field)

@@ -33,8 +33,8 @@ QString programTitle()
     return name.isEmpty() ? QStringLiteral("Brevane") : name;
 }
 
-MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &title, MessageButtons buttons,
-                          MessageIcon icon)
+MessageAnswer showMessage(
+    QWidget *parent, const QString &text, const QString &title, MessageButtons buttons, MessageIcon icon)
 {
     MessageRequest request;
     request.text = text;

@@ -26,13 +26,13 @@ struct MessageRequest
 // The settings of a save or open file dialog, named as the windows set them.
 struct FileDialogRequest
 {
-    QString title;        // DialogTitle
-    QString filter;       // Filter: a description, possibly with a pattern in parentheses
-    QString initialDir;   // InitDir; empty: the dialog's own choice
-    QString fileName;     // FileName preset
+    QString title; // DialogTitle
+    QString filter; // Filter: a description, possibly with a pattern in parentheses
+    QString initialDir; // InitDir; empty: the dialog's own choice
+    QString fileName; // FileName preset
     bool confirmOverwrite = true; // Flags 2: prompt before overwriting
-    bool pathMustExist = true;    // Flags 2048: the folder must exist
-    bool fileMustExist = false;   // Flags 4096: an open dialog takes only an existing file
+    bool pathMustExist = true; // Flags 2048: the folder must exist
+    bool fileMustExist = false; // Flags 4096: an open dialog takes only an existing file
 };
 
 // Every question a window puts to the user goes through this interface, so
@@ -56,6 +56,6 @@ QString programTitle();
 
 // Shorthands for the boxes the windows show.
 MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &title,
-                          MessageButtons buttons = MessageButtons::Ok, MessageIcon icon = MessageIcon::None);
+    MessageButtons buttons = MessageButtons::Ok, MessageIcon icon = MessageIcon::None);
 
 } // namespace brevane

@@ -31,7 +31,7 @@ void frmDBConnect::cmdPath_Click()
         if (windowsDirectory.left(2) != chosen.left(2))
             break;
         const QString question = GetMessageText(1049) + QStringLiteral("\r\n") + GetMessageText(1050)
-                                 + QStringLiteral("\r\n") + chosen;
+            + QStringLiteral("\r\n") + chosen;
         if (showMessage(this, question, GetMessageText(100), MessageButtons::YesNo) != MessageAnswer::Yes)
             break;
     }

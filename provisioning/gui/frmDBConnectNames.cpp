@@ -16,7 +16,8 @@ void frmDBConnect::txtDBName_Change()
         return;
     const QString name = ui->txtDBName->text();
     ui->txtFileName_Data->setText(dataFile.left(folderLength) + name + QStringLiteral(".Mdf"));
-    ui->txtFileName_Log->setText(ui->txtFileName_Log->text().left(folderLength) + name + QStringLiteral("_Log.Ldf"));
+    ui->txtFileName_Log->setText(
+        ui->txtFileName_Log->text().left(folderLength) + name + QStringLiteral("_Log.Ldf"));
 }
 
 void frmDBConnect::txtDBName_LostFocus()
@@ -38,7 +39,7 @@ bool frmDBConnect::refuseDatabaseName(const QString &name)
         showMessage(this, GetMessageText(10047), GetMessageText(100));
     } else {
         showMessage(this, GetMessageText(10046) + QStringLiteral("  '") + check.character + QLatin1Char('\''),
-                    GetMessageText(100));
+            GetMessageText(100));
     }
     ui->txtDBName->setFocus(Qt::OtherFocusReason);
     // Home, then Shift+End: the whole text is selected.

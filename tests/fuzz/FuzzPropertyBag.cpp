@@ -24,8 +24,8 @@ QTemporaryDir *folder;
 IPersistPropertyBag *createControl()
 {
     IClassFactory *factory = nullptr;
-    FUZZ_CHECK(DllGetClassObject(quilvet::CLSID_clsQuilvet, IID_IClassFactory,
-                   reinterpret_cast<void **>(&factory))
+    FUZZ_CHECK(
+        DllGetClassObject(quilvet::CLSID_clsQuilvet, IID_IClassFactory, reinterpret_cast<void **>(&factory))
             == S_OK,
         "the class factory is handed out");
     IPersistPropertyBag *control = nullptr;

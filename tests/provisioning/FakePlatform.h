@@ -18,7 +18,10 @@ public:
     QString programFolder() const override { return programDir; }
     QString windowsDirectory() const override { return windowsDir; }
     std::optional<QString> localIPv4Address() const override { return ipv4Address; }
-    bool ordinaryFileExists(const QString &path) const override { return SystemPlatform().ordinaryFileExists(path); }
+    bool ordinaryFileExists(const QString &path) const override
+    {
+        return SystemPlatform().ordinaryFileExists(path);
+    }
     bool pathListed(const QString &path) const override { return SystemPlatform().pathListed(path); }
 };
 

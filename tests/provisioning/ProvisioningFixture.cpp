@@ -26,7 +26,7 @@ ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
     m_platform->ipv4Address.reset();
 
     hall::test::StandinProcess::Options options;
-    options.logins = {QStringLiteral("sa:") + QString::fromLatin1(kPassword)};
+    options.logins = { QStringLiteral("sa:") + QString::fromLatin1(kPassword) };
     options.extraArgs = serverOptions;
     m_server = std::make_unique<hall::test::StandinProcess>(options);
     if (!m_server->start()) {
@@ -34,10 +34,10 @@ ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
         return;
     }
     if (!makeBackup(root() + QStringLiteral("/DB/rivazadUZ.Bak"),
-                    {QStringLiteral("--data"),
-                     QStringLiteral("rivazadUZ_Data=C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"),
-                     QStringLiteral("--log"),
-                     QStringLiteral("rivazadUZ_Log=C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF")}))
+            { QStringLiteral("--data"),
+                QStringLiteral("rivazadUZ_Data=C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"),
+                QStringLiteral("--log"),
+                QStringLiteral("rivazadUZ_Log=C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF") }))
         return;
     m_window = std::make_unique<frmDBConnect>();
     m_ready = true;

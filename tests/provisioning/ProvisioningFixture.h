@@ -46,8 +46,7 @@ public:
     FakePlatform &platform() { return *m_platform; }
     hall::test::StandinProcess &server() { return *m_server; }
 
-    template<typename T = QWidget>
-    T *control(const char *name)
+    template<typename T = QWidget> T *control(const char *name)
     {
         return m_window->findChild<T *>(QString::fromLatin1(name));
     }

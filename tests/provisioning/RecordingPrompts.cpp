@@ -17,13 +17,13 @@ MessageAnswer RecordingPrompts::message(QWidget *, const MessageRequest &request
 
 std::optional<QString> RecordingPrompts::saveFileName(QWidget *, const FileDialogRequest &request)
 {
-    m_fileDialogs.append({true, request});
+    m_fileDialogs.append({ true, request });
     return nextFileName();
 }
 
 std::optional<QString> RecordingPrompts::openFileName(QWidget *, const FileDialogRequest &request)
 {
-    m_fileDialogs.append({false, request});
+    m_fileDialogs.append({ false, request });
     return nextFileName();
 }
 

@@ -30,7 +30,7 @@ public:
     // The next file dialog returns this path, or is cancelled when it is nullopt.
     void queueFileName(const std::optional<QString> &fileName)
     {
-        m_fileNames.push_back({!fileName.has_value(), fileName.value_or(QString())});
+        m_fileNames.push_back({ !fileName.has_value(), fileName.value_or(QString()) });
     }
     // Runs while a message box is "open", e.g. to look at the window meanwhile.
     void setOnMessage(std::function<void(const MessageRequest &)> hook) { m_onMessage = std::move(hook); }

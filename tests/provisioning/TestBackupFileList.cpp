@@ -42,7 +42,8 @@ void TestBackupFileList::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
     QCOMPARE(first.title, QStringLiteral("Datebase settings"));
     QCOMPARE(first.icon, MessageIcon::Information);
     const MessageRequest second = f.prompts().messages().at(1);
-    QCOMPARE(second.text, QStringLiteral("Sql Server connect failed, please check server, username and password!"));
+    QCOMPARE(second.text,
+        QStringLiteral("Sql Server connect failed, please check server, username and password!"));
     QCOMPARE(second.title, QStringLiteral("Information"));
     QVERIFY(!f.onRestorePage());
     QCOMPARE(f.window().connection(), nullptr);
@@ -66,15 +67,18 @@ void TestBackupFileList::defaultBackupFillsTheRestorePageWithoutAsking()
     QVERIFY(f.prompts().messages().isEmpty());
     QVERIFY(f.prompts().fileDialogs().isEmpty());
     QCOMPARE(strBackupFile, f.programFolder() + QStringLiteral("/../DB/rivazadUZ.Bak"));
-    QCOMPARE(strSqlText, QStringLiteral("RESTORE FILELISTONLY from DISK ='") + strBackupFile + QStringLiteral("'"));
+    QCOMPARE(strSqlText,
+        QStringLiteral("RESTORE FILELISTONLY from DISK ='") + strBackupFile + QStringLiteral("'"));
     QCOMPARE(f.field("txtDBName")->text(), QStringLiteral("rivazadUZ"));
     QCOMPARE(f.field("txtNewPath")->text(), QString());
     QCOMPARE(f.field("txtLogName_Data")->text(), QStringLiteral("rivazadUZ_Data"));
     QCOMPARE(f.field("txtLogName_Log")->text(), QStringLiteral("rivazadUZ_Log"));
     // The name was set before the data file name, so the file names are the backup's own.
-    QCOMPARE(f.field("txtFileName_Data")->text(), QStringLiteral("C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"));
-    QCOMPARE(f.field("txtFileName_Log")->text(), QStringLiteral("C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF"));
-    QCOMPARE(f.server().statements(), QStringList{strSqlText});
+    QCOMPARE(f.field("txtFileName_Data")->text(),
+        QStringLiteral("C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"));
+    QCOMPARE(f.field("txtFileName_Log")->text(),
+        QStringLiteral("C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF"));
+    QCOMPARE(f.server().statements(), QStringList { strSqlText });
 }
 
 void TestBackupFileList::missingDefaultAndCancelledChooserSaysNothing()
@@ -128,8 +132,9 @@ void TestBackupFileList::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
     });
     const QString expectedPath = reportsDefault ? f.defaultBackup() : missing;
     QCOMPARE(f.prompts().messageTexts(),
-             QStringList{QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
-                         + expectedPath});
+        QStringList {
+            QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
+            + expectedPath });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
     QVERIFY(!f.onRestorePage());
 }
@@ -146,8 +151,9 @@ void TestBackupFileList::fileThatIsNoBackupGives1047()
     f.pressNext();
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text,
-             QStringLiteral("This file is an invalid Sql Server backup file or this file has been destroyed!\r\n\r\n")
-                 + f.defaultBackup());
+        QStringLiteral(
+            "This file is an invalid Sql Server backup file or this file has been destroyed!\r\n\r\n")
+            + f.defaultBackup());
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Error"));
     QVERIFY(!f.onRestorePage());
     QVERIFY(f.window().connection());
@@ -157,13 +163,15 @@ void TestBackupFileList::backupWithOneFileRowGivesTheGeneralFailureBox()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    QVERIFY(f.makeBackup(f.defaultBackup(), {QStringLiteral("--data"), QStringLiteral("onlydata=C:\\d\\onlydata.mdf")}));
+    QVERIFY(f.makeBackup(
+        f.defaultBackup(), { QStringLiteral("--data"), QStringLiteral("onlydata=C:\\d\\onlydata.mdf") }));
     f.fillServerPage();
     f.pressNext();
     QCOMPARE(f.prompts().messages().size(), 1);
     const MessageRequest box = f.prompts().messages().first();
-    QCOMPARE(box.text, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested "
-                                      "operation requires a current record. : 3021"));
+    QCOMPARE(box.text,
+        QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested "
+                       "operation requires a current record. : 3021"));
     QCOMPARE(box.title, programTitle());
     // Row 1 was read before the failure.
     QCOMPARE(f.field("txtLogName_Data")->text(), QStringLiteral("onlydata"));
@@ -175,9 +183,12 @@ void TestBackupFileList::proposedNameDropsTheLastFiveCharacters_data()
 {
     QTest::addColumn<QString>("logicalName");
     QTest::addColumn<QString>("proposed");
-    QTest::newRow("five characters") << "abcde" << "";
-    QTest::newRow("six characters") << "abcdef" << "a";
-    QTest::newRow("any last five") << "Hall2024_X.y" << "Hall202";
+    QTest::newRow("five characters") << "abcde"
+                                     << "";
+    QTest::newRow("six characters") << "abcdef"
+                                    << "a";
+    QTest::newRow("any last five") << "Hall2024_X.y"
+                                   << "Hall202";
 }
 
 void TestBackupFileList::proposedNameDropsTheLastFiveCharacters()
@@ -186,8 +197,9 @@ void TestBackupFileList::proposedNameDropsTheLastFiveCharacters()
     QFETCH(QString, proposed);
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    QVERIFY(f.makeBackup(f.defaultBackup(), {QStringLiteral("--data"), logicalName + QStringLiteral("=C:\\d\\a.mdf"),
-                                             QStringLiteral("--log"), QStringLiteral("l=C:\\d\\a.ldf")}));
+    QVERIFY(f.makeBackup(f.defaultBackup(),
+        { QStringLiteral("--data"), logicalName + QStringLiteral("=C:\\d\\a.mdf"), QStringLiteral("--log"),
+            QStringLiteral("l=C:\\d\\a.ldf") }));
     QVERIFY(f.reachRestorePage());
     QCOMPARE(f.field("txtDBName")->text(), proposed);
 }
@@ -199,8 +211,9 @@ void TestBackupFileList::backupPathWithApostropheIsInspected()
     QVERIFY(QFile::remove(f.defaultBackup()));
     const QString odd = f.root() + QStringLiteral("/Joe's backups/hall.bak");
     QVERIFY(QDir().mkpath(f.root() + QStringLiteral("/Joe's backups")));
-    QVERIFY(f.makeBackup(odd, {QStringLiteral("--data"), QStringLiteral("hall_Data=C:\\d\\hall.mdf"),
-                               QStringLiteral("--log"), QStringLiteral("hall_Log=C:\\d\\hall.ldf")}));
+    QVERIFY(f.makeBackup(odd,
+        { QStringLiteral("--data"), QStringLiteral("hall_Data=C:\\d\\hall.mdf"), QStringLiteral("--log"),
+            QStringLiteral("hall_Log=C:\\d\\hall.ldf") }));
     f.fillServerPage();
     f.pressNext([&](QWidget *chooser) {
         auto dialog = qobject_cast<Dialog *>(chooser);
@@ -211,8 +224,9 @@ void TestBackupFileList::backupPathWithApostropheIsInspected()
     QVERIFY2(f.prompts().messages().isEmpty(), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     QVERIFY(f.onRestorePage());
     QCOMPARE(f.field("txtDBName")->text(), QStringLiteral("hall"));
-    QCOMPARE(strSqlText, QStringLiteral("RESTORE FILELISTONLY from DISK ='") + f.root()
-                             + QStringLiteral("/Joe''s backups/hall.bak'"));
+    QCOMPARE(strSqlText,
+        QStringLiteral("RESTORE FILELISTONLY from DISK ='") + f.root()
+            + QStringLiteral("/Joe''s backups/hall.bak'"));
 }
 
 void TestBackupFileList::chooserIsAskedAgainAtEveryInspection()

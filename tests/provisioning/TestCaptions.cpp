@@ -146,7 +146,7 @@ void TestCaptions::windowsShowTheirUsersLanguage()
 void TestCaptions::mainWindowTitleIsNeverLocalised()
 {
     ScopedPrompts prompts;
-    for (LanguageId language : {LanguageId::EnglishUnitedStates, LanguageId::ChineseTraditional}) {
+    for (LanguageId language : { LanguageId::EnglishUnitedStates, LanguageId::ChineseTraditional }) {
         setUserInterfaceLanguageOverride(language);
         frmDBConnect main;
         QCOMPARE(main.windowTitle(), QStringLiteral("创建 Sql Server 数据库"));
@@ -236,7 +236,7 @@ void TestCaptions::xpStyleControlsGetTheirFaceWhateverTheTag()
 
     QCOMPARE(button->text(), QStringLiteral("Exit"));
     QCOMPARE(check->text(), QStringLiteral("check"));
-    for (QWidget *xp : std::initializer_list<QWidget *>{button, check, radio})
+    for (QWidget *xp : std::initializer_list<QWidget *> { button, check, radio })
         QCOMPARE(xp->font().family(), QStringLiteral("MS Sans Serif"));
     QVERIFY(plain->font().family() != QStringLiteral("MS Sans Serif"));
 }

@@ -78,7 +78,8 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     QCOMPARE(f.field("txtNewPath")->text(), f.dataFolder());
 
     bool busyWhileRunning = false;
-    f.prompts().setOnMessage([&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
+    f.prompts().setOnMessage(
+        [&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
     f.window().cmdReStore_Click();
 
     QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
@@ -96,11 +97,12 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ_Log.ldf")));
 
     const QString backup = f.defaultBackup();
-    const QStringList expected{
+    const QStringList expected {
         QStringLiteral("RESTORE FILELISTONLY from DISK ='") + backup + QStringLiteral("'"),
         QStringLiteral(" SELECT name From master.dbo.sysdatabases WHERE (name = N'rivazadUZ')"),
-        QStringLiteral("if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
-                       "phyname='")
+        QStringLiteral(
+            "if Exists (select name,phyname from  master.dbo.sysdevices  where name='rivazadUZ' or "
+            "phyname='")
             + backup + QStringLiteral("')   exec sp_dropdevice 'rivazadUZ'"),
         QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ','") + backup + QStringLiteral("'"),
         QStringLiteral(" RESTORE DATABASE  rivazadUZ From rivazadUZ With Move 'rivazadUZ_Data' TO '")
@@ -109,10 +111,11 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     };
     QCOMPARE(f.server().statements(), expected);
 
-    const QByteArray expectedSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=sa\r\nServer=127.0.0.1,"
-                                        + QByteArray::number(f.server().port())
-                                        + "\r\nProvider=SQLOLEDB.1\r\nPassWord=Secret#1\r\nInitial Catalog=rivazadUZ\r\n"
-                                          "[Printer]\r\nName=Counter\r\n[DataSource]\r\nDataBase=SQL Server\r\n";
+    const QByteArray expectedSettings
+        = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=sa\r\nServer=127.0.0.1,"
+        + QByteArray::number(f.server().port())
+        + "\r\nProvider=SQLOLEDB.1\r\nPassWord=Secret#1\r\nInitial Catalog=rivazadUZ\r\n"
+          "[Printer]\r\nName=Counter\r\n[DataSource]\r\nDataBase=SQL Server\r\n";
     QCOMPARE(readAll(f.settingsFile()), expectedSettings);
 
     // The device stays registered for the next run to replace.
@@ -138,7 +141,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     const int before = f.server().statements().size();
     f.field("txtDBName")->setText(QStringLiteral("RIVAZADUZ"));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral("Database name exist!\r\nRIVAZADUZ")});
+    QCOMPARE(f.prompts().messageTexts(), QStringList { QStringLiteral("Database name exist!\r\nRIVAZADUZ") });
     QCOMPARE(f.server().statements().size(), before + 1);
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
     QVERIFY(f.field("txtDBName")->isEnabled());
@@ -154,9 +157,9 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
     strBackupFile = f.root() + QStringLiteral("/TempDev.v2.bak");
     QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
-    QCOMPARE(f.prompts().messageTexts(), QStringList{QStringLiteral(
-                                             "Cannot use system file as backup device, please select another backup "
-                                             "file name!")});
+    QCOMPARE(f.prompts().messageTexts(),
+        QStringList { QStringLiteral("Cannot use system file as backup device, please select another backup "
+                                     "file name!") });
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
     // The long wait the device statements and the restore may need is set before them, and stays.
     QVERIFY(f.window().connection());
@@ -172,13 +175,13 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
 
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-             QStringLiteral("Please select database storage folder and then make restore!"));
+        QStringLiteral("Please select database storage folder and then make restore!"));
 
     f.field("txtNewPath")->setText(f.root() + QStringLiteral("/gone"));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-             QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
-                 + f.root() + QStringLiteral("/gone"));
+        QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
+            + f.root() + QStringLiteral("/gone"));
 
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
@@ -189,8 +192,8 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     QVERIFY(QFile::remove(f.defaultBackup()));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts().last(),
-             QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
-                 + f.defaultBackup());
+        QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
+            + f.defaultBackup());
     QCOMPARE(f.server().statements().size(), sent);
     QVERIFY(f.field("txtDBName")->isEnabled());
 }
@@ -219,7 +222,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         // A device under another name already points at the backup file.
         QVERIFY(f.window().connection());
         f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
-                                         + f.defaultBackup() + QStringLiteral("'"));
+            + f.defaultBackup() + QStringLiteral("'"));
     }
     // While the failure is on screen the name field is still disabled, but
     // the pointer no longer says that the program is busy.
@@ -244,7 +247,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
 
 void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
 {
-    ProvisioningFixture f({QStringLiteral("--fault-drop-mid-restore")});
+    ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
     REQUIRE_FIXTURE(f);
     writeAll(f.settingsFile(), kSettings);
     QVERIFY(f.reachRestorePage());
@@ -252,7 +255,7 @@ void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
-             qPrintable(f.prompts().messages().first().text));
+        qPrintable(f.prompts().messages().first().text));
     QVERIFY(f.onRestorePage());
     QVERIFY(f.field("txtDBName")->isEnabled());
     QCOMPARE(readAll(f.settingsFile()), kSettings);
@@ -371,7 +374,8 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text, kCreated);
-    QVERIFY(f.server().statements().last().startsWith(QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
+    QVERIFY(f.server().statements().last().startsWith(
+        QStringLiteral(" RESTORE DATABASE  [Table] From [hall copy] With")));
 }
 
 void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword()

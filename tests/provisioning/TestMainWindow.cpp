@@ -35,10 +35,10 @@ private Q_SLOTS:
 void TestMainWindow::cleanup()
 {
     setUserInterfaceLanguageOverride(std::nullopt);
-    QVERIFY2(QApplication::topLevelWidgets().isEmpty() || std::none_of(QApplication::topLevelWidgets().cbegin(),
-                                                                      QApplication::topLevelWidgets().cend(),
-                                                                      [](QWidget *w) { return w->isVisible(); }),
-             "a window was left open");
+    QVERIFY2(QApplication::topLevelWidgets().isEmpty()
+            || std::none_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
+                [](QWidget *w) { return w->isVisible(); }),
+        "a window was left open");
 }
 
 void TestMainWindow::serverListOffersTheMachineAddressThenTheLocalServer()
@@ -85,8 +85,8 @@ void TestMainWindow::startsOnTheServerPageWithNoConnection()
     // Shown, the restore page covers the server page.
     restore->show();
     QCOMPARE(window.childAt(restore->geometry().center()) == restore
-                 || restore->isAncestorOf(window.childAt(restore->geometry().center())),
-             true);
+            || restore->isAncestorOf(window.childAt(restore->geometry().center())),
+        true);
     window.close();
 }
 
@@ -97,9 +97,9 @@ void TestMainWindow::onlyTheNameFolderAndCreateControlsShowOnTheRestorePage()
     frmDBConnect window;
     window.show();
     window.findChild<QGroupBox *>(QStringLiteral("FraRestore"))->show();
-    const QStringList shown{"txtDBName", "lblDB1", "txtNewPath", "lblDBPath", "cmdPath", "cmdReStore"};
-    const QStringList neverShown{"Label1", "txtDataBaseCount", "Label5", "CmbSQLBase", "lblDB2", "lblDB3",
-                                 "txtLogName_Data", "txtLogName_Log", "txtFileName_Data", "txtFileName_Log"};
+    const QStringList shown { "txtDBName", "lblDB1", "txtNewPath", "lblDBPath", "cmdPath", "cmdReStore" };
+    const QStringList neverShown { "Label1", "txtDataBaseCount", "Label5", "CmbSQLBase", "lblDB2", "lblDB3",
+        "txtLogName_Data", "txtLogName_Log", "txtFileName_Data", "txtFileName_Log" };
     for (const QString &name : shown)
         QVERIFY2(window.findChild<QWidget *>(name)->isVisible(), qPrintable(name));
     for (const QString &name : neverShown)
@@ -121,7 +121,7 @@ void TestMainWindow::focusStartsInThePasswordAndTabsThroughTheServerPage()
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    QCOMPARE(order, (QStringList{"txtPws", "txtUserID", "CmbSQLServer", "cmdCreateDB", "cmdExit"}));
+    QCOMPARE(order, (QStringList { "txtPws", "txtUserID", "CmbSQLServer", "cmdCreateDB", "cmdExit" }));
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("txtPws"));
     window.close();
 }
@@ -153,10 +153,13 @@ void TestMainWindow::fieldsKeepTheirLimitsAndEcho()
     QCOMPARE(field("txtDataBaseCount")->maxLength(), 1);
     QVERIFY(!(field("txtDataBaseCount")->focusPolicy() & Qt::TabFocus));
     // Fields only the program writes take any length: a limit would cut a long path short.
-    const QString longPath = QStringLiteral("/srv/") + QString(300, QLatin1Char('p')) + QStringLiteral("/Hall_Log.Ldf");
-    for (const char *name : {"txtNewPath", "txtFileName_Data", "txtFileName_Log", "txtLogName_Data"}) {
+    const QString longPath
+        = QStringLiteral("/srv/") + QString(300, QLatin1Char('p')) + QStringLiteral("/Hall_Log.Ldf");
+    for (const char *name : { "txtNewPath", "txtFileName_Data", "txtFileName_Log", "txtLogName_Data" }) {
         field(name)->setText(longPath);
-        QVERIFY2(field(name)->text() == longPath, qPrintable(QString::fromLatin1(name) + QLatin1Char(' ') + QString::number(field(name)->text().size())));
+        QVERIFY2(field(name)->text() == longPath,
+            qPrintable(
+                QString::fromLatin1(name) + QLatin1Char(' ') + QString::number(field(name)->text().size())));
     }
 }
 

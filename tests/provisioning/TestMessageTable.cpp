@@ -17,29 +17,34 @@ struct ExpectedRow
 };
 
 static const ExpectedRow kShownMessages[] = {
-    {100, "Information", "提示信息", "提示信息"},
-    {101, "Error", "错误提示：", "錯誤提示："},
-    {1012, "Error when connecting database", "数据库连接出错！", "資料庫連接出錯！"},
-    {1013, "Datebase settings", "数据库设置", "資料庫設置"},
-    {1045, "Sql Server connect failed, please check server, username and password!",
-     "Sql Server服务器测试失败，请检查服务器、用户名、密码是否设置正确！",
-     "Sql Server服務器測試失敗，請檢查服務器、用戶名、密碼是否設置正確！"},
-    {1046, "Cannot find original file, please check whether following file is exist?",
-     "源文件找不到，请检查以下文件是否存在？", "源文件找不到，請檢查以下文件是否存在？"},
-    {1047, "This file is an invalid Sql Server backup file or this file has been destroyed!",
-     "以下文件不是一个有效的Sql Server备份文件或者文件被破坏！", "以下文件不是一個有效的Sql Server備份文件或者文件被破壞！"},
-    {1048, "Select database save path", "选择数据库存放路径", "選擇數據庫存放路徑"},
-    {1049, "You selected folder was on system drive, its not suggest.", "您选择的文件夹在系统盘上，这样将存在一定安全风险。",
-     "您選擇的文件夾在系統盤上，這樣將存在一定安全風險。"},
-    {1050, "Its not suggest to save database on system drive, do you want to modify?",
-     "尽量不要将数据文件存放在Windows所在盘，是否要重新选择？", "儘量不要將數據文件存放在Windows所在盤，是否要重新選擇？"},
-    {1051, "Please select database storage folder and then make restore!", "请先选择数据库存放的文件夹后，再还原！",
-     "請先選擇數據庫存放的文件夾後，再還原！"},
-    {1052, "Folder not exist, please select database storage folder and then make restore!",
-     "文件夹不存在，请先选择数据库存放的文件夹后，再还原！", "文件夾不存在，請先選擇數據庫存放的文件夾後，再還原！"},
-    {1054, "Database name exist!", "数据库名称已存在!", "數據庫名稱已存在!"},
-    {2008, "Cannot use system file as backup device, please select another backup file name!",
-     "不能取系统文件作为存储设备，重新选择备份文件名！", "不能取系統文件作為存儲設備，重新選擇備份文件名！"},
+    { 100, "Information", "提示信息", "提示信息" },
+    { 101, "Error", "错误提示：", "錯誤提示：" },
+    { 1012, "Error when connecting database", "数据库连接出错！", "資料庫連接出錯！" },
+    { 1013, "Datebase settings", "数据库设置", "資料庫設置" },
+    { 1045, "Sql Server connect failed, please check server, username and password!",
+        "Sql Server服务器测试失败，请检查服务器、用户名、密码是否设置正确！",
+        "Sql Server服務器測試失敗，請檢查服務器、用戶名、密碼是否設置正確！" },
+    { 1046, "Cannot find original file, please check whether following file is exist?",
+        "源文件找不到，请检查以下文件是否存在？", "源文件找不到，請檢查以下文件是否存在？" },
+    { 1047, "This file is an invalid Sql Server backup file or this file has been destroyed!",
+        "以下文件不是一个有效的Sql Server备份文件或者文件被破坏！",
+        "以下文件不是一個有效的Sql Server備份文件或者文件被破壞！" },
+    { 1048, "Select database save path", "选择数据库存放路径", "選擇數據庫存放路徑" },
+    { 1049, "You selected folder was on system drive, its not suggest.",
+        "您选择的文件夹在系统盘上，这样将存在一定安全风险。",
+        "您選擇的文件夾在系統盤上，這樣將存在一定安全風險。" },
+    { 1050, "Its not suggest to save database on system drive, do you want to modify?",
+        "尽量不要将数据文件存放在Windows所在盘，是否要重新选择？",
+        "儘量不要將數據文件存放在Windows所在盤，是否要重新選擇？" },
+    { 1051, "Please select database storage folder and then make restore!",
+        "请先选择数据库存放的文件夹后，再还原！", "請先選擇數據庫存放的文件夾後，再還原！" },
+    { 1052, "Folder not exist, please select database storage folder and then make restore!",
+        "文件夹不存在，请先选择数据库存放的文件夹后，再还原！",
+        "文件夾不存在，請先選擇數據庫存放的文件夾後，再還原！" },
+    { 1054, "Database name exist!", "数据库名称已存在!", "數據庫名稱已存在!" },
+    { 2008, "Cannot use system file as backup device, please select another backup file name!",
+        "不能取系统文件作为存储设备，重新选择备份文件名！",
+        "不能取系統文件作為存儲設備，重新選擇備份文件名！" },
 };
 
 // Rows whose English versions are empty; English users read the row's English stand-in.
@@ -90,7 +95,8 @@ void TestMessageTable::britishEnglishEqualsUsEnglishInEveryRow()
 {
     const MessageTable &table = MessageTable::builtIn();
     for (quint16 id : table.ids())
-        QCOMPARE(table.version(id, LanguageId::EnglishUnitedKingdom), table.version(id, LanguageId::EnglishUnitedStates));
+        QCOMPARE(table.version(id, LanguageId::EnglishUnitedKingdom),
+            table.version(id, LanguageId::EnglishUnitedStates));
 }
 
 void TestMessageTable::chineseOnlyRowsAreEmptyInEnglishAndEnglishUsersReadTheirStandIn()
@@ -128,7 +134,7 @@ void TestMessageTable::traditionalChineseRowWithoutTrailingBlankKeepsItsOwnText(
 
 void TestMessageTable::unknownIdFailsWith326NamingTheId()
 {
-    for (qint32 id : {1, 1044, 65535, 65536, -1}) {
+    for (qint32 id : { 1, 1044, 65535, 65536, -1 }) {
         try {
             MessageTable::builtIn().text(id, LanguageId::EnglishUnitedStates);
             QFAIL("a missing row must fail");
@@ -180,9 +186,10 @@ void TestMessageTable::systemLocaleIsReadFromTheEnvironment_data()
 {
     QTest::addColumn<QStringList>("environment");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("LANG") << QStringList{"LANG=zh_TW.UTF-8"} << "0404";
-    QTest::newRow("LC_MESSAGES over LANG") << QStringList{"LANG=en_US.UTF-8", "LC_MESSAGES=zh_CN.UTF-8"} << "0804";
-    QTest::newRow("LC_ALL over all") << QStringList{"LANG=zh_CN.UTF-8", "LC_ALL=en_GB.UTF-8"} << "0809";
+    QTest::newRow("LANG") << QStringList { "LANG=zh_TW.UTF-8" } << "0404";
+    QTest::newRow("LC_MESSAGES over LANG")
+        << QStringList { "LANG=en_US.UTF-8", "LC_MESSAGES=zh_CN.UTF-8" } << "0804";
+    QTest::newRow("LC_ALL over all") << QStringList { "LANG=zh_CN.UTF-8", "LC_ALL=en_GB.UTF-8" } << "0809";
 }
 
 void TestMessageTable::systemLocaleIsReadFromTheEnvironment()
@@ -196,14 +203,14 @@ void TestMessageTable::systemLocaleIsReadFromTheEnvironment()
     }
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+    for (const char *name : { "LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE" })
         env.remove(QString::fromLatin1(name));
     for (const QString &assignment : environment)
         env.insert(assignment.section(QLatin1Char('='), 0, 0), assignment.section(QLatin1Char('='), 1));
     env.insert("MESSAGE_TABLE_PRINT_LANGUAGE", "1");
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
-                {"systemLocaleIsReadFromTheEnvironment:" + QString::fromLatin1(QTest::currentDataTag())});
+        { "systemLocaleIsReadFromTheEnvironment:" + QString::fromLatin1(QTest::currentDataTag()) });
     QVERIFY(child.waitForFinished(30000));
     const QString output = QString::fromLatin1(child.readAllStandardOutput());
     QVERIFY2(output.contains(expected), qPrintable(output));
@@ -214,7 +221,8 @@ void TestMessageTable::badTableFileIsRefused()
     QString error;
     QVERIFY(MessageTable::fromJson("{not json", &error).isEmpty());
     QVERIFY(!error.isEmpty());
-    QVERIFY(MessageTable::fromJson(R"({"rows":[{"id":1,"0409":"a"},{"id":1,"0409":"b"}]})", &error).isEmpty());
+    QVERIFY(
+        MessageTable::fromJson(R"({"rows":[{"id":1,"0409":"a"},{"id":1,"0409":"b"}]})", &error).isEmpty());
     QVERIFY(MessageTable::fromJson(R"({"rows":[{"id":70000}]})", &error).isEmpty());
 }
 

@@ -93,7 +93,7 @@ void TestNameAndFolder::leavingTheFieldTrimsSilently()
     QCOMPARE(page.name(), QStringLiteral("Snooker_1"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall\\Snooker_1.Mdf"));
     QVERIFY(page.prompts->messages().isEmpty());
-    for (const QString &passing : {QString(), QStringLiteral("   ")}) {
+    for (const QString &passing : { QString(), QStringLiteral("   ") }) {
         page.field("txtDBName")->setText(passing);
         page.window.txtDBName_LostFocus();
         QCOMPARE(page.name(), QString());
@@ -113,7 +113,8 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule_data()
     QTest::newRow("hyphen") << "hall-2" << illegal + QStringLiteral("  '-'");
     QTest::newRow("accented letter upper-cased") << "caf\u00e9" << illegal + QStringLiteral("  '\u00c9'");
     QTest::newRow("inner blank") << "a b" << illegal + QStringLiteral("  ' '");
-    QTest::newRow("sharp s has no capital of its own") << "stra\u00dfe" << illegal + QStringLiteral("  '\u00df'");
+    QTest::newRow("sharp s has no capital of its own")
+        << "stra\u00dfe" << illegal + QStringLiteral("  '\u00df'");
     QTest::newRow("ligature stays one character") << "\ufb01le" << notLetter;
     QTest::newRow("ligature after a letter") << "a\ufb01" << illegal + QStringLiteral("  '\ufb01'");
 }
@@ -125,7 +126,7 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule()
     RestorePage page;
     page.field("txtDBName")->setText(name);
     page.window.txtDBName_LostFocus();
-    QCOMPARE(page.prompts->messageTexts(), QStringList{message});
+    QCOMPARE(page.prompts->messageTexts(), QStringList { message });
     QCOMPARE(page.prompts->messages().first().title, QStringLiteral("Information"));
     QCOMPARE(page.name(), name);
 }
@@ -159,10 +160,22 @@ void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("separator");
-    QTest::newRow("other drive") << "C:\\Windows" << "D:\\Data\\x.mdf" << "D:\\Data" << "\\";
-    QTest::newRow("lower-case drive letter") << "C:\\Windows" << "c:\\Data\\x.mdf" << "c:\\Data" << "\\";
-    QTest::newRow("network share") << "C:\\Windows" << "\\\\hall\\share\\x.mdf" << "\\\\hall\\share" << "\\";
-    QTest::newRow("folder here") << "/usr" << "/srv/hall/x.mdf" << "/srv/hall" << "/";
+    QTest::newRow("other drive") << "C:\\Windows"
+                                 << "D:\\Data\\x.mdf"
+                                 << "D:\\Data"
+                                 << "\\";
+    QTest::newRow("lower-case drive letter") << "C:\\Windows"
+                                             << "c:\\Data\\x.mdf"
+                                             << "c:\\Data"
+                                             << "\\";
+    QTest::newRow("network share") << "C:\\Windows"
+                                   << "\\\\hall\\share\\x.mdf"
+                                   << "\\\\hall\\share"
+                                   << "\\";
+    QTest::newRow("folder here") << "/usr"
+                                 << "/srv/hall/x.mdf"
+                                 << "/srv/hall"
+                                 << "/";
 }
 
 void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion()
@@ -203,8 +216,9 @@ void TestNameAndFolder::folderOnTheSystemDriveAsksAndYesOpensTheDialogAgain()
 
     QCOMPARE(page.prompts->messages().size(), 1);
     const MessageRequest question = page.prompts->messages().first();
-    QCOMPARE(question.text, QStringLiteral("You selected folder was on system drive, its not suggest.\r\nIts not suggest "
-                                           "to save database on system drive, do you want to modify?\r\nC:\\Data\\Hall.mdf"));
+    QCOMPARE(question.text,
+        QStringLiteral("You selected folder was on system drive, its not suggest.\r\nIts not suggest "
+                       "to save database on system drive, do you want to modify?\r\nC:\\Data\\Hall.mdf"));
     QCOMPARE(question.buttons, MessageButtons::YesNo);
     QCOMPARE(question.title, QStringLiteral("Information"));
     QCOMPARE(page.prompts->fileDialogs().size(), 2);

@@ -360,7 +360,8 @@ void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
     ::kill(pid_t(process.processId()), SIGINT);
     QVERIFY(process.waitForFinished(30000));
     const QString err = QString::fromUtf8(process.readAllStandardError());
-    QVERIFY2(process.exitCode() == 6, qPrintable(err + QString::fromUtf8(out + process.readAllStandardOutput())));
+    QVERIFY2(
+        process.exitCode() == 6, qPrintable(err + QString::fromUtf8(out + process.readAllStandardOutput())));
     QVERIFY2(err.contains(QStringLiteral("cancelled")), qPrintable(err));
     QCOMPARE(f.server().attentions(), 1);
     // The server acknowledged the attention: the connection answered the existence query afterwards.

@@ -33,7 +33,7 @@ void TestUnicodePaths::databaseIsCreatedInAFolderBeyondTheServerCodePage()
     f.chooseFolder(folder);
     f.window().cmdReStore_Click();
 
-    QCOMPARE(f.prompts().messageTexts(), QStringList{GetMessageText(10042)});
+    QCOMPARE(f.prompts().messageTexts(), QStringList { GetMessageText(10042) });
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ.mdf")));
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ_Log.ldf")));
     QVERIFY(f.server().statements().last().contains(

@@ -58,21 +58,21 @@ double tsqlRunMilliseconds()
     const QString backup = f.defaultBackup();
     const QString device = QStringLiteral("rivazadUZ");
     QString script;
-    for (const QString &statement :
-         {Statements::databaseExists(QStringLiteral("Hall")), Statements::dropDevice(device, backup),
-          Statements::addDevice(device, backup),
-          Statements::restoreDatabase(QStringLiteral("Hall"), device, QStringLiteral("rivazadUZ_Data"),
-                                      f.dataFolder() + QStringLiteral("/Hall.mdf"), QStringLiteral("rivazadUZ_Log"),
-                                      f.dataFolder() + QStringLiteral("/Hall_Log.ldf"))})
+    for (const QString &statement : { Statements::databaseExists(QStringLiteral("Hall")),
+             Statements::dropDevice(device, backup), Statements::addDevice(device, backup),
+             Statements::restoreDatabase(QStringLiteral("Hall"), device, QStringLiteral("rivazadUZ_Data"),
+                 f.dataFolder() + QStringLiteral("/Hall.mdf"), QStringLiteral("rivazadUZ_Log"),
+                 f.dataFolder() + QStringLiteral("/Hall_Log.ldf")) })
         script += statement + QStringLiteral("\ngo\n");
     script += QStringLiteral("exit\n");
 
     QProcess tsql;
     QElapsedTimer timer;
     timer.start();
-    tsql.start(QStringLiteral("tsql"), {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                        QString::number(f.server().port()), QStringLiteral("-U"), QStringLiteral("sa"),
-                                        QStringLiteral("-P"), QString::fromLatin1(ProvisioningFixture::kPassword)});
+    tsql.start(QStringLiteral("tsql"),
+        { QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+            QString::number(f.server().port()), QStringLiteral("-U"), QStringLiteral("sa"),
+            QStringLiteral("-P"), QString::fromLatin1(ProvisioningFixture::kPassword) });
     tsql.write(script.toUtf8());
     tsql.closeWriteChannel();
     tsql.waitForFinished(60000);

@@ -43,7 +43,7 @@ double medianMilliseconds(const QString &mode, int runs)
         QProcess child;
         QElapsedTimer timer;
         timer.start();
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--child"), mode });
         while (child.waitForReadyRead(10000)) {
             if (child.readAll().contains("shown"))
                 break;
