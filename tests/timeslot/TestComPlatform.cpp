@@ -163,6 +163,12 @@ void TestComPlatform::variantsConvertAsThePlatformConverts_data()
     QTest::newRow("word to long") << QVariant(QStringLiteral("abc")) << int(VT_I4) << int(DISP_E_TYPEMISMATCH)
                                   << QVariant();
     QTest::newRow("too big for short") << QVariant(40000) << int(VT_I2) << int(DISP_E_OVERFLOW) << QVariant();
+    QTest::newRow("text too small to represent")
+        << QVariant(QStringLiteral("1e-400")) << int(VT_I4) << int(S_OK) << QVariant(0);
+    QTest::newRow("text too large to represent")
+        << QVariant(QStringLiteral("-1e400")) << int(VT_I4) << int(DISP_E_OVERFLOW) << QVariant();
+    QTest::newRow("word with an exponent")
+        << QVariant(QStringLiteral("1e400x")) << int(VT_I4) << int(DISP_E_TYPEMISMATCH) << QVariant();
     QTest::newRow("not a number to long") << QVariant(std::numeric_limits<double>::quiet_NaN()) << int(VT_I4)
                                           << int(DISP_E_OVERFLOW) << QVariant();
     QTest::newRow("not a number to short") << QVariant(std::numeric_limits<double>::quiet_NaN()) << int(VT_I2)

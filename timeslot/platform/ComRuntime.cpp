@@ -7,11 +7,14 @@
 
 #if !defined(_WIN32)
 
+#include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 
 namespace quilvet::com {
 
@@ -116,6 +119,27 @@ HRESULT VariantCopy(VARIANT *destination, const VARIANT *source)
 
 namespace {
 
+// Qt refuses a decimal number whose value lies beyond a double's range. The
+// platform reads one too small to represent as 0 and reports one too large as
+// an overflow; text that is no decimal number stays a type mismatch.
+HRESULT numberBeyondDoubleRange(const QString &text, double *number)
+{
+    static const QRegularExpression decimal(QRegularExpression::anchoredPattern(
+        QStringLiteral("[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?")));
+    if (!decimal.match(text).hasMatch()) {
+        return DISP_E_TYPEMISMATCH;
+    }
+    const QByteArray digits = text.toLatin1();
+    const locale_t c = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    const double value = strtod_l(digits.constData(), nullptr, c);
+    freelocale(c);
+    if (!std::isfinite(value)) {
+        return DISP_E_OVERFLOW;
+    }
+    *number = value;
+    return S_OK;
+}
+
 QString textOf(BSTR text)
 {
     return text ? QString::fromUtf16(text, SysStringLen(text)) : QString();
@@ -152,7 +176,10 @@ HRESULT numberOf(const VARIANT &value, double *number)
         }
         bool ok = false;
         *number = text.toDouble(&ok);
-        return ok && std::isfinite(*number) ? S_OK : DISP_E_TYPEMISMATCH;
+        if (ok && std::isfinite(*number)) {
+            return S_OK;
+        }
+        return numberBeyondDoubleRange(text, number);
     }
     default:
         return DISP_E_BADVARTYPE;
