@@ -49,6 +49,15 @@ QString Recordset::columnName(int index) const
     return m_columns.at(index);
 }
 
+int Recordset::columnIndex(const QString &name) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
 QString Recordset::Fields(int index) const
 {
     checkIndex(index);

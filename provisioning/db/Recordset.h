@@ -29,6 +29,8 @@ public:
 
     // Fails with 3265 for an index outside 0..FieldCount()-1.
     QString columnName(int index) const;
+    // The index of the column named name, letter case ignored; -1 when there is none.
+    int columnIndex(const QString &name) const;
     // The current row's value as text, a null QString for NULL. Fails with
     // 3265 for a bad index and with 3021 when no row is current.
     QString Fields(int index) const;

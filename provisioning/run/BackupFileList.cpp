@@ -2,26 +2,13 @@
 
 namespace brevane {
 
-namespace {
-
-int columnIndex(const db::Recordset &recordset, const QString &name)
-{
-    for (int i = 0; i < recordset.FieldCount(); ++i) {
-        if (recordset.columnName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
-
-} // namespace
-
 BackupFileList BackupFileList::fromRecordset(db::Recordset recordset)
 {
     QList<BackupFile> files;
     if (recordset.RecordCount() == 0)
         return BackupFileList(files);
-    const int typeColumn = columnIndex(recordset, QStringLiteral("Type"));
-    const int sizeColumn = columnIndex(recordset, QStringLiteral("Size"));
+    const int typeColumn = recordset.columnIndex(QStringLiteral("Type"));
+    const int sizeColumn = recordset.columnIndex(QStringLiteral("Size"));
     for (recordset.MoveFirst(); !recordset.atEnd(); recordset.MoveNext()) {
         BackupFile file;
         file.logicalName = recordset.Fields(0);

@@ -12,15 +12,6 @@ namespace brevane {
 namespace {
 // A restore may take long; the device and restore statements wait this long.
 constexpr int restoreTimeoutSeconds = 180;
-
-int columnIndex(const db::Recordset &recordset, const QString &name)
-{
-    for (int i = 0; i < recordset.FieldCount(); ++i) {
-        if (recordset.columnName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
 } // namespace
 
 ProvisioningRun::ProvisioningRun() = default;
@@ -100,9 +91,9 @@ bool ProvisioningRun::databaseExists(const QString &databaseName)
 QString ProvisioningRun::backupSoftwareVersion(const QString &backupFile)
 {
     db::Recordset header = execute(Statements::backupHeader(backupFile));
-    const int major = columnIndex(header, QStringLiteral("SoftwareVersionMajor"));
-    const int minor = columnIndex(header, QStringLiteral("SoftwareVersionMinor"));
-    const int build = columnIndex(header, QStringLiteral("SoftwareVersionBuild"));
+    const int major = header.columnIndex(QStringLiteral("SoftwareVersionMajor"));
+    const int minor = header.columnIndex(QStringLiteral("SoftwareVersionMinor"));
+    const int build = header.columnIndex(QStringLiteral("SoftwareVersionBuild"));
     if (header.RecordCount() == 0 || major < 0)
         return {};
     header.MoveFirst();
