@@ -70,17 +70,8 @@ public:
 
     void executeProcedure(const ExecStatement &exec, int line)
     {
-        const QStringList &parts = exec.procedure.parts;
         const QString name = exec.procedure.name();
-        bool qualifiersOk = parts.size() <= 3;
-        if (parts.size() >= 2) {
-            const QString schema = parts.at(parts.size() - 2);
-            qualifiersOk = qualifiersOk
-                && (schema.isEmpty() || schema.compare(u"dbo", Qt::CaseInsensitive) == 0
-                    || schema.compare(u"sys", Qt::CaseInsensitive) == 0);
-        }
-        if (parts.size() == 3)
-            qualifiersOk = qualifiersOk && m_catalogue.findDatabase(parts.first()).has_value();
+        const bool qualifiersOk = qualifiersReachSystemObject(exec.procedure);
 
         if (qualifiersOk && name.compare(u"sp_addumpdevice", Qt::CaseInsensitive) == 0) {
             addDumpDevice(exec);

@@ -23,17 +23,8 @@ public:
 
     Table resolveTable(const ObjectName &object) const
     {
-        const QStringList &parts = object.parts;
         const QString name = object.name();
-        bool qualifiersOk = parts.size() <= 3;
-        if (parts.size() >= 2) {
-            const QString schema = parts.at(parts.size() - 2);
-            qualifiersOk = qualifiersOk
-                && (schema.isEmpty() || schema.compare(u"dbo", Qt::CaseInsensitive) == 0
-                    || schema.compare(u"sys", Qt::CaseInsensitive) == 0);
-        }
-        if (parts.size() == 3)
-            qualifiersOk = qualifiersOk && m_catalogue.findDatabase(parts.first()).has_value();
+        const bool qualifiersOk = qualifiersReachSystemObject(object);
 
         Table table;
         if (qualifiersOk && name.compare(u"sysdatabases", Qt::CaseInsensitive) == 0) {

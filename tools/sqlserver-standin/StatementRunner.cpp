@@ -28,4 +28,18 @@ QString StatementRunner::resolvePath(const QString &path) const
     return QDir(m_catalogue.dataDir()).filePath(path);
 }
 
+bool StatementRunner::qualifiersReachSystemObject(const ObjectName &object) const
+{
+    const QStringList &parts = object.parts;
+    if (parts.size() > 3)
+        return false;
+    if (parts.size() >= 2) {
+        const QString schema = parts.at(parts.size() - 2);
+        if (!schema.isEmpty() && schema.compare(u"dbo", Qt::CaseInsensitive) != 0
+            && schema.compare(u"sys", Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return parts.size() != 3 || m_catalogue.findDatabase(parts.first()).has_value();
+}
+
 } // namespace standin

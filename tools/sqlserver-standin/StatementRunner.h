@@ -3,6 +3,7 @@
 #include "Catalogue.h"
 #include "Engine.h"
 #include "ServerVersion.h"
+#include "SqlStatement.h"
 
 namespace standin {
 
@@ -45,6 +46,9 @@ protected:
     void fail(const QList<ServerMessage> &messages, int line, quint16 command = CurrentCommand::None);
     // Relative paths are taken from the data folder, as SQL Server takes them from its default folders.
     QString resolvePath(const QString &path) const;
+    // Whether the name's qualifiers can reach a system object: at most three
+    // parts, a schema that is empty, dbo or sys, and a database that exists.
+    bool qualifiersReachSystemObject(const ObjectName &object) const;
 
     BatchState &m_batch;
     Catalogue &m_catalogue;
