@@ -6,6 +6,7 @@
 #include "ProvisioningRun.h"
 #include "RunFixture.h"
 #include "Statements.h"
+#include "TsqlBatches.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,14 +19,9 @@
 
 using namespace brevane;
 using namespace brevane::test;
+using brevane::bench::median;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 void writeSettings(const RunFixture &f)
 {
@@ -73,25 +69,8 @@ double tsqlMilliseconds()
         = QStringList { Statements::fileList(backup), Statements::databaseExists(QStringLiteral("Hall")),
               Statements::backupHeader(backup), Statements::serverVersion() }
         + ProvisioningRun::restoreStatements(request);
-    QString script;
-    for (const QString &statement : statements)
-        script += statement + QStringLiteral("\ngo\n");
-    script += QStringLiteral("exit\n");
-
-    QProcess tsql;
-    QElapsedTimer timer;
-    timer.start();
-    tsql.start(QStringLiteral("tsql"),
-        { QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-            QString::number(f.server().port()), QStringLiteral("-U"), QStringLiteral("sa"),
-            QStringLiteral("-P"), QString::fromLatin1(RunFixture::kPassword) });
-    tsql.write(script.toUtf8());
-    tsql.closeWriteChannel();
-    tsql.waitForFinished(60000);
-    const double elapsed = double(timer.nsecsElapsed()) / 1e6;
-    if (!QFile::exists(f.dataFolder() + QStringLiteral("/Hall.mdf")))
-        qFatal("tsql did not restore: %s", tsql.readAll().constData());
-    return elapsed;
+    return bench::tsqlBatchesMilliseconds(f.server().port(), QString::fromLatin1(RunFixture::kPassword),
+        statements, f.dataFolder() + QStringLiteral("/Hall.mdf"));
 }
 
 } // namespace

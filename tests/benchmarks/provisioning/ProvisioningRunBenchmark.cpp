@@ -6,11 +6,11 @@
 #include "ProgramState.h"
 #include "ProvisioningFixture.h"
 #include "Statements.h"
+#include "TsqlBatches.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTextStream>
 
 #include <algorithm>
@@ -18,14 +18,9 @@
 
 using namespace brevane;
 using namespace brevane::test;
+using brevane::bench::median;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 // Through the window: log-on, backup inspection, folder, restore, settings.
 double windowRunMilliseconds()
@@ -57,29 +52,14 @@ double tsqlRunMilliseconds()
         qFatal("stand-in: %s", qPrintable(f.error()));
     const QString backup = f.defaultBackup();
     const QString device = QStringLiteral("rivazadUZ");
-    QString script;
-    for (const QString &statement : { Statements::databaseExists(QStringLiteral("Hall")),
-             Statements::dropDevice(device, backup), Statements::addDevice(device, backup),
-             Statements::restoreDatabase(QStringLiteral("Hall"), device, QStringLiteral("rivazadUZ_Data"),
-                 f.dataFolder() + QStringLiteral("/Hall.mdf"), QStringLiteral("rivazadUZ_Log"),
-                 f.dataFolder() + QStringLiteral("/Hall_Log.ldf")) })
-        script += statement + QStringLiteral("\ngo\n");
-    script += QStringLiteral("exit\n");
-
-    QProcess tsql;
-    QElapsedTimer timer;
-    timer.start();
-    tsql.start(QStringLiteral("tsql"),
-        { QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-            QString::number(f.server().port()), QStringLiteral("-U"), QStringLiteral("sa"),
-            QStringLiteral("-P"), QString::fromLatin1(ProvisioningFixture::kPassword) });
-    tsql.write(script.toUtf8());
-    tsql.closeWriteChannel();
-    tsql.waitForFinished(60000);
-    const double elapsed = timer.nsecsElapsed() / 1e6;
-    if (!QFile::exists(f.dataFolder() + QStringLiteral("/Hall.mdf")))
-        qFatal("tsql did not restore: %s", tsql.readAll().constData());
-    return elapsed;
+    const QStringList statements { Statements::databaseExists(QStringLiteral("Hall")),
+        Statements::dropDevice(device, backup), Statements::addDevice(device, backup),
+        Statements::restoreDatabase(QStringLiteral("Hall"), device, QStringLiteral("rivazadUZ_Data"),
+            f.dataFolder() + QStringLiteral("/Hall.mdf"), QStringLiteral("rivazadUZ_Log"),
+            f.dataFolder() + QStringLiteral("/Hall_Log.ldf")) };
+    return bench::tsqlBatchesMilliseconds(f.server().port(),
+        QString::fromLatin1(ProvisioningFixture::kPassword), statements,
+        f.dataFolder() + QStringLiteral("/Hall.mdf"));
 }
 
 } // namespace
