@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "FileContents.h"
 #include "ProgramState.h"
 #include "ProvisioningFixture.h"
 
@@ -18,17 +19,11 @@
 
 using namespace brevane;
 using namespace brevane::test;
+using hall::test::readAll;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "ProvisioningFixture.h"
 #include "RunFixture.h"
 
@@ -17,11 +18,12 @@
 #include <unistd.h>
 
 using namespace brevane::test;
+using hall::test::readAll;
+using hall::test::writeAll;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
 namespace {
-
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
@@ -31,18 +33,6 @@ struct Finished
     QString out;
     QString err;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 QStringList baseArguments(RunFixture &f)
 {

@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "FileContents.h"
 #include "Preflight.h"
 #include "ProductVersion.h"
 #include "ProvisioningRun.h"
@@ -12,23 +13,12 @@
 
 using namespace brevane;
 using namespace brevane::test;
+using hall::test::readAll;
+using hall::test::writeAll;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 bool logOn(ProvisioningRun &run, RunFixture &f)
 {
     return run.logOn(f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword));
