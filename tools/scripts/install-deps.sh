@@ -20,7 +20,23 @@ PACKAGES=(
     xvfb xauth x11-utils imagemagick xdotool
     # Debian packages: dependencies from the binaries (dpkg-shlibdeps, with file), and their check
     dpkg-dev file lintian
+    # Debian's checks of the packages: desktop entries, manual pages made from --help
+    desktop-file-utils help2man
+    # Qt's own translations (message box buttons, file and folder dialogs) for Chinese sessions
+    qt6-translations-l10n
+    # TLS for the stand-in's encryption
+    libssl-dev openssl
+    # The accessibility bridge and a screen reader's view of it (AT-SPI), in a private D-Bus session
+    at-spi2-core dbus dbus-x11 python3-pyatspi gir1.2-atspi-2.0
+    # The configuration-management engine the Ansible module is tested with
+    ansible-core
 )
+
+# A second TDS client stack for the stand-in's tests comes from the npm registry; Node.js and npm
+# come from Debian unless the machine already has both (a newer Node.js from elsewhere ships npm).
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    PACKAGES+=(nodejs npm)
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do
