@@ -126,6 +126,15 @@ Command parseServe(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
+        } else if (option == u"--max-connections") {
+            if (!need() || !parseInt(value, 1, 100000, &options.limits.maxConnections))
+                return CommandLineError { QStringLiteral(
+                    "--max-connections needs a number from 1 to 100000") };
+        } else if (option == u"--logon-timeout" || option == u"--send-timeout") {
+            int *timeout = option == u"--logon-timeout" ? &options.limits.logonTimeoutMs
+                                                        : &options.limits.sendTimeoutMs;
+            if (!need() || !parseInt(value, 1, 3600000, timeout))
+                return CommandLineError { QStringLiteral("%1 needs milliseconds").arg(option) };
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -315,7 +324,17 @@ QString helpText()
         "                           without N is converted through it, so characters it lacks become ?\n"
         "  --statement-log FILE     append every batch received, one JSON string per line; an attention\n"
         "                           (cancel) from a client adds the line {\"attention\":true}, and a\n"
-        "                           line on standard error\n"
+        "                           line on standard error (once between two batches, however many come)\n"
+        "\n"
+        "  Limits (each session runs on its own; none waits for another's client):\n"
+        "  --max-connections N      connections open at once (default 256); a further one is closed at\n"
+        "                           once, and standard error says so\n"
+        "  --logon-timeout MS       close a connection that has not logged on within MS milliseconds\n"
+        "                           (default 30000); logged-on sessions may stay idle\n"
+        "  --send-timeout MS        close a connection whose client has taken no part of an answer for\n"
+        "                           MS milliseconds (default 30000)\n"
+        "  Pre-login and log-on messages over 64 KiB, and batches over 64 MiB, close the connection.\n"
+        "  When accepting fails (no file descriptors left), it retries at most once a second.\n"
         "\n"
         "  Faults, for tests:\n"
         "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"

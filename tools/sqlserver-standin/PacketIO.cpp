@@ -7,11 +7,6 @@
 
 namespace standin {
 
-namespace {
-// A batch larger than this is refused rather than buffered without bound.
-constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
-} // namespace
-
 Socket::Socket(int fd)
     : m_fd(fd)
 { }
@@ -119,7 +114,7 @@ std::optional<TdsMessage> MessageReader::readFromSocket()
             m_error = QStringLiteral("connection closed mid-packet");
             return std::nullopt;
         }
-        if (message.payload.size() + payload.size() > MaxMessageSize) {
+        if (message.payload.size() + payload.size() > m_limit) {
             m_error = QStringLiteral("message too large");
             return std::nullopt;
         }

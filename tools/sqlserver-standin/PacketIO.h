@@ -25,6 +25,10 @@ constexpr quint8 Ignore = 0x02;
 
 constexpr int PacketHeaderSize = 8;
 constexpr int DefaultPacketSize = 4096;
+// A batch larger than this is refused rather than buffered without bound.
+constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
+// Pre-login and log-on messages are far smaller; a larger one is refused.
+constexpr qsizetype MaxLogonMessageSize = 64 * 1024;
 
 // A connected TCP socket with blocking reads and writes and a bounded wait for input.
 class Socket
@@ -69,6 +73,8 @@ public:
     // An attention among them is reported; other messages are kept for read().
     Poll pollForAttention(int timeoutMs);
     QString errorString() const { return m_error; }
+    // The largest message read() takes; a larger one ends the connection.
+    void setMessageLimit(qsizetype bytes) { m_limit = bytes; }
 
 private:
     std::optional<TdsMessage> readFromSocket();
@@ -76,6 +82,7 @@ private:
     Socket &m_socket;
     QList<TdsMessage> m_pending;
     QString m_error;
+    qsizetype m_limit = MaxMessageSize;
 };
 
 // Cuts an answer into packets of the negotiated size; only the last packet of a message has EOM.
