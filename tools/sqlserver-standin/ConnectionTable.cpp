@@ -45,13 +45,11 @@ bool ConnectionTable::admit(int fd, quint16 spid, const SessionRun &run)
     m_fullReported = false;
     const int yes = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    // A client that stops reading makes a send wait; past this time the send fails and the
-    // session ends, so it holds no one but itself.
-    const timeval sendTimeout { m_limits.sendTimeoutMs / 1000, (m_limits.sendTimeoutMs % 1000) * 1000 };
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-
     Entry &entry = m_entries.emplace_back();
     entry.socket = std::make_shared<Socket>(fd);
+    // A client that stops reading makes a send wait; past this time the send fails and the session
+    // ends, so it holds no one but itself.
+    entry.socket->setSendTimeout(m_limits.sendTimeoutMs);
     entry.state = std::make_shared<State>();
     entry.logonDeadline = QDeadlineTimer(m_limits.logonTimeoutMs);
     entry.spid = spid;

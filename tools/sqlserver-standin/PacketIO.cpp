@@ -1,5 +1,7 @@
 #include "PacketIO.h"
 
+#include <QDeadlineTimer>
+
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
@@ -48,11 +50,23 @@ bool Socket::readExactly(char *buffer, qsizetype size)
 
 bool Socket::writeAll(const QByteArray &data)
 {
+    const QDeadlineTimer deadline
+        = m_sendTimeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(m_sendTimeoutMs);
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t sent = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL);
+        const ssize_t sent
+            = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR)
             continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The client's buffers are full: wait for room, but not past the deadline.
+            pollfd descriptor { m_fd, POLLOUT, 0 };
+            const int ready
+                = ::poll(&descriptor, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
+            if (ready == 0 || (ready < 0 && errno != EINTR))
+                return false;
+            continue;
+        }
         if (sent <= 0)
             return false;
         done += sent;

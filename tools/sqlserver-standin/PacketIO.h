@@ -43,13 +43,17 @@ public:
     // Waits for input; a negative timeout waits for ever. End of stream counts as readable.
     Wait waitReadable(int timeoutMs) const;
     bool readExactly(char *buffer, qsizetype size);
+    // Fails when the client has not taken all of the data within the send time-out.
     bool writeAll(const QByteArray &data);
+    // How long one writeAll() may wait for a client that does not read; negative waits for ever.
+    void setSendTimeout(int timeoutMs) { m_sendTimeoutMs = timeoutMs; }
     // Wakes up any blocked read (used to stop the server) without closing the descriptor.
     void shutdown();
     int fd() const { return m_fd; }
 
 private:
     int m_fd;
+    int m_sendTimeoutMs = -1;
 };
 
 // One client message: the payloads of its packets up to the one that has EOM.
