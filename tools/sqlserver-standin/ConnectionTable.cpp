@@ -53,8 +53,13 @@ bool ConnectionTable::admit(int fd, quint16 spid, const SessionRun &run)
     entry.state = std::make_shared<State>();
     entry.logonDeadline = QDeadlineTimer(m_limits.logonTimeoutMs);
     entry.spid = spid;
-    entry.thread = std::thread([socket = entry.socket, state = entry.state, run] {
+    entry.thread = std::thread([socket = entry.socket, state = entry.state, run, spid,
+                                   timeoutMs = m_limits.sendTimeoutMs] {
         run(socket, [state] { state->loggedOn.store(true); });
+        if (socket->sendTimedOut())
+            report(
+                "sqlserver-standin: connection %u closed: its client took no part of an answer for %u ms\n",
+                unsigned(spid), unsigned(timeoutMs));
         socket->shutdown();
         state->finished.store(true);
     });

@@ -63,6 +63,7 @@ bool Socket::writeAll(const QByteArray &data)
             pollfd descriptor { m_fd, POLLOUT, 0 };
             const int ready
                 = ::poll(&descriptor, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
+            m_sendTimedOut = ready == 0;
             if (ready == 0 || (ready < 0 && errno != EINTR))
                 return false;
             continue;

@@ -47,6 +47,8 @@ public:
     bool writeAll(const QByteArray &data);
     // How long one writeAll() may wait for a client that does not read; negative waits for ever.
     void setSendTimeout(int timeoutMs) { m_sendTimeoutMs = timeoutMs; }
+    // Whether a writeAll() failed because the send time-out passed.
+    bool sendTimedOut() const { return m_sendTimedOut; }
     // Wakes up any blocked read (used to stop the server) without closing the descriptor.
     void shutdown();
     int fd() const { return m_fd; }
@@ -54,6 +56,7 @@ public:
 private:
     int m_fd;
     int m_sendTimeoutMs = -1;
+    bool m_sendTimedOut = false;
 };
 
 // One client message: the payloads of its packets up to the one that has EOM.
