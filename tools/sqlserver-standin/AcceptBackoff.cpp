@@ -1,5 +1,6 @@
 #include "AcceptBackoff.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,12 +18,11 @@ int AcceptBackoff::failed(int error)
         return 0;
     if (m_delayMs == 0) {
         std::fprintf(stderr,
-            "sqlserver-standin: cannot accept connections: %s; retrying up to once a second\n",
+            "sqlserver-standin: cannot accept connections: %s; pausing before each retry, up to a second\n",
             std::strerror(error));
         std::fflush(stderr);
     }
-    m_delayMs
-        = m_delayMs == 0 ? FirstDelayMs : (m_delayMs * 2 > LongestDelayMs ? LongestDelayMs : m_delayMs * 2);
+    m_delayMs = m_delayMs == 0 ? FirstDelayMs : std::min(m_delayMs * 2, LongestDelayMs);
     return m_delayMs;
 }
 

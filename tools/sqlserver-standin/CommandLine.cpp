@@ -334,7 +334,7 @@ QString helpText()
         "  --send-timeout MS        close a connection whose client leaves a packet of an answer untaken\n"
         "                           for MS milliseconds (default 30000)\n"
         "  Pre-login and log-on messages over 64 KiB, and batches over 64 MiB, close the connection.\n"
-        "  When accepting fails (no file descriptors left), it retries at most once a second.\n"
+        "  When accepting fails (no file descriptors left), it pauses before each retry, up to a second.\n"
         "\n"
         "  Faults, for tests:\n"
         "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace standin {
@@ -53,16 +54,23 @@ bool ConnectionTable::admit(int fd, quint16 spid, const SessionRun &run)
     entry.state = std::make_shared<State>();
     entry.logonDeadline = QDeadlineTimer(m_limits.logonTimeoutMs);
     entry.spid = spid;
-    entry.thread = std::thread([socket = entry.socket, state = entry.state, run, spid,
-                                   timeoutMs = m_limits.sendTimeoutMs] {
-        run(socket, [state] { state->loggedOn.store(true); });
-        if (socket->sendTimedOut())
-            report(
-                "sqlserver-standin: connection %u closed: its client took no part of an answer for %u ms\n",
-                unsigned(spid), unsigned(timeoutMs));
-        socket->shutdown();
-        state->finished.store(true);
-    });
+    try {
+        entry.thread = std::thread(
+            [socket = entry.socket, state = entry.state, run, spid, timeoutMs = m_limits.sendTimeoutMs] {
+                run(socket, [state] { state->loggedOn.store(true); });
+                if (socket->sendTimedOut())
+                    report("sqlserver-standin: connection %u closed: its client took no part of an answer "
+                           "for %u ms\n",
+                        unsigned(spid), unsigned(timeoutMs));
+                socket->shutdown();
+                state->finished.store(true);
+            });
+    } catch (const std::system_error &error) {
+        // No thread to be had: the connection is closed, the server goes on.
+        std::fprintf(stderr, "sqlserver-standin: connection %u closed: %s\n", unsigned(spid), error.what());
+        m_entries.pop_back();
+        return false;
+    }
     return true;
 }
 
