@@ -156,13 +156,13 @@ void Session::run()
     MessageWriter writer(*m_socket, m_spid);
     const FaultOptions &faults = m_settings.faults;
 
+    // Before log-on a client gets no more room than a log-on needs.
+    reader.setMessageLimit(MaxLogonMessageSize);
     if (faults.silent) {
         while (reader.read()) { }
         return;
     }
 
-    // Before log-on a client gets no more room than a log-on needs.
-    reader.setMessageLimit(MaxLogonMessageSize);
     const std::optional<TdsMessage> prelogin = reader.read();
     if (!prelogin || prelogin->type != PacketType::Prelogin)
         return;
