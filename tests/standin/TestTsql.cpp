@@ -387,8 +387,8 @@ public:
     SmallVolume &operator=(const SmallVolume &) = delete;
 
     bool mounted() const { return m_mounted; }
-    // Takes every free page, so the next write on the volume fails.
-    bool fill() const
+    // Takes every free page but pagesLeft, so writes beyond those fail.
+    bool fill(int pagesLeft = 0) const
     {
         QFile filler(m_path + QStringLiteral("/filler"));
         if (!filler.open(QIODevice::WriteOnly))
@@ -396,7 +396,9 @@ public:
         const QByteArray page(4096, 'x');
         while (filler.write(page) == page.size() && filler.flush()) { }
         filler.close();
-        return QStorageInfo(m_path).bytesAvailable() < page.size();
+        if (QStorageInfo(m_path).bytesAvailable() >= page.size())
+            return false;
+        return pagesLeft == 0 || QFile::resize(filler.fileName(), filler.size() - pagesLeft * page.size());
     }
 
 private:
@@ -434,13 +436,14 @@ void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue_da
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pagesLeft");
     const QString fullMaster = QStringLiteral(
         "\"Could not allocate space for object 'sys.sysobjvalues' in database 'master' because the 'PRIMARY' "
         "filegroup is full.");
     QTest::newRow("add a device") << QStringLiteral("exec sp_addumpdevice 'disk', 'second', '%2/second.Bak'")
-                                  << QStringList { QStringLiteral("1105/17/2") } << fullMaster;
+                                  << QStringList { QStringLiteral("1105/17/2") } << fullMaster << 0;
     QTest::newRow("drop a device") << QStringLiteral("exec sp_dropdevice 'first'")
-                                   << QStringList { QStringLiteral("1105/17/2") } << fullMaster;
+                                   << QStringList { QStringLiteral("1105/17/2") } << fullMaster << 0;
     QTest::newRow("restore that runs out of room")
         << QStringLiteral(
                "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2/Late.Mdf', "
@@ -448,14 +451,23 @@ void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue_da
         << QStringList { QStringLiteral("4035/0/1"), QStringLiteral("4035/0/1"), QStringLiteral("3634/16/1"),
                QStringLiteral("3013/16/1") }
         << QStringLiteral("\"The operating system returned the error '112(There is not enough space on the "
-                          "disk.)' while attempting 'WriteFile' on '%3/catalogue.json'.\"");
+                          "disk.)' while attempting 'WriteFile' on '%3/catalogue.json'.\"")
+        << 0;
     QTest::newRow("restore that cannot fit")
         << QStringLiteral(
                "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%3/Late.Mdf', "
                "MOVE 'rivazadUZ_Log' TO '%3/Late_Log.Ldf'")
         << QStringList { QStringLiteral("3257/16/1"), QStringLiteral("3119/16/4"),
                QStringLiteral("3013/16/1") }
-        << QStringLiteral("\"There is insufficient free space on disk volume '%3/'");
+        << QStringLiteral("\"There is insufficient free space on disk volume '%3/'") << 0;
+    QTest::newRow("restore that fills its volume")
+        << QStringLiteral(
+               "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%3/Late.Mdf', "
+               "MOVE 'rivazadUZ_Log' TO '%3/Late_Log.Ldf'")
+        << QStringList { QStringLiteral("3634/16/1"), QStringLiteral("3013/16/1") }
+        << QStringLiteral("\"The operating system returned the error '112(There is not enough space on the "
+                          "disk.)' while attempting 'WriteFile' on '%3/Late_Log.Ldf'.\"")
+        << 1;
 }
 
 void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue()
@@ -463,7 +475,12 @@ void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue()
     QFETCH(QString, statement);
     QFETCH(QStringList, headers);
     QFETCH(QString, text);
-    const QString backup = makeBackup();
+    QFETCH(int, pagesLeft);
+    // Files of a byte each: a single free page passes the restore's check for room.
+    const QString backup = file(QStringLiteral("tiny.Bak"));
+    QVERIFY(StandinProcess::makeBackup(backup,
+        { QStringLiteral("--file"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF:D:1"),
+            QStringLiteral("--file"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF:L:1") }));
     const QString small = file(QStringLiteral("small"));
     const auto place = [&](QString pattern) {
         return pattern.replace(QStringLiteral("%1"), backup)
@@ -488,7 +505,7 @@ void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue()
     const QString catalogue = small + QStringLiteral("/catalogue.json");
     const QByteArray before = readAll(catalogue);
     QVERIFY(before.contains("Early"));
-    QVERIFY(volume.fill());
+    QVERIFY(volume.fill(pagesLeft));
 
     // The statement fails as on a server whose disk is full, and the catalogue, in memory and on
     // disk, is what it was; a restore leaves none of its files behind.
