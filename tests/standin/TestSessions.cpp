@@ -93,8 +93,8 @@ void TestSessions::shouldAnswerOthersWhileAClientDoesNotReadAndThenDropIt()
     QVERIFY2(server.start(), qPrintable(server.errorString()));
     TdsTestClient reader;
     QVERIFY(logIn(reader, server.port()));
-    // An answer of tens of megabytes, far more than the socket buffers hold; the client takes
-    // none of it.
+    // An answer of about 14 MB, far more than the socket buffers hold (the client's is kept small);
+    // the client takes none of it.
     reader.socket().setReadBufferSize(4096);
     reader.socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 65536);
     QVERIFY(
@@ -280,7 +280,8 @@ void TestSessions::shouldBackOffWhenOutOfDescriptors()
     }
     QTRY_VERIFY(server.standardError().contains(QStringLiteral("cannot accept connections")));
 
-    // A spinning accept loop burns a whole core; backing off leaves it nearly idle.
+    // A spinning accept loop burns a whole core (about 1000 ms a second); backing off leaves it
+    // nearly idle (a few ms).
     const qint64 before = processorTimeMs(server.processId());
     QTest::qWait(1000);
     const qint64 used = processorTimeMs(server.processId()) - before;
