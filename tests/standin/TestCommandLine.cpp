@@ -119,6 +119,10 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         "--login", "sa:x", "--server-version", "15.0" };
     QTest::newRow("unknown code page")
         << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--code-page", "4" };
+    QTest::newRow("no connections allowed") << QStringList { "serve", "--port", "0", "--data-dir", "d",
+        "--login", "sa:x", "--max-connections", "0" };
+    QTest::newRow("time-out in words") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
+        "sa:x", "--logon-timeout", "30s" };
 }
 
 void TestCommandLine::shouldRefuseIncompleteServeCommands()

@@ -126,6 +126,15 @@ Command parseServe(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
+        } else if (option == u"--max-connections") {
+            if (!need() || !parseInt(value, 1, 100000, &options.limits.maxConnections))
+                return CommandLineError { QStringLiteral(
+                    "--max-connections needs a number from 1 to 100000") };
+        } else if (option == u"--logon-timeout" || option == u"--send-timeout") {
+            int *timeout = option == u"--logon-timeout" ? &options.limits.logonTimeoutMs
+                                                        : &options.limits.sendTimeoutMs;
+            if (!need() || !parseInt(value, 1, 3600000, timeout))
+                return CommandLineError { QStringLiteral("%1 needs milliseconds").arg(option) };
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -315,10 +324,21 @@ QString helpText()
         "                           without N is converted through it, so characters it lacks become ?\n"
         "  --statement-log FILE     append every batch received, one JSON string per line; an attention\n"
         "                           (cancel) from a client adds the line {\"attention\":true}, and a\n"
-        "                           line on standard error\n"
+        "                           line on standard error (once between two batches, however many come)\n"
+        "\n"
+        "  Limits (each session runs on its own; none waits for another's client):\n"
+        "  --max-connections N      connections open at once (default 256); a further one is closed at\n"
+        "                           once, and standard error says so\n"
+        "  --logon-timeout MS       close a connection that has not logged on within MS milliseconds\n"
+        "                           (default 30000); logged-on sessions may stay idle\n"
+        "  --send-timeout MS        close a connection whose client leaves a packet of an answer untaken\n"
+        "                           for MS milliseconds (default 30000)\n"
+        "  Pre-login and log-on messages over 64 KiB, and batches over 64 MiB, close the connection.\n"
+        "  When accepting fails (no file descriptors left), it pauses before each retry, up to a second.\n"
         "\n"
         "  Faults, for tests:\n"
-        "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"
+        "  --fault-silent           accept connections but never answer, not even the PRELOGIN (they are\n"
+        "                           closed at the log-on time-out)\n"
         "  --fault-drop-after N     answer N batches on each connection, then close it on receiving the "
         "next\n"
         "  --fault-drop-mid-restore close the connection during RESTORE DATABASE, right after the first\n"
@@ -341,6 +361,10 @@ QString helpText()
         "                                                     [, STATS [= n]]]\n"
         "  Anything else gets the error SQL Server would give for bad syntax, or error 50000 saying that\n"
         "  the stand-in does not run it.\n"
+        "  catalogue.json is replaced as a whole. When it cannot be saved (a full disk) the change is\n"
+        "  undone and the statement fails: sp_addumpdevice and sp_dropdevice with 1105, RESTORE DATABASE\n"
+        "  with 3634 (operating system error 112) and 3013, its new files removed. A restore claims its\n"
+        "  name and files as it starts: meanwhile another restore of the name gets 3101, of a file 1834.\n"
         "\n"
         "make-backup\n"
         "  Writes a stand-in backup file: a header line and the list of the database's files, in the order\n"

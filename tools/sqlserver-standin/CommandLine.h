@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupFile.h"
+#include "ConnectionLimits.h"
 #include "Session.h"
 
 #include <QString>
@@ -16,6 +17,7 @@ struct ServeOptions
     QString dataDir;
     QString statementLog;
     SessionSettings settings;
+    ConnectionLimits limits;
 };
 
 struct MakeBackupOptions

@@ -78,7 +78,6 @@ Engine::Engine(Catalogue &catalogue, ServerIdentity server)
 
 Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)
 {
-    const std::lock_guard lock(m_mutex);
     BatchState state { m_catalogue, sink, m_server };
     return BatchRun(state).run(batch);
 }
@@ -94,7 +93,6 @@ bool Engine::reportsProgress(const QString &batch)
 
 std::optional<QString> Engine::databaseName(const QString &name)
 {
-    const std::lock_guard lock(m_mutex);
     if (const auto database = m_catalogue.findDatabase(name))
         return database->name;
     return std::nullopt;

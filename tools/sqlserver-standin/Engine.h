@@ -5,7 +5,6 @@
 #include "ResultSet.h"
 #include "ServerVersion.h"
 
-#include <mutex>
 #include <optional>
 
 namespace standin {
@@ -50,7 +49,8 @@ public:
     }
 };
 
-// Runs batches against the catalogue, one at a time, answering as SQL Server does.
+// Runs batches against the catalogue, answering as SQL Server does. Sessions run their batches side by
+// side: only each look at or change of the catalogue takes its lock, never the answer's sending.
 class Engine
 {
 public:
@@ -68,7 +68,6 @@ public:
 private:
     Catalogue &m_catalogue;
     const ServerIdentity m_server;
-    std::mutex m_mutex;
 };
 
 } // namespace standin

@@ -33,10 +33,12 @@ constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
 constexpr int ConversionFailed = 245;
 constexpr int EmptyIdentifier = 1038;
+constexpr int FilegroupFull = 1105;
 constexpr int FileInUse = 1834;
 constexpr int StoredProcedureNotFound = 2812;
 constexpr int TerminatingAbnormally = 3013;
 constexpr int RestoreSucceeded = 3014;
+constexpr int ExclusiveAccessDenied = 3101;
 constexpr int RestorePlanningProblems = 3119;
 constexpr int CannotRestoreOverExisting = 3142;
 constexpr int BackupOfOtherDatabase = 3154;
@@ -49,6 +51,7 @@ constexpr int PercentProcessed = 3211;
 constexpr int LogicalFileNotInBackup = 3234;
 constexpr int MediaFamilyIncorrect = 3241;
 constexpr int InsufficientDiskSpace = 3257;
+constexpr int OperatingSystemError = 3634;
 constexpr int PagesProcessed = 4035;
 constexpr int CannotOpenDatabase = 4060;
 constexpr int CreateFileFailed = 5123;
@@ -84,6 +87,9 @@ namespace OsError {
 QString fileNotFound();
 QString pathNotFound();
 QString accessDenied();
+QString diskFull();
+// The text for an errno value, e.g. ENOSPC as 112 (not enough space on the disk).
+QString fromErrno(int code);
 } // namespace OsError
 
 } // namespace standin

@@ -1,16 +1,13 @@
 #include "PacketIO.h"
 
+#include <QDeadlineTimer>
+
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace standin {
-
-namespace {
-// A batch larger than this is refused rather than buffered without bound.
-constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
-} // namespace
 
 Socket::Socket(int fd)
     : m_fd(fd)
@@ -53,11 +50,24 @@ bool Socket::readExactly(char *buffer, qsizetype size)
 
 bool Socket::writeAll(const QByteArray &data)
 {
+    const QDeadlineTimer deadline
+        = m_sendTimeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(m_sendTimeoutMs);
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t sent = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL);
+        const ssize_t sent
+            = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR)
             continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The client's buffers are full: wait for room, but not past the deadline.
+            pollfd descriptor { m_fd, POLLOUT, 0 };
+            const int ready
+                = ::poll(&descriptor, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
+            m_sendTimedOut = ready == 0;
+            if (ready == 0 || (ready < 0 && errno != EINTR))
+                return false;
+            continue;
+        }
         if (sent <= 0)
             return false;
         done += sent;
@@ -119,7 +129,7 @@ std::optional<TdsMessage> MessageReader::readFromSocket()
             m_error = QStringLiteral("connection closed mid-packet");
             return std::nullopt;
         }
-        if (message.payload.size() + payload.size() > MaxMessageSize) {
+        if (message.payload.size() + payload.size() > m_limit) {
             m_error = QStringLiteral("message too large");
             return std::nullopt;
         }

@@ -156,6 +156,8 @@ void Session::run()
     MessageWriter writer(*m_socket, m_spid);
     const FaultOptions &faults = m_settings.faults;
 
+    // Before log-on a client gets no more room than a log-on needs.
+    reader.setMessageLimit(MaxLogonMessageSize);
     if (faults.silent) {
         while (reader.read()) { }
         return;
@@ -218,6 +220,9 @@ void Session::run()
     if (!writer.endMessage())
         return;
     writer.setPacketSize(packetSize);
+    reader.setMessageLimit(MaxMessageSize);
+    if (m_loggedOn)
+        m_loggedOn();
 
     int batches = 0;
     while (true) {
@@ -256,6 +261,7 @@ void Session::run()
         const QString batch = decodeBatchText(message->payload);
         if (m_log)
             m_log->append(batch);
+        m_attentionNoted = false;
         ++batches;
         if (faults.shouldDropAt(batches)) {
             m_socket->shutdown();
@@ -306,6 +312,9 @@ void Session::run()
 
 void Session::noteAttention(const QString &when)
 {
+    if (m_attentionNoted)
+        return;
+    m_attentionNoted = true;
     std::fprintf(stderr, "sqlserver-standin: attention on connection %u %s\n", unsigned(m_spid),
         when.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace standin {
@@ -38,9 +39,12 @@ public:
         StatementLog *log, quint16 spid);
 
     void run();
+    // Called once the client has logged on.
+    void onLoggedOn(std::function<void()> handler) { m_loggedOn = std::move(handler); }
 
 private:
-    // Tells a test that an attention arrived: on standard error and in the statement log.
+    // Tells a test that an attention arrived: on standard error and in the statement log, once
+    // between one batch and the next however many attentions a client sends.
     void noteAttention(const QString &when);
 
     std::shared_ptr<Socket> m_socket;
@@ -48,6 +52,8 @@ private:
     const SessionSettings &m_settings;
     StatementLog *m_log;
     quint16 m_spid;
+    std::function<void()> m_loggedOn;
+    bool m_attentionNoted = false;
 };
 
 } // namespace standin
