@@ -3,6 +3,7 @@
 #include "Engine.h"
 #include "Login.h"
 #include "PacketIO.h"
+#include "ProcedureCall.h"
 #include "StatementLog.h"
 #include "TokenWriter.h"
 
@@ -49,6 +50,12 @@ public:
     void returnStatus(qint32 status) override
     {
         m_tokens.returnStatus(status);
+        push();
+    }
+
+    void environmentChange(quint8 type, const QString &newValue, const QString &oldValue) override
+    {
+        m_tokens.envChange(TokenWriter::EnvChangeType(type), newValue, oldValue);
         push();
     }
 
@@ -220,6 +227,7 @@ void Session::run()
     writer.setPacketSize(packetSize);
 
     int batches = 0;
+    SessionOptions options;
     while (true) {
         const std::optional<TdsMessage> message = reader.read();
         if (!message)
@@ -237,25 +245,24 @@ void Session::run()
                 return;
             continue;
         }
-        if (message->type == PacketType::Rpc || message->type == PacketType::TransactionManager) {
-            const QString what = message->type == PacketType::Rpc
-                ? QStringLiteral("remote procedure calls")
-                : QStringLiteral("transaction manager requests");
+        if (message->type == PacketType::TransactionManager) {
             if (!sendMessages(writer,
                     { serverMessage(Msg::UserDefined,
-                        { QStringLiteral("The SQL Server stand-in does not accept %1; send SQL "
-                                         "batches.")
-                                .arg(what) }) },
+                        { QStringLiteral("The SQL Server stand-in does not accept transaction manager "
+                                         "requests; send SQL batches.") }) },
                     m_settings.serverName, DoneStatus::Error))
                 return;
             continue;
         }
-        if (message->type != PacketType::SqlBatch)
+        if (message->type != PacketType::SqlBatch && message->type != PacketType::Rpc)
             return; // not something a client sends after login: end the connection
 
-        const QString batch = decodeBatchText(message->payload);
+        const bool call = message->type == PacketType::Rpc;
+        const ClientRequest request
+            = call ? callRequest(message->payload) : batchRequest(decodeBatchText(message->payload));
+        const QString &batch = request.text;
         if (m_log)
-            m_log->append(batch);
+            call ? m_log->appendCall(request.logEntry) : m_log->append(batch);
         ++batches;
         if (faults.shouldDropAt(batches)) {
             m_socket->shutdown();
@@ -286,7 +293,7 @@ void Session::run()
         }
 
         WireSink sink(writer, reader, m_settings, paced ? faults.delayMs : 0);
-        switch (m_engine.executeBatch(batch, sink)) {
+        switch (runRequest(m_engine, request, sink, options)) {
         case Engine::Outcome::Completed:
             if (!writer.endMessage())
                 return;
