@@ -126,6 +126,12 @@ Command parseServe(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
+        } else if (option == u"--certificate" || option == u"--key") {
+            if (!need() || value.isEmpty())
+                return CommandLineError { QStringLiteral("%1 needs a PEM file").arg(option) };
+            (option == u"--key" ? options.keyFile : options.certificateFile) = value;
+        } else if (option == u"--force-encryption") {
+            options.settings.forceEncryption = true;
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -154,6 +160,8 @@ Command parseServe(const QStringList &arguments)
         return CommandLineError { QStringLiteral("serve needs --port (0 picks a free one)") };
     if (options.dataDir.isEmpty())
         return CommandLineError { QStringLiteral("serve needs --data-dir") };
+    if (options.certificateFile.isEmpty() != options.keyFile.isEmpty())
+        return CommandLineError { QStringLiteral("--certificate and --key go together") };
     if (options.settings.logins.isEmpty())
         return CommandLineError { QStringLiteral(
             "serve needs at least one --login NAME:PASSWORD or --login-file FILE") };

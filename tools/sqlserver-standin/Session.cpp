@@ -5,6 +5,7 @@
 #include "PacketIO.h"
 #include "ProcedureCall.h"
 #include "StatementLog.h"
+#include "TlsChannel.h"
 #include "TokenWriter.h"
 
 #include <QDeadlineTimer>
@@ -171,9 +172,22 @@ void Session::run()
     const std::optional<TdsMessage> prelogin = reader.read();
     if (!prelogin || prelogin->type != PacketType::Prelogin)
         return;
-    writer.append(preloginReply(prelogin->payload, m_settings.version));
-    if (!writer.endMessage())
+    const EncryptionChoice encryption = chooseEncryption(
+        preloginEncryption(prelogin->payload), m_settings.tls != nullptr, m_settings.forceEncryption);
+    writer.append(preloginReply(prelogin->payload, m_settings.version, encryption.answer));
+    if (!writer.endMessage() || encryption.mode == EncryptionChoice::Mode::Refused)
         return;
+    std::unique_ptr<TlsChannel> tls;
+    if (encryption.mode != EncryptionChoice::Mode::None) {
+        QString error;
+        tls = TlsChannel::start(
+            *m_settings.tls, *m_socket, encryption.mode == EncryptionChoice::Mode::LoginOnly, &error);
+        if (!tls) {
+            std::fprintf(stderr, "sqlserver-standin: connection %u: %s\n", unsigned(m_spid),
+                error.toLocal8Bit().constData());
+            return;
+        }
+    }
 
     const std::optional<TdsMessage> loginMessage = reader.read();
     if (!loginMessage || loginMessage->type != PacketType::Login7)
