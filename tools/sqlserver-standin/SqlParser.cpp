@@ -250,10 +250,12 @@ private:
             statement.body = parseSelect();
             if (endsStatement(peek()))
                 return;
+            if (!continuesSelect(peek()))
+                failAt(peek());
         } catch (const SyntaxError &error) {
             const int number = error.message.number;
             if ((number != Msg::IncorrectSyntax && number != Msg::IncorrectSyntaxNearKeyword)
-                || peek().kind == SqlToken::Kind::End || !parenthesesPair(m_tokens, start))
+                || !continuesSelect(peek()) || !parenthesesPair(m_tokens, start))
                 throw;
         }
         statement.body = consumeUnsupported(QStringLiteral("SELECT"), peek().text);

@@ -63,6 +63,17 @@ bool endsStatement(const SqlToken &token)
         || isUnsupportedStatementKeyword(token);
 }
 
+bool continuesSelect(const SqlToken &token)
+{
+    if (token.kind == SqlToken::Kind::Symbol)
+        return !token.isSymbol(u",") && !token.isSymbol(u")") && !token.isSymbol(u";")
+            && !token.isSymbol(u".");
+    static const QStringList misplaced { QStringLiteral("FROM"), QStringLiteral("WHERE"),
+        QStringLiteral("AS"), QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"),
+        QStringLiteral("IS"), QStringLiteral("NULL") };
+    return token.kind == SqlToken::Kind::Identifier && !misplaced.contains(token.value.toUpper());
+}
+
 bool parenthesesPair(const QList<SqlToken> &tokens, qsizetype from)
 {
     int open = 0;
