@@ -91,9 +91,6 @@ private Q_SLOTS:
     void shouldServeTheNodeClient();
     void shouldNeverCarryTheLogOnInClearTextWhenEncrypting_data();
     void shouldNeverCarryTheLogOnInClearTextWhenEncrypting();
-
-private:
-    QString m_nodeError;
 };
 
 void TestClientStacks::initTestCase()
@@ -236,31 +233,50 @@ void TestClientStacks::shouldNeverCarryTheLogOnInClearTextWhenEncrypting_data()
 {
     QTest::addColumn<QString>("encryption");
     QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<bool>("connects");
     QTest::addColumn<bool>("inClearText");
     QTest::addColumn<bool>("rowsInClearText");
+    const QStringList given { QStringLiteral("--certificate"), QStringLiteral("@/cert.pem"),
+        QStringLiteral("--key"), QStringLiteral("@/key.pem") };
     QTest::newRow("FreeTDS's default: the log-on packet encrypted")
-        << QStringLiteral("request") << QStringList() << false << true;
+        << QStringLiteral("request") << QStringList() << true << false << true;
     QTest::newRow("encryption required by the client")
-        << QStringLiteral("require") << QStringList() << false << false;
+        << QStringLiteral("require") << QStringList() << true << false << false;
     QTest::newRow("encryption forced by the server")
-        << QStringLiteral("request") << QStringList { QStringLiteral("--force-encryption") } << false
+        << QStringLiteral("request") << QStringList { QStringLiteral("--force-encryption") } << true << false
+        << false;
+    QTest::newRow("a certificate given") << QStringLiteral("require") << given << true << false << false;
+    QTest::newRow("a client that cannot encrypt, encryption forced")
+        << QStringLiteral("off") << QStringList { QStringLiteral("--force-encryption") } << false << false
         << false;
     // The relay does see a password sent in clear text: the check above can fail.
-    QTest::newRow("encryption off") << QStringLiteral("off") << QStringList() << true << true;
+    QTest::newRow("encryption off") << QStringLiteral("off") << QStringList() << true << true << true;
 }
 
 void TestClientStacks::shouldNeverCarryTheLogOnInClearTextWhenEncrypting()
 {
     QFETCH(QString, encryption);
     QFETCH(QStringList, serverOptions);
+    QFETCH(bool, connects);
     QFETCH(bool, inClearText);
     QFETCH(bool, rowsInClearText);
+    QTemporaryDir folder;
+    if (serverOptions.contains(QStringLiteral("--key"))) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+            { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
+                QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
+                folder.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+                folder.filePath(QStringLiteral("cert.pem")) });
+        QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+        serverOptions.replaceInStrings(QStringLiteral("@"), folder.path());
+    }
     StandinOptions options;
     options.extraArgs = serverOptions;
     StandinProcess server(options);
     QVERIFY2(server.start(), qPrintable(server.errorString()));
     Relay relay(server.port());
-    QTemporaryDir folder;
     const QString config = folder.filePath(QStringLiteral("freetds.conf"));
     QFile file(config);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -276,7 +292,7 @@ void TestClientStacks::shouldNeverCarryTheLogOnInClearTextWhenEncrypting()
             QString::number(relay.port()), QStringLiteral("-U"), QStringLiteral("sa"), QStringLiteral("-P"),
             QStringLiteral("Secret#1") },
         "SELECT name FROM master.dbo.sysdatabases WHERE dbid = 3\ngo\n");
-    QVERIFY2(output.contains("model"), output.constData());
+    QVERIFY2(output.contains("model") == connects, output.constData());
     QCOMPARE(relay.captured().contains(standin::scramblePassword(QStringLiteral("Secret#1"))), inClearText);
     QCOMPARE(relay.captured().contains(QByteArray("m\0o\0d\0e\0l", 9)), rowsInClearText);
 }
