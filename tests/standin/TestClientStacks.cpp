@@ -157,10 +157,15 @@ void TestClientStacks::shouldServeTheNodeClient()
         QJsonArray rows;
         QList<int> messages;
         bool fails = false;
+        int rowCount = -1; // -1: not checked; 0: no count at all (SET NOCOUNT ON)
     };
+    QJsonObject noCount = call(QStringLiteral("SET NOCOUNT ON"));
+    noCount.insert(QStringLiteral("batch"), true);
+    const QJsonObject model
+        = call(QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'model'"));
+    const QJsonArray modelRows { QJsonArray { QStringLiteral("model") } };
     const QList<Expected> table {
-        { call(QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'model'")),
-            QJsonArray { QJsonArray { QStringLiteral("model") } }, {} },
+        { model, modelRows, {}, false, 1 },
         { call(QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = @name OR dbid = @id"),
               { parameter("name", "NVarChar", QStringLiteral("msdb")), parameter("id", "Int", 1) }),
             QJsonArray { QJsonArray { QStringLiteral("master") }, QJsonArray { QStringLiteral("msdb") } },
@@ -186,6 +191,8 @@ void TestClientStacks::shouldServeTheNodeClient()
         { call(QStringLiteral("SELECT 1/0")), {}, { 50000 }, true },
         { call(QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = @missing")), {}, { 137 },
             true },
+        { noCount, {}, {} },
+        { model, modelRows, {}, false, 0 },
     };
     QJsonArray requests;
     for (const Expected &row : table)
@@ -218,6 +225,8 @@ void TestClientStacks::shouldServeTheNodeClient()
         for (const QJsonValue &number : answer.value(QStringLiteral("messages")).toArray())
             messages << number.toInt();
         QVERIFY2(messages == expected.messages, qPrintable(what));
+        if (expected.rowCount >= 0)
+            QVERIFY2(answer.value(QStringLiteral("rowCount")).toInt() == expected.rowCount, qPrintable(what));
     }
     QVERIFY(QFile::exists(data + QStringLiteral("/Hall.mdf")));
     // The log holds each call's statement and its parameters' names and types, never their values.

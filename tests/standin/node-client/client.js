@@ -1,5 +1,5 @@
 // Runs requests through tedious, a TDS client that does not go through FreeTDS, and prints one JSON
-// line per request: its rows, its messages' numbers and the error that ended it.
+// line per request: its rows, its row count, its messages' numbers and the error that ended it.
 // Usage: node client.js PORT USER PASSWORD ENCRYPT(yes|no) < requests.json
 // Each request: {"sql": "...", "params": [{"name": "n", "type": "NVarChar"|"Int"|"Bit", "value": ...}],
 // "batch": true to send it as a SQL batch instead of sp_executesql}.
@@ -28,8 +28,9 @@ function run(spec) {
   return new Promise((resolve) => {
     const result = { rows: [], messages: [], error: null };
     messages = result.messages;
-    const request = new Request(spec.sql, (error) => {
+    const request = new Request(spec.sql, (error, rowCount) => {
       result.error = error ? error.message : null;
+      result.rowCount = rowCount ?? null;
       resolve(result);
     });
     for (const p of spec.params || []) request.addParameter(p.name, TYPES[p.type], p.value);
