@@ -115,6 +115,8 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         "sa:x", "--fault-delay-match", "(" };
     QTest::newRow("unknown option") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
         "sa:x", "--tls" };
+    QTest::newRow("certificate without its key") << QStringList { "serve", "--port", "0", "--data-dir", "d",
+        "--login", "sa:x", "--certificate", "c.pem" };
     QTest::newRow("version of two parts") << QStringList { "serve", "--port", "0", "--data-dir", "d",
         "--login", "sa:x", "--server-version", "15.0" };
     QTest::newRow("unknown code page")

@@ -16,6 +16,8 @@ struct ServeOptions
     quint16 port = 0;
     QString dataDir;
     QString statementLog;
+    QString certificateFile; // PEM; empty: a self-signed certificate made at start
+    QString keyFile;
     SessionSettings settings;
     ConnectionLimits limits;
 };

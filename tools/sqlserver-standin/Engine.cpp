@@ -3,6 +3,7 @@
 #include "ProcedureRunner.h"
 #include "RestoreRunner.h"
 #include "SelectRunner.h"
+#include "SessionOptions.h"
 #include "SqlParser.h"
 #include "StatementRunner.h"
 
@@ -17,9 +18,10 @@ public:
         : StatementRunner(batch)
     { }
 
-    Engine::Outcome run(const QString &batch)
+    Engine::Outcome run(const QString &batch, const BoundParameters *parameters)
     {
-        const ParsedBatch parsed = parseSqlBatch(batch, m_batch.server.codePage);
+        const ParsedBatch parsed
+            = parseSqlBatch(batch, m_batch.server.codePage, parameters ? *parameters : BoundParameters());
         if (!parsed.errors.isEmpty()) {
             for (const ServerMessage &error : parsed.errors)
                 m_sink.message(error);
@@ -56,11 +58,15 @@ private:
                 runProcedure(m_batch, *exec, statement.line);
             } else if (const auto *restore = std::get_if<RestoreStatement>(&statement.body)) {
                 return runRestore(m_batch, *restore, statement.line);
+            } else if (const auto *set = std::get_if<SetStatement>(&statement.body)) {
+                runSet(m_batch, *set, statement.line);
             } else if (const auto *unsupported = std::get_if<UnsupportedStatement>(&statement.body)) {
-                fail({ serverMessage(Msg::UserDefined,
-                         { QStringLiteral("The SQL Server stand-in does not run %1 statements.")
-                                 .arg(unsupported->description) }) },
-                    statement.line);
+                const QString text = unsupported->near.isEmpty()
+                    ? QStringLiteral("The SQL Server stand-in does not run %1 statements.")
+                          .arg(unsupported->description)
+                    : QStringLiteral("The SQL Server stand-in does not run %1 statements with '%2'.")
+                          .arg(unsupported->description, unsupported->near);
+                fail({ serverMessage(Msg::UserDefined, { text }) }, statement.line);
             }
         } catch (const StatementError &error) {
             fail(error.messages, statement.line);
@@ -76,10 +82,10 @@ Engine::Engine(Catalogue &catalogue, ServerIdentity server)
     , m_server(std::move(server))
 { }
 
-Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)
+Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink, const BatchContext &context)
 {
-    BatchState state { m_catalogue, sink, m_server };
-    return BatchRun(state).run(batch);
+    BatchState state { m_catalogue, sink, m_server, context.options };
+    return BatchRun(state).run(batch, context.parameters);
 }
 
 bool Engine::reportsProgress(const QString &batch)

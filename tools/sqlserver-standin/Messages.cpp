@@ -29,10 +29,12 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::NestedTooDeeply, 15, 1,
         "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
         "queries." },
+    MessageDefinition { Msg::UnrecognisedSetOption, 15, 1, "'%1' is not a recognized SET option." },
     MessageDefinition { Msg::MissingParameter, 16, 4,
         "Procedure or function '%1' expects parameter '%2', which was not supplied." },
     MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
+    MessageDefinition { Msg::ParameterOfWrongType, 16, 2, "Procedure expects parameter '%1' of type '%2'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
     MessageDefinition { Msg::EmptyIdentifier, 15, 4,
@@ -45,6 +47,7 @@ constexpr std::array messageTable {
         "files to the filegroup, or setting autogrowth on for existing files in the filegroup." },
     MessageDefinition {
         Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
+    MessageDefinition { Msg::InvalidDateFormat, 16, 1, "SET DATEFORMAT date order '%1' is invalid." },
     MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },
     MessageDefinition { Msg::TerminatingAbnormally, 16, 1, "%1 is terminating abnormally." },
     MessageDefinition {

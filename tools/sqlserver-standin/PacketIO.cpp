@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace standin {
 
@@ -19,8 +20,19 @@ Socket::~Socket()
         ::close(m_fd);
 }
 
+template<typename Call> bool Socket::throughLayer(Call call)
+{
+    SecureLayer *layer = std::exchange(m_layer, nullptr);
+    const bool ok = call(*layer);
+    if (layer->active())
+        m_layer = layer;
+    return ok;
+}
+
 Socket::Wait Socket::waitReadable(int timeoutMs) const
 {
+    if (m_layer && m_layer->hasBufferedInput())
+        return Wait::Readable;
     pollfd descriptor { m_fd, POLLIN, 0 };
     while (true) {
         const int ready = ::poll(&descriptor, 1, timeoutMs);
@@ -36,6 +48,8 @@ Socket::Wait Socket::waitReadable(int timeoutMs) const
 
 bool Socket::readExactly(char *buffer, qsizetype size)
 {
+    if (m_layer)
+        return throughLayer([&](SecureLayer &layer) { return layer.read(buffer, size); });
     qsizetype done = 0;
     while (done < size) {
         const ssize_t got = ::recv(m_fd, buffer + done, size_t(size - done), 0);
@@ -50,6 +64,8 @@ bool Socket::readExactly(char *buffer, qsizetype size)
 
 bool Socket::writeAll(const QByteArray &data)
 {
+    if (m_layer)
+        return throughLayer([&](SecureLayer &layer) { return layer.write(data); });
     const QDeadlineTimer deadline
         = m_sendTimeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(m_sendTimeoutMs);
     qsizetype done = 0;

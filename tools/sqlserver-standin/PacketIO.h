@@ -30,6 +30,19 @@ constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
 // Pre-login and log-on messages are far smaller; a larger one is refused.
 constexpr qsizetype MaxLogonMessageSize = 64 * 1024;
 
+// Encryption between a socket and the messages it carries.
+class SecureLayer
+{
+public:
+    virtual ~SecureLayer() = default;
+    virtual bool read(char *buffer, qsizetype size) = 0;
+    virtual bool write(const QByteArray &data) = 0;
+    // Decrypted input waiting to be read, which polling the socket would not show.
+    virtual bool hasBufferedInput() const = 0;
+    // False once the layer is done (log-on-only encryption): the socket is plain again.
+    virtual bool active() const = 0;
+};
+
 // A connected TCP socket with blocking reads and writes and a bounded wait for input.
 class Socket
 {
@@ -52,11 +65,18 @@ public:
     // Wakes up any blocked read (used to stop the server) without closing the descriptor.
     void shutdown();
     int fd() const { return m_fd; }
+    // Reads and writes go through the layer from now on (null: plain). While the layer works, the
+    // socket is plain for it, so it reaches the wire through the same calls.
+    void setSecureLayer(SecureLayer *layer) { m_layer = layer; }
+    SecureLayer *secureLayer() const { return m_layer; }
 
 private:
+    template<typename Call> bool throughLayer(Call call);
+
     int m_fd;
     int m_sendTimeoutMs = -1;
     bool m_sendTimedOut = false;
+    SecureLayer *m_layer = nullptr;
 };
 
 // One client message: the payloads of its packets up to the one that has EOM.

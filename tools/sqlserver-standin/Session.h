@@ -14,6 +14,7 @@ namespace standin {
 class Engine;
 class Socket;
 class StatementLog;
+class TlsContext;
 
 struct LoginAccount
 {
@@ -29,6 +30,8 @@ struct SessionSettings
     ServerVersion version;
     int codePage = 1252;
     FaultOptions faults;
+    std::shared_ptr<TlsContext> tls; // null: encryption not supported
+    bool forceEncryption = false;
 };
 
 // One client connection: PRELOGIN, LOGIN7, then batches until the client leaves.

@@ -1,7 +1,10 @@
 #include "SqlParser.h"
 
 #include "CodePage.h"
+#include "ParameterBinding.h"
+#include "SetParser.h"
 #include "SqlLexer.h"
+#include "StatementKeywords.h"
 
 namespace standin {
 
@@ -12,58 +15,6 @@ struct SyntaxError
 {
     ServerMessage message;
 };
-
-// Statements SQL Server knows that the stand-in recognises only to refuse them.
-bool isUnsupportedStatementKeyword(const SqlToken &token)
-{
-    static const QStringList keywords {
-        QStringLiteral("INSERT"),
-        QStringLiteral("UPDATE"),
-        QStringLiteral("DELETE"),
-        QStringLiteral("CREATE"),
-        QStringLiteral("DROP"),
-        QStringLiteral("ALTER"),
-        QStringLiteral("BACKUP"),
-        QStringLiteral("USE"),
-        QStringLiteral("SET"),
-        QStringLiteral("DECLARE"),
-        QStringLiteral("BEGIN"),
-        QStringLiteral("PRINT"),
-        QStringLiteral("RAISERROR"),
-        QStringLiteral("WAITFOR"),
-        QStringLiteral("GRANT"),
-        QStringLiteral("REVOKE"),
-        QStringLiteral("DENY"),
-        QStringLiteral("TRUNCATE"),
-        QStringLiteral("MERGE"),
-        QStringLiteral("WITH"),
-        QStringLiteral("DBCC"),
-        QStringLiteral("KILL"),
-        QStringLiteral("SHUTDOWN"),
-        QStringLiteral("COMMIT"),
-        QStringLiteral("ROLLBACK"),
-        QStringLiteral("SAVE"),
-        QStringLiteral("RETURN"),
-        QStringLiteral("WHILE"),
-        QStringLiteral("GOTO"),
-        QStringLiteral("OPEN"),
-        QStringLiteral("CLOSE"),
-        QStringLiteral("FETCH"),
-        QStringLiteral("DEALLOCATE"),
-        QStringLiteral("CHECKPOINT"),
-        QStringLiteral("RECONFIGURE"),
-        QStringLiteral("THROW"),
-        QStringLiteral("LOAD"),
-        QStringLiteral("DUMP"),
-    };
-    if (token.kind != SqlToken::Kind::Identifier)
-        return false;
-    for (const QString &keyword : keywords) {
-        if (token.isKeyword(keyword))
-            return true;
-    }
-    return false;
-}
 
 // RESTORE options that carry no meaning for a restore from one disk file.
 bool isHarmlessRestoreOption(const QString &word)
@@ -230,7 +181,7 @@ private:
         const SqlToken &token = peek();
         if (token.kind == SqlToken::Kind::Variable)
             rejectVariable(token);
-        if (!isNameToken(token))
+        if (!isNameToken(token) && !(token.bound && token.kind == SqlToken::Kind::String))
             failAt(token);
         next();
         return token.value;
@@ -258,7 +209,9 @@ private:
         Statement statement;
         statement.line = token.line;
         if (token.isKeyword(u"SELECT")) {
-            statement.body = parseSelect();
+            parseSelectOrRefuse(statement);
+        } else if (token.isKeyword(u"SET")) {
+            parseSet(statement);
         } else if (token.isKeyword(u"IF")) {
             statement.body = parseIf();
         } else if (token.isKeyword(u"EXEC") || token.isKeyword(u"EXECUTE")) {
@@ -280,12 +233,45 @@ private:
         return statement;
     }
 
-    UnsupportedStatement consumeUnsupported(const QString &description)
+    UnsupportedStatement consumeUnsupported(const QString &description, const QString &near = {})
     {
         // The stand-in cannot tell where such a statement ends, so it takes the rest of the batch.
         while (peek().kind != SqlToken::Kind::End)
             next();
-        return UnsupportedStatement { description };
+        return UnsupportedStatement { description, near };
+    }
+
+    // A SELECT the stand-in cannot read may still be one a server runs (SELECT 1/0, ORDER BY, ...):
+    // unless it is cut short or its parentheses do not pair, it is refused as not run, not as bad syntax.
+    void parseSelectOrRefuse(Statement &statement)
+    {
+        const qsizetype start = m_pos;
+        try {
+            statement.body = parseSelect();
+            if (endsStatement(peek()))
+                return;
+            if (!continuesSelect(peek()))
+                failAt(peek());
+        } catch (const SyntaxError &error) {
+            const int number = error.message.number;
+            if ((number != Msg::IncorrectSyntax && number != Msg::IncorrectSyntaxNearKeyword)
+                || !continuesSelect(peek()) || !parenthesesPair(m_tokens, start))
+                throw;
+        }
+        statement.body = consumeUnsupported(QStringLiteral("SELECT"), peek().text);
+    }
+
+    void parseSet(Statement &statement)
+    {
+        const SetParse parsed = parseSetStatement(m_tokens, m_pos);
+        if (const auto *error = std::get_if<SetSyntaxError>(&parsed))
+            failAt(m_tokens.at(error->at));
+        if (const auto *message = std::get_if<ServerMessage>(&parsed))
+            throw SyntaxError { *message };
+        if (const auto *unsupported = std::get_if<UnsupportedStatement>(&parsed))
+            statement.body = consumeUnsupported(unsupported->description);
+        else
+            statement.body = std::get<SetStatement>(parsed);
     }
 
     SqlValue parseLiteral()
@@ -708,7 +694,7 @@ private:
 
 } // namespace
 
-ParsedBatch parseSqlBatch(const QString &batch, int codePage)
+ParsedBatch parseSqlBatch(const QString &batch, int codePage, const BoundParameters &parameters)
 {
     ParsedBatch parsed;
     SqlLexResult lexed = tokenizeSql(batch);
@@ -719,6 +705,7 @@ ParsedBatch parseSqlBatch(const QString &batch, int codePage)
                 token.value = throughCodePage(token.value, codePage);
         }
     }
+    bindParameters(lexed.tokens, parameters);
     parsed.errors = lexed.errors;
     if (!lexed.errors.isEmpty() && !lexed.unclosedText)
         return parsed;

@@ -1,5 +1,7 @@
 #include "StatementRunner.h"
 
+#include "SessionOptions.h"
+
 #include <QDir>
 
 namespace standin {
@@ -8,6 +10,10 @@ void StatementRunner::finish(quint16 status, quint16 command, quint64 count, Don
 {
     if (!m_batch.last)
         status |= DoneStatus::More;
+    if (m_batch.options && m_batch.options->noCount) {
+        status &= ~DoneStatus::Count;
+        count = 0;
+    }
     m_sink.done(kind, status, command, count);
 }
 

@@ -7,6 +7,8 @@
 
 namespace standin {
 
+struct SessionOptions;
+
 // A failure that ends the current statement with the messages collected so far.
 struct StatementError
 {
@@ -25,6 +27,7 @@ struct BatchState
     Catalogue &catalogue;
     ResponseSink &sink;
     const ServerIdentity &server;
+    SessionOptions *options = nullptr; // the connection's SET options; null: the defaults
     bool last = true; // the statement being run is the batch's last
 };
 
