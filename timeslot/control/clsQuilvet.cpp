@@ -216,10 +216,15 @@ bool clsQuilvet::enabledState() const
     return !testAttribute(Qt::WA_ForceDisabled);
 }
 
+void clsQuilvet::setEnabled(bool enabled)
+{
+    QWidget::setEnabled(enabled);
+    d->notifyPropertyChanged("Enabled");
+}
+
 void clsQuilvet::setEnabledState(bool enabled)
 {
     setEnabled(enabled);
-    d->notifyPropertyChanged("Enabled");
 }
 
 qint32 clsQuilvet::value() const
@@ -271,10 +276,15 @@ QString clsQuilvet::roomFeeAll() const
     return d->txtRoomFee_All->text();
 }
 
-void clsQuilvet::setRoomFeeAll(const QString &text)
+void clsQuilvet::setRoomFee_All(const QString &text)
 {
     d->txtRoomFee_All->setText(text);
     d->notifyPropertyChanged("RoomFee_All");
+}
+
+void clsQuilvet::setRoomFeeAll(const QString &text)
+{
+    setRoomFee_All(text);
 }
 
 QString clsQuilvet::timeIndex() const
@@ -333,7 +343,7 @@ void clsQuilvet::setMaximum(qint32 slotCount)
     d->notifyPropertyChanged("Max");
 }
 
-void clsQuilvet::writeMaxProperty(int slotCount)
+void clsQuilvet::setMax(qint32 slotCount)
 {
     try {
         setMaximum(slotCount);
