@@ -149,8 +149,8 @@ public:
     // can be, instead of the slider's maximum: when the store gives it back (the
     // saved value equalled the saved maximum, so it was not kept), the value is
     // set to the slider's maximum at that step and to the restored maximum right
-    // after "Max", so a period that ends at the end of the day comes back whole,
-    // whatever the store.
+    // after "Max", before "SelLength" is read, so a period that ends at the end of
+    // the day comes back whole, whatever the store.
     void InitProperties();
     void ReadProperties(quilvet::PropertyStore &store);
     void WriteProperties(quilvet::PropertyStore &store) const;
@@ -165,7 +165,7 @@ Q_SIGNALS:
     void Scroll();
     // A property write happened; the persisted state of the control has changed.
     void PropertyChanged(const QString &propertyName);
-    // A write through Qt's property system was refused; nothing changed.
+    // A write through Qt's property system or setMax() was refused; nothing changed.
     void writeRefused(
         const QString &propertyName, int number, const QString &source, const QString &description);
 
