@@ -1,3 +1,5 @@
+#include "MessageTable.h"
+#include "QtTranslations.h"
 #include "QtUserPrompts.h"
 #include "frmDBConnect.h"
 
@@ -7,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevane"));
+    brevane::installQtTranslations(brevane::userInterfaceLanguage());
 
     brevane::frmDBConnect window;
     window.show();
