@@ -165,7 +165,7 @@ ln -s "$ROOT/usr/bin/sqlserver-standin" "$BIN/sqlserver-standin"
 
 step "The product's layout: DB/rivazadUZ.Bak beside the Brevane folder"
 STANDIN=$BIN/sqlserver-standin
-mkdir -p "$ROOT$PRODUCT/DB"
+# make-backup creates DB/ itself, as the README's recipe relies on.
 "$STANDIN" make-backup "$ROOT$PRODUCT/DB/rivazadUZ.Bak" \
     --data 'rivazadUZ_Data=C:\Data\rivazadUZ_Data.MDF' --log 'rivazadUZ_Log=C:\Data\rivazadUZ_Log.LDF'
 # The hall product's existing settings file, which a run updates in place.
