@@ -83,8 +83,10 @@ int main(int argc, char *argv[])
             + QStringLiteral("/control.json");
     const QString installed
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(QUILVET_INSTALLED_LIBRARY));
-    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
-                                                          : QStringLiteral(QUILVET_DEFAULT_LIBRARY);
+    options.defaultLibrary = QFileInfo::exists(installed)
+        ? QFileInfo(installed).canonicalFilePath()
+        : QDir::cleanPath(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/" QUILVET_DEFAULT_LIBRARY));
 
     if (parser.isSet(describeOption)) {
         return describeControl(options.defaultLibrary);

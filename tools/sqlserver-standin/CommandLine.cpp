@@ -295,6 +295,7 @@ QString helpText()
         "                                [--server-version VERSION] [--database-version N]\n"
         "  sqlserver-standin --help | --version\n"
         "\n"
+        "Options:\n"
         "serve\n"
         "  Listens on 127.0.0.1 only. The first line of standard output is the port number alone; then it\n"
         "  serves until SIGTERM or SIGINT.\n"
@@ -349,7 +350,12 @@ QString helpText()
         "data file's logical name without\n"
         "  a \"_Data\" ending. --server-version (default 15.0.2000.5) is the version RESTORE HEADERONLY\n"
         "  reports as the one that made the backup; --database-version overrides the database version\n"
-        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n");
+        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  served until stopped, help or version shown, backup written\n"
+        "  1  the server could not start or the backup could not be written\n"
+        "  2  usage error\n");
 }
 
 } // namespace standin
