@@ -25,7 +25,7 @@ fail() {
 skip() { printf 'SKIP: %s\n' "$*"; }
 pass() { printf 'ok: %s\n' "$*"; }
 
-for tool in cpack lintian dpkg-deb dpkg-shlibdeps file; do
+for tool in cpack lintian dpkg-deb dpkg-shlibdeps file desktop-file-validate objcopy strings; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (tools/scripts/install-deps.sh installs it)"
         exit 77
@@ -47,6 +47,7 @@ trap cleanup EXIT
 
 VERSION=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$BUILD/CPackConfig.cmake")
 ARCH=$(dpkg --print-architecture)
+MULTIARCH=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
 PRODUCT=/opt/snooker-hall
 ROOT=$WORK/root
 
@@ -115,7 +116,19 @@ if have quilvet-designer-plugin; then
     [[ $(dpkg-deb -f "$(deb quilvet-designer-plugin)" Depends) == *"libquilvet1 (= $VERSION)"* ]] \
         || fail "quilvet-designer-plugin does not depend on libquilvet1 of its own version"
 fi
-[[ $failures -eq 0 ]] && pass "version, maintainer, section, description and dependencies"
+if have libquilvet1; then
+    [[ $(dpkg-deb -f "$(deb libquilvet1)" Multi-Arch) == same ]] || fail "libquilvet1 is not Multi-Arch: same"
+fi
+for package in brevane sqlserver-standin libquilvet1 quilvet-host; do
+    have "$package" || continue
+    ddeb=$WORK/packages/${package}-dbgsym_${VERSION}_${ARCH}.ddeb
+    if [[ ! -f $ddeb ]]; then
+        fail "no debug-symbol package ${package}-dbgsym"
+    elif ! dpkg-deb -c "$ddeb" | grep -q '/usr/lib/debug/.build-id/'; then
+        fail "${package}-dbgsym holds no debug information by build ID"
+    fi
+done
+[[ $failures -eq 0 ]] && pass "version, maintainer, section, description, dependencies, Multi-Arch and -dbgsym packages"
 
 step "lintian"
 # --fail-on error: warnings are listed in the README with their reasons.
@@ -125,6 +138,10 @@ else
     fail "lintian reports errors"
 fi
 sed 's/^/   /' "$WORK/lintian.log"
+# Built with dpkg-buildflags' hardening flags, the binaries draw no hardening tag.
+if grep -E 'hardening-no-|binary-has-unneeded-section' "$WORK/lintian.log"; then
+    fail "lintian finds binaries built without Debian's hardening flags or not stripped"
+fi
 
 step "Unpacking every package into $ROOT"
 mkdir -p "$ROOT"
@@ -146,6 +163,12 @@ if have brevane; then
     done
     grep -qx 'Name\[zh_CN\]=创建 Sql Server 数据库' "$ROOT/usr/share/applications/brevane.desktop" \
         || fail "the Chinese name of the desktop entry is not the window's title"
+    desktop-file-validate "$ROOT/usr/share/applications/brevane.desktop" \
+        || fail "desktop-file-validate rejects the desktop entry"
+    # One Traditional Chinese vocabulary: the window's 數據庫, never also 資料庫.
+    if grep '\[zh_TW\]=' "$ROOT/usr/share/applications/brevane.desktop" | grep -E '資料庫|数据库|创建'; then
+        fail "the desktop entry's Traditional Chinese strings mix vocabularies or scripts"
+    fi
     if dpkg-deb -c "$(deb brevane)" | grep -Eq 'rivazadUZ|Connect\.sys'; then
         fail "brevane ships a template backup or Connect.sys"
     fi
@@ -154,6 +177,41 @@ fi
 if have sqlserver-standin; then
     [[ -f $ROOT/usr/share/doc/sqlserver-standin/README.md ]] || fail "sqlserver-standin has no README"
 fi
+
+if have libquilvet1; then
+    [[ -e $ROOT/usr/lib/$MULTIARCH/libQuilvet.so.1 ]] || fail "libQuilvet.so.1 is not in /usr/lib/$MULTIARCH"
+fi
+if have libquilvet-dev; then
+    [[ -f $ROOT/usr/lib/$MULTIARCH/cmake/Quilvet/QuilvetConfig.cmake ]] \
+        || fail "Quilvet's CMake package is not in /usr/lib/$MULTIARCH/cmake"
+fi
+if [[ -n $(find "$ROOT/usr/lib" -maxdepth 1 -name 'libQuilvet*') ]]; then
+    fail "a Quilvet library lies in /usr/lib itself"
+fi
+# Manual pages made from --help, with the options and the exit codes.
+for page in brevane-provision sqlserver-standin quilvet-host; do
+    file=$ROOT/usr/share/man/man1/$page.1.gz
+    [[ -f $file ]] || { have "${page/brevane-provision/brevane}" && fail "no manual page for $page"; continue; }
+    for section in OPTIONS '"EXIT STATUS"'; do
+        zcat "$file" | grep -qx "\.SH $section" || fail "the manual page of $page has no $section section"
+    done
+done
+
+step "No installed file names the build machine's folders"
+# Debug information is left out: it lives in the -dbgsym packages.
+leaks=0
+while IFS= read -r -d '' file; do
+    scanned=$file
+    if file -b "$file" | grep -q '^ELF'; then
+        scanned=$WORK/scanned
+        objcopy --strip-debug "$file" "$scanned"
+    fi
+    if strings -a "$scanned" | grep -qF -e "$BUILD" -e "$SOURCE"; then
+        fail "${file#"$ROOT"} holds the path of the build or source folder"
+        leaks=$((leaks + 1))
+    fi
+done < <(find "$ROOT" -type f -print0)
+[[ $leaks -eq 0 ]] && pass "no file holds $BUILD or $SOURCE"
 
 # Commands are reached through links of our own: the packaged links are absolute
 # (/usr/bin/brevane -> /opt/...) and lead outside the temporary root.
@@ -172,6 +230,14 @@ STANDIN=$BIN/sqlserver-standin
 printf '[Program]\r\nLastUser=manager\r\n' >"$ROOT$PRODUCT/Connect.sys"
 mkdir -p "$WORK/data" "$WORK/server"
 PASSWORD='Pk#147-unpacked'
+
+step "--version of each program"
+version_of() { "$@" --version 2>&1 | head -n1; }
+[[ $(version_of "$STANDIN") == "sqlserver-standin $VERSION" ]] || fail "sqlserver-standin --version does not say $VERSION"
+if [[ -x $ROOT/usr/bin/quilvet-host ]] && "$ROOT/usr/bin/quilvet-host" --help 2>/dev/null | grep -q -- '--version'; then
+    [[ $(version_of "$ROOT/usr/bin/quilvet-host") == *"$VERSION"* ]] || fail "quilvet-host --version does not say $VERSION"
+fi
+pass "the programs say version $VERSION"
 
 step "The unpacked stand-in"
 login_options=()
