@@ -6,7 +6,9 @@
 #     stand-in, started through a link so that it finds the product's folder;
 #   - Brevane offscreen, started through a link, and on a virtual display where
 #     its window is found by its title;
-#   - the example Quilvet host built against the unpacked libquilvet-dev.
+#   - the example Quilvet host built against the unpacked libquilvet-dev;
+#   - an upgrade from the earlier layout (the library in /usr/lib) with dpkg in a
+#     root of its own, a host registered before it.
 # Packages of pieces that this tree does not build are skipped with a message.
 #
 #   test-packages.sh BUILD_DIR SOURCE_DIR
@@ -403,6 +405,66 @@ else
         cat "$WORK/example.log"
         fail "building the example host against the unpacked libquilvet-dev"
     fi
+fi
+
+step "Upgrade from the earlier layout (library in /usr/lib), a host registered"
+# dpkg installs into a root of its own with its own database; the maintainer
+# scripts run outside a chroot, with an ldconfig that only records its call.
+SYS=$WORK/system
+if ! have libquilvet1 || ! have quilvet-host; then
+    skip "upgrade: no libquilvet1 or quilvet-host package"
+else
+    mkdir -p "$SYS/var/lib/dpkg/info" "$SYS/var/lib/dpkg/updates" "$WORK/fakebin"
+    touch "$SYS/var/lib/dpkg/status" "$SYS/var/lib/dpkg/available"
+    printf '#!/bin/sh\necho ldconfig >>"%s"\n' "$WORK/ldconfig.log" >"$WORK/fakebin/ldconfig"
+    chmod 755 "$WORK/fakebin/ldconfig"
+    dpkg_system() {
+        PATH=$WORK/fakebin:$PATH dpkg --root="$SYS" --force-script-chrootless --force-depends "$@" \
+            >>"$WORK/dpkg.log" 2>&1
+    }
+    # The earlier packages: version 1.0.0, the library in /usr/lib, no Multi-Arch.
+    earlier() {
+        local tree=$WORK/earlier/$1
+        dpkg-deb -R "$(deb "$1")" "$tree"
+        if [[ -d $tree/usr/lib/$MULTIARCH ]]; then
+            find "$tree/usr/lib/$MULTIARCH" -maxdepth 1 -name 'libQuilvet.so*' -exec mv -t "$tree/usr/lib" {} +
+            rmdir "$tree/usr/lib/$MULTIARCH" 2>/dev/null || true
+        fi
+        sed -i -e 's/^Version: .*/Version: 1.0.0/' -e '/^Multi-Arch:/d' "$tree/DEBIAN/control"
+        (cd "$tree" && find . -path ./DEBIAN -prune -o -type f -printf '%P\0' | xargs -0 -r md5sum >DEBIAN/md5sums)
+        dpkg-deb --root-owner-group -b "$tree" "$WORK/earlier/$1.deb" >/dev/null
+    }
+    earlier libquilvet1 && earlier quilvet-host
+    export HALL_COMPONENT_REGISTRY=$WORK/upgrade-registry
+    mkdir -p "$HALL_COMPONENT_REGISTRY"
+    if dpkg_system -i "$WORK/earlier/libquilvet1.deb" "$WORK/earlier/quilvet-host.deb" \
+        && [[ -e $SYS/usr/lib/libQuilvet.so.1 ]] \
+        && "$SYS/usr/bin/quilvet-host" --register "$SYS/usr/lib/libQuilvet.so.1" >>"$WORK/dpkg.log" 2>&1; then
+        pass "1.0.0 installed, the control registered from $SYS/usr/lib/libQuilvet.so.1"
+    else
+        cat "$WORK/dpkg.log"
+        fail "installing the earlier packages and registering the control"
+    fi
+    : >"$WORK/ldconfig.log"
+    if dpkg_system -i "$(deb libquilvet1)" "$(deb quilvet-host)"; then
+        [[ $(dpkg --root="$SYS" -s libquilvet1 | sed -n 's/^Version: //p') == "$VERSION" ]] \
+            || fail "libquilvet1 $VERSION is not installed after the upgrade"
+        [[ -z $(find "$SYS/usr/lib" -maxdepth 1 -name 'libQuilvet*') ]] || fail "the upgrade left a library in /usr/lib"
+        [[ -e $SYS/usr/lib/$MULTIARCH/libQuilvet.so.1 ]] || fail "the upgrade put no library in /usr/lib/$MULTIARCH"
+        grep -q ldconfig "$WORK/ldconfig.log" || fail "the upgrade did not refresh the loader's cache"
+        # The loader searches the multiarch folder; here it is the private root's.
+        if LD_LIBRARY_PATH=$SYS/usr/lib/$MULTIARCH timeout 60 "$SYS/usr/bin/quilvet-host" --describe \
+            >"$WORK/upgraded.out" 2>&1 && grep -q PriceWeek8 "$WORK/upgraded.out"; then
+            pass "upgraded to $VERSION; the host registered before still creates the control"
+        else
+            cat "$WORK/upgraded.out"
+            fail "the control registered before the upgrade cannot be created after it"
+        fi
+    else
+        cat "$WORK/dpkg.log"
+        fail "upgrading to $VERSION"
+    fi
+    unset HALL_COMPONENT_REGISTRY
 fi
 
 echo
