@@ -204,9 +204,13 @@ step "No installed file names the build machine's folders"
 leaks=0
 while IFS= read -r -d '' file; do
     scanned=$file
-    if file -b "$file" | grep -q '^ELF'; then
+    kind=$(file -b "$file")
+    if [[ $kind == ELF* ]]; then
         scanned=$WORK/scanned
         objcopy --strip-debug "$file" "$scanned"
+    elif [[ $kind == gzip* ]]; then
+        scanned=$WORK/scanned
+        zcat "$file" >"$scanned"
     fi
     if strings -a "$scanned" | grep -qF -e "$BUILD" -e "$SOURCE"; then
         fail "${file#"$ROOT"} holds the path of the build or source folder"
