@@ -254,7 +254,9 @@ set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_NAME libquilvet1)
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
 # Installable for several architectures at once: the library is in the
 # architecture's own folder and the shared files are byte-identical.
-set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_MULTIARCH same)
+# CPack writes no Multi-Arch field; a script adds it once the package is built.
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/MultiArchSame.cmake)
+set(CPACK_HALL_MULTIARCH_SAME_PACKAGES libquilvet1)
 # The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA ${HALL_PACKAGING_DIR}/libquilvet1/triggers)
 set(CPACK_COMPONENT_LIBQUILVET1_DESCRIPTION
