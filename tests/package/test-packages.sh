@@ -12,6 +12,7 @@
 # Packages of pieces that this tree does not build are skipped with a message.
 #
 #   test-packages.sh BUILD_DIR SOURCE_DIR
+# KEEP_WORK=1 keeps the temporary folder (packages, unpacked root, logs) for a look afterwards.
 set -euo pipefail
 # No display: every program runs offscreen unless a step gives it a virtual display.
 export QT_QPA_PLATFORM=offscreen
