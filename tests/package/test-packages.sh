@@ -333,10 +333,16 @@ else
         Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-        DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$BIN/brevane" >"$WORK/brevane-x11.out" 2>&1 &
+        # The unpacked root's icon theme comes first, as /usr/share does when installed.
+        DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_DATA_DIRS="$ROOT/usr/share:/usr/share" "$BIN/brevane" \
+            >"$WORK/brevane-x11.out" 2>&1 &
         BREVANE_PID=$!
-        if title=$(DISPLAY=":$display" timeout 30 xdotool search --sync --onlyvisible --name 'Sql Server' getwindowname 2>/dev/null); then
+        if window=$(DISPLAY=":$display" timeout 30 xdotool search --sync --onlyvisible --name 'Sql Server' 2>/dev/null | head -n1) \
+            && title=$(DISPLAY=":$display" xdotool getwindowname "$window"); then
             pass "on a virtual display Brevane shows the window \"$title\""
+            DISPLAY=":$display" xprop -id "$window" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) =' \
+                && pass "its window carries the icon of the hicolor theme" \
+                || fail "Brevane's window has no icon"
         else
             cat "$WORK/brevane-x11.out"
             fail "on a virtual display Brevane showed no window"
