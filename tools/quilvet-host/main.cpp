@@ -5,7 +5,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <quilvet/Component.h>
 
 #include <cstdio>
@@ -38,6 +40,11 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quilvet-host"));
+    // Qt's own buttons and dialogs in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Hosts clsQuilvet through its component registration."));
@@ -76,8 +83,10 @@ int main(int argc, char *argv[])
             + QStringLiteral("/control.json");
     const QString installed
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(QUILVET_INSTALLED_LIBRARY));
-    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
-                                                          : QStringLiteral(QUILVET_DEFAULT_LIBRARY);
+    options.defaultLibrary = QFileInfo::exists(installed)
+        ? QFileInfo(installed).canonicalFilePath()
+        : QDir::cleanPath(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/" QUILVET_DEFAULT_LIBRARY));
 
     if (parser.isSet(describeOption)) {
         return describeControl(options.defaultLibrary);

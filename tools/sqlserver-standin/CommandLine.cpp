@@ -311,8 +311,9 @@ QString helpText()
         "  sqlserver-standin make-backup FILE --data LOGICAL=PHYSICAL --log LOGICAL=PHYSICAL\n"
         "                                [--file LOGICAL=PHYSICAL:TYPE[:SIZE] ...] [--database NAME]\n"
         "                                [--server-version VERSION] [--database-version N]\n"
-        "  sqlserver-standin --help\n"
+        "  sqlserver-standin --help | --version\n"
         "\n"
+        "Options:\n"
         "serve\n"
         "  Listens on 127.0.0.1 only. The first line of standard output is the port number alone; then it\n"
         "  serves until SIGTERM or SIGINT.\n"
@@ -389,12 +390,18 @@ QString helpText()
         "  options that would change answers it cannot give (SET NOEXEC ON, ...), get error 50000.\n"
         "\n"
         "make-backup\n"
-        "  Writes a stand-in backup file: a header line and the list of the database's files, in the order\n"
-        "  given. Physical names are recorded as given (Windows paths are fine). TYPE is D (data), L (log),\n"
-        "  F or S; SIZE in bytes. The database name defaults to the first data file's logical name without\n"
-        "  a \"_Data\" ending. --server-version (default 15.0.2000.5) is the version RESTORE HEADERONLY\n"
-        "  reports as the one that made the backup; --database-version overrides the database version\n"
-        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n");
+        "  Writes a stand-in backup file (making its folders as needed): a header line and the list of the\n"
+        "  database's files, in the order given. Physical names are recorded as given (Windows paths are\n"
+        "  fine). TYPE is D (data), L (log), F or S; SIZE in bytes. The database name defaults to the\n"
+        "  first data file's logical name without a \"_Data\" ending. --server-version (default\n"
+        "  15.0.2000.5) is the version RESTORE HEADERONLY reports as the one that made the backup;\n"
+        "  --database-version overrides the database version that goes with it (904 for 15, 957 for 16).\n"
+        "  Any other file is \"not a backup\" to the server.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  served until stopped, help or version shown, backup written\n"
+        "  1  the server could not start or the backup could not be written\n"
+        "  2  usage error\n");
 }
 
 } // namespace standin
