@@ -212,8 +212,10 @@ same statements. It also writes template backups its restore accepts.")
 
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_NAME libquilvet1)
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
-# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.
-set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA ${HALL_PACKAGING_DIR}/libquilvet1/triggers)
+# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger; the symbols
+# file pins every exported symbol with the version that brought it.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA
+    ${HALL_PACKAGING_DIR}/libquilvet1/triggers ${HALL_PACKAGING_DIR}/libquilvet1/symbols)
 set(CPACK_COMPONENT_LIBQUILVET1_DESCRIPTION
     "time-slot pricing control for snooker hall programs
 Quilvet holds one embeddable Qt widget, clsQuilvet: a slider divides the day

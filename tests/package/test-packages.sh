@@ -281,6 +281,32 @@ kill "$STANDIN_PID" 2>/dev/null || true
 wait "$STANDIN_PID" 2>/dev/null || true
 STANDIN_PID=
 
+step "libquilvet1's binary face"
+if have libquilvet1; then
+    # Unpacked alone, so that dpkg-gensymbols sees no other package's library.
+    dpkg-deb -x "$(deb libquilvet1)" "$WORK/libquilvet1"
+    dpkg-deb -e "$(deb libquilvet1)" "$WORK/libquilvet1-control"
+    check_symbols() {
+        dpkg-gensymbols -c4 -plibquilvet1 -v"$VERSION" -P"$WORK/libquilvet1" -I"$1" -O"$WORK/symbols.out" \
+            >"$WORK/symbols.log" 2>&1
+    }
+    if [[ ! -f $WORK/libquilvet1-control/symbols ]]; then
+        fail "libquilvet1 holds no symbols file"
+    elif check_symbols "$WORK/libquilvet1-control/symbols"; then
+        pass "libQuilvet.so.1 exports exactly the symbols of its symbols file"
+    else
+        cat "$WORK/symbols.log"
+        fail "libQuilvet.so.1 and its symbols file differ (tools/scripts/update-quilvet-symbols.sh after a deliberate change)"
+    fi
+    # The check bites: a symbol the library lost fails it.
+    cp "$WORK/libquilvet1-control/symbols" "$WORK/symbols.lost"
+    echo ' _ZN10clsQuilvet12removedByNowEv@Base 1.0.0' >>"$WORK/symbols.lost"
+    check_symbols "$WORK/symbols.lost" && fail "dpkg-gensymbols did not notice a symbol that disappeared"
+    internal=$(nm -D --defined-only -C "$(find "$WORK/libquilvet1" -name 'libQuilvet.so.1')" \
+        | grep -E 'TimeSlider|TextBox|SlotClock|NumericText|PropertyValue|QuilvetLayout|TypeLibrary|ControlObject|Registry|std::' || true)
+    [[ -z $internal ]] || fail "libQuilvet.so.1 exports internal symbols: $internal"
+fi
+
 step "The Designer plugin finds the unpacked library"
 plugin=$(find "$ROOT/usr" -name 'libQuilvetDesignerPlugin.so' | head -n1)
 if ! have quilvet-designer-plugin; then
