@@ -2,11 +2,13 @@
 #include "ComTestSinks.h"
 #include "DispatchCalls.h"
 #include "FilePropertyBag.h"
+#include "LibraryLocation.h"
 #include "QuilvetExports.h"
 #include "Registry.h"
 #include "TimeSlider.h"
 #include "TypeLibrary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -53,6 +55,8 @@ private Q_SLOTS:
     void wrongTypeInTheBagStopsTheLoad();
     void factoryServesOnlyItsOwnClass();
     void registrationRoundTripLeavesTheRegistryAsItWas();
+    void shouldRegisterTheLibraryByItsSoname_data();
+    void shouldRegisterTheLibraryByItsSoname();
 
 private:
     IDispatch *createControl();
@@ -427,6 +431,40 @@ void TestQuilvetComponent::registrationRoundTripLeavesTheRegistryAsItWas()
     QCOMPARE(DllUnregisterServer(), S_OK);
     QVERIFY(!QFile::exists(path));
     *m_control.put() = createControl();
+}
+
+void TestQuilvetComponent::shouldRegisterTheLibraryByItsSoname_data()
+{
+    QTest::addColumn<QString>("loaded"); // below the folder lib/
+    QTest::addColumn<bool>("searched"); // lib/ is one of the loader's folders
+    QTest::addColumn<QString>("expected"); // "lib/" stands for the folder's path
+
+    QTest::newRow("versioned file in a loader's folder")
+        << "libQuilvet.so.1.0.0" << true << "libQuilvet.so.1";
+    QTest::newRow("SONAME link in a loader's folder") << "libQuilvet.so.1" << true << "libQuilvet.so.1";
+    QTest::newRow("versioned file elsewhere") << "libQuilvet.so.1.0.0" << false << "lib/libQuilvet.so.1";
+    QTest::newRow("development link elsewhere") << "libQuilvet.so" << false << "lib/libQuilvet.so.1";
+    QTest::newRow("a copy no SONAME link leads to")
+        << "copy/libQuilvet.so.1.0.0" << true << "lib/copy/libQuilvet.so.1.0.0";
+}
+
+void TestQuilvetComponent::shouldRegisterTheLibraryByItsSoname()
+{
+    QFETCH(QString, loaded);
+    QFETCH(bool, searched);
+    QFETCH(QString, expected);
+    const QString lib = m_folder.filePath(QStringLiteral("lib/"));
+    QDir().mkpath(lib + QStringLiteral("copy"));
+    for (const QString &file :
+        { QStringLiteral("libQuilvet.so.1.0.0"), QStringLiteral("copy/libQuilvet.so.1.0.0") }) {
+        QFile created(lib + file);
+        QVERIFY(created.open(QIODevice::WriteOnly));
+    }
+    QFile::link(QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1"));
+    QFile::link(QStringLiteral("libQuilvet.so.1"), lib + QStringLiteral("libQuilvet.so"));
+    const QStringList folders { QStringLiteral("/usr/lib"), searched ? lib : QStringLiteral("/lib") };
+    QCOMPARE(LibraryLocation::serverPath(lib + loaded, QStringLiteral("libQuilvet.so.1"), folders),
+        expected.replace(QStringLiteral("lib/"), lib));
 }
 
 QTEST_MAIN(TestQuilvetComponent)

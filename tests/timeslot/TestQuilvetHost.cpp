@@ -1,8 +1,11 @@
 #include "ComSupport.h"
 #include "HostWindow.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +20,7 @@ class TestQuilvetHost : public QObject
 private Q_SLOTS:
     void initTestCase();
     void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod();
+    void shouldCreateTheControlAfterAnUpgradeReplacedTheLibraryFile();
 
 private:
     HostWindow::Options options() const;
@@ -95,6 +99,36 @@ void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod(
         QCOMPARE(control->property("PriceWeek5").toString(), QStringLiteral("0"));
         QVERIFY(control->property("EndTime").toString() != QStringLiteral("23:59"));
     }
+}
+
+void TestQuilvetHost::shouldCreateTheControlAfterAnUpgradeReplacedTheLibraryFile()
+{
+    // An installed library: the versioned file and its SONAME link. The host is
+    // registered against the versioned file, as an installer names it.
+    const QString lib = m_folder.filePath(QStringLiteral("upgrade/lib/"));
+    QVERIFY(QDir().mkpath(lib));
+    const QString built = QFileInfo(QStringLiteral(QUILVET_LIBRARY)).canonicalFilePath();
+    QVERIFY(QFile::copy(built, lib + QStringLiteral("libQuilvet.so.1.0.0")));
+    QVERIFY(QFile::link(QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1")));
+    const QByteArray registryBefore = qgetenv("HALL_COMPONENT_REGISTRY");
+    qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("upgrade/registry")).toLocal8Bit());
+    QProcess host;
+    host.start(QStringLiteral(QUILVET_HOST),
+        { QStringLiteral("--register"), lib + QStringLiteral("libQuilvet.so.1.0.0") });
+    QVERIFY(host.waitForFinished(60000));
+    QVERIFY2(host.exitCode() == 0, host.readAllStandardError().constData());
+    QCOMPARE(inprocServerPath(quilvet::CLSID_clsQuilvet), lib + QStringLiteral("libQuilvet.so.1"));
+
+    // The upgrade: a new versioned file, the link moved on, the old file gone.
+    QVERIFY(QFile::remove(lib + QStringLiteral("libQuilvet.so.1")));
+    QVERIFY(QFile::rename(
+        lib + QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1.0.1")));
+    QVERIFY(QFile::link(QStringLiteral("libQuilvet.so.1.0.1"), lib + QStringLiteral("libQuilvet.so.1")));
+    ComPtr<IDispatch> control;
+    const HRESULT created
+        = createInstance(quilvet::CLSID_clsQuilvet, nullptr, IID_IDispatch, control.putVoid());
+    qputenv("HALL_COMPONENT_REGISTRY", registryBefore);
+    QCOMPARE(created, S_OK);
 }
 
 QTEST_MAIN(TestQuilvetHost)

@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
             + QStringLiteral("/control.json");
     const QString installed
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(QUILVET_INSTALLED_LIBRARY));
-    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
+    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).absoluteFilePath()
                                                           : QStringLiteral(QUILVET_DEFAULT_LIBRARY);
 
     if (parser.isSet(describeOption)) {
