@@ -29,8 +29,8 @@ namespace quilvet::com {
 // The platform's own declarations, reachable under the library's namespace too.
 using ::BSTR, ::CLSID, ::DISPID, ::DISPPARAMS, ::EXCEPINFO, ::GUID, ::HRESULT, ::IClassFactory,
     ::IConnectionPoint, ::IConnectionPointContainer, ::IDispatch, ::IID, ::IPersistPropertyBag,
-    ::IPropertyBag, ::IPropertyNotifySink, ::ITypeInfo, ::ITypeLib, ::IUnknown, ::LCID, ::LONG, ::ULONG,
-    ::VARIANT, ::VARIANT_BOOL, ::WORD;
+    ::IPersistStreamInit, ::IStream, ::IPropertyBag, ::IPropertyNotifySink, ::ITypeInfo, ::ITypeLib,
+    ::IUnknown, ::LCID, ::LONG, ::ULONG, ::VARIANT, ::VARIANT_BOOL, ::WORD;
 } // namespace quilvet::com
 
 #else
