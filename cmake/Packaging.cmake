@@ -212,6 +212,8 @@ same statements. It also writes template backups its restore accepts.")
 
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_NAME libquilvet1)
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
+# The control's captions are Chinese: a face with Chinese glyphs shows them.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 # The dynamic linker's cache is refreshed by dpkg's ldconfig trigger; the symbols
 # file pins every exported symbol with the version that brought it.
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA
@@ -249,6 +251,7 @@ control, in its widget box under Quilvet, so that it can be placed on forms.")
 
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_NAME quilvet-host)
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 set(CPACK_COMPONENT_QUILVET-HOST_DEPENDS libquilvet1)
 set(CPACK_COMPONENT_QUILVET-HOST_DESCRIPTION
     "example host program for the Quilvet time-slot pricing control

@@ -111,6 +111,12 @@ if have sqlserver-standin; then
     [[ $(dpkg-deb -f "$(deb sqlserver-standin)" Description) == *"test server"* ]] \
         || fail "sqlserver-standin is not described as a test server"
 fi
+for package in libquilvet1 quilvet-host; do
+    if have "$package"; then
+        [[ $(dpkg-deb -f "$(deb "$package")" Recommends) == *fonts-wqy-zenhei* ]] \
+            || fail "$package does not recommend a font with the control's Chinese captions"
+    fi
+done
 if have quilvet-designer-plugin; then
     [[ $(dpkg-deb -f "$(deb quilvet-designer-plugin)" Depends) == *"libquilvet1 (= $VERSION)"* ]] \
         || fail "quilvet-designer-plugin does not depend on libquilvet1 of its own version"
@@ -350,6 +356,10 @@ else
             fail "example host"
         fi
         if [[ -x $ROOT/usr/bin/quilvet-host ]]; then
+            for option in --help --version; do
+                env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/quilvet-host" "$option" \
+                    >"$WORK/host-option.out" 2>&1 || fail "quilvet-host $option without a display"
+            done
             if timeout 60 "$ROOT/usr/bin/quilvet-host" --describe >"$WORK/describe.out" 2>&1 \
                 && grep -q PriceWeek8 "$WORK/describe.out"; then
                 pass "the unpacked quilvet-host describes the registered control"

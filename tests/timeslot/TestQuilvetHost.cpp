@@ -19,11 +19,12 @@ class TestQuilvetHost : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod_data();
     void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod();
     void shouldCreateTheControlAfterAnUpgradeReplacedTheLibraryFile();
 
 private:
-    HostWindow::Options options() const;
+    HostWindow::Options options(ControlFile::Format format) const;
     static void mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons);
 
     QTemporaryDir m_folder;
@@ -35,9 +36,11 @@ void TestQuilvetHost::initTestCase()
     qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("registry")).toLocal8Bit());
 }
 
-HostWindow::Options TestQuilvetHost::options() const
+HostWindow::Options TestQuilvetHost::options(ControlFile::Format format) const
 {
-    return { m_folder.filePath(QStringLiteral("store/control.json")), QStringLiteral(QUILVET_LIBRARY) };
+    const QString store = format == ControlFile::Format::Stream ? QStringLiteral("store/control.stream")
+                                                                : QStringLiteral("store/control.json");
+    return { m_folder.filePath(store), QStringLiteral(QUILVET_LIBRARY), format };
 }
 
 void TestQuilvetHost::mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons)
@@ -48,14 +51,24 @@ void TestQuilvetHost::mouse(QWidget *target, QEvent::Type type, int x, Qt::Mouse
     QApplication::sendEvent(target, &event);
 }
 
+void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod_data()
+{
+    QTest::addColumn<ControlFile::Format>("format");
+    // The first row registers the library on its first start.
+    QTest::newRow("saved through a property bag") << ControlFile::Format::PropertyBag;
+    QTest::newRow("saved through a stream") << ControlFile::Format::Stream;
+}
+
 void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod()
 {
+    QFETCH(ControlFile::Format, format);
     {
-        HostWindow window(options());
+        HostWindow window(options(format));
         window.show();
         QString error;
         QVERIFY2(window.start(&error), qPrintable(error));
-        QVERIFY(window.log().first().contains(QStringLiteral("registering")));
+        QCOMPARE(window.log().first().contains(QStringLiteral("registering")),
+            format == ControlFile::Format::PropertyBag);
         QWidget *control = window.controlWidget();
         QVERIFY(control);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -86,7 +99,7 @@ void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod(
         window.close();
     }
     {
-        HostWindow window(options());
+        HostWindow window(options(format));
         QString error;
         QVERIFY2(window.start(&error), qPrintable(error));
         QVERIFY(window.log().join(QLatin1Char('\n')).contains(QStringLiteral("Loaded the properties")));
