@@ -45,7 +45,6 @@ protected:
     ~IPersistPropertyBag() = default;
 };
 
-using ULONGLONG = std::uint64_t;
 struct ULARGE_INTEGER
 {
     ULONGLONG QuadPart;

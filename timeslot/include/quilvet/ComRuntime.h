@@ -22,10 +22,13 @@ QUILVET_EXPORT UINT SysStringLen(BSTR text);
 QUILVET_EXPORT void VariantInit(VARIANT *value);
 QUILVET_EXPORT HRESULT VariantClear(VARIANT *value);
 QUILVET_EXPORT HRESULT VariantCopy(VARIANT *destination, const VARIANT *source);
-// Conversions among VT_EMPTY, VT_I2, VT_I4, VT_R8, VT_BOOL and VT_BSTR (a
-// VT_BYREF | VT_VARIANT source is followed). Failures: DISP_E_TYPEMISMATCH for
-// text that is no number or Boolean, DISP_E_OVERFLOW for a number out of range,
-// DISP_E_BADVARTYPE for other types.
+// Converts to VT_EMPTY, VT_I2, VT_I4, VT_R8, VT_BOOL or VT_BSTR from those and
+// from VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_INT, VT_UINT, VT_R4,
+// VT_CY, VT_DATE and VT_DECIMAL, each also by reference (VT_BYREF), as the
+// platform converts for the locale 0x0409: whole numbers round half to even,
+// a Boolean's text is "True" or "False", a date's "M/d/yyyy h:mm:ss AM".
+// Failures: DISP_E_TYPEMISMATCH for text that is no number or Boolean,
+// DISP_E_OVERFLOW for a number out of range, DISP_E_BADVARTYPE for other types.
 QUILVET_EXPORT HRESULT VariantChangeType(
     VARIANT *destination, const VARIANT *source, USHORT flags, VARTYPE type);
 

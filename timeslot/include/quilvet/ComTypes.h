@@ -149,13 +149,25 @@ enum VARENUM : VARTYPE {
     VT_NULL = 1,
     VT_I2 = 2,
     VT_I4 = 3,
+    VT_R4 = 4,
     VT_R8 = 5,
+    VT_CY = 6,
+    VT_DATE = 7,
     VT_BSTR = 8,
     VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_BOOL = 11,
     VT_VARIANT = 12,
     VT_UNKNOWN = 13,
+    VT_DECIMAL = 14,
+    VT_I1 = 16,
+    VT_UI1 = 17,
+    VT_UI2 = 18,
+    VT_UI4 = 19,
+    VT_I8 = 20,
+    VT_UI8 = 21,
+    VT_INT = 22,
+    VT_UINT = 23,
     VT_VOID = 24,
     VT_HRESULT = 25,
     VT_PTR = 26,
@@ -169,6 +181,29 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 struct IUnknown;
 struct IDispatch;
 
+using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+using DATE = double; // days since 30 December 1899, the fraction the time of day
+
+// Currency: a 64-bit integer in ten-thousandths.
+struct CY
+{
+    LONGLONG int64;
+};
+
+// A decimal number: a 96-bit integer (Hi32, then Lo64), a sign and a power of
+// ten (scale, 0 to 28) that divides it. In a VARIANT it takes the whole
+// 16 bytes, its first field lying where vt does.
+struct DECIMAL
+{
+    USHORT wReserved;
+    BYTE scale;
+    BYTE sign; // DECIMAL_NEG for a negative number
+    ULONG Hi32;
+    ULONGLONG Lo64;
+};
+constexpr BYTE DECIMAL_NEG = 0x80;
+
 struct VARIANT
 {
     VARTYPE vt;
@@ -176,17 +211,47 @@ struct VARIANT
     WORD wReserved2;
     WORD wReserved3;
     union {
+        LONGLONG llVal;
         LONG lVal;
+        BYTE bVal;
         SHORT iVal;
+        float fltVal;
         double dblVal;
         VARIANT_BOOL boolVal;
         SCODE scode;
+        CY cyVal;
+        DATE date;
         BSTR bstrVal;
         IUnknown *punkVal;
         IDispatch *pdispVal;
+        char cVal;
+        USHORT uiVal;
+        ULONG ulVal;
+        ULONGLONG ullVal;
+        int intVal;
+        UINT uintVal;
+        void *byref;
+        BYTE *pbVal;
+        SHORT *piVal;
+        LONG *plVal;
+        LONGLONG *pllVal;
+        float *pfltVal;
+        double *pdblVal;
+        VARIANT_BOOL *pboolVal;
+        CY *pcyVal;
+        DATE *pdate;
+        BSTR *pbstrVal;
+        DECIMAL *pdecVal;
         VARIANT *pvarVal;
+        char *pcVal;
+        USHORT *puiVal;
+        ULONG *pulVal;
+        ULONGLONG *pullVal;
+        int *pintVal;
+        UINT *puintVal;
     };
 };
+static_assert(sizeof(DECIMAL) == sizeof(VARIANT), "a decimal fills its variant");
 using VARIANTARG = VARIANT;
 
 #define V_I2(v) ((v)->iVal)
