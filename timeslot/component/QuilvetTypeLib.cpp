@@ -18,6 +18,12 @@ QuilvetTypeLib *QuilvetTypeLib::instance()
 
 TypeInfo *QuilvetTypeLib::typeInfo(TypeInfo::Kind kind)
 {
+    if (kind == TypeInfo::Kind::FunctionTable) {
+        return &m_functionTable;
+    }
+    if (kind == TypeInfo::Kind::DispatchBase) {
+        return &m_dispatchBase;
+    }
     for (TypeInfo &type : m_types) {
         if (type.kind() == kind) {
             return &type;
@@ -28,6 +34,9 @@ TypeInfo *QuilvetTypeLib::typeInfo(TypeInfo::Kind kind)
 
 UINT QuilvetTypeLib::indexOf(const TypeInfo *typeInfo) const
 {
+    if (typeInfo == &m_functionTable) {
+        typeInfo = &m_types[1]; // the other view of the default interface
+    }
     return static_cast<UINT>(typeInfo - m_types.data());
 }
 

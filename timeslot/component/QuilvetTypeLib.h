@@ -38,6 +38,10 @@ private:
     QuilvetTypeLib();
 
     std::array<TypeInfo, 3> m_types;
+    // Reached through references only: the default interface's table of
+    // functions, and the interfaces' base IDispatch.
+    TypeInfo m_functionTable { TypeInfo::Kind::FunctionTable };
+    TypeInfo m_dispatchBase { TypeInfo::Kind::DispatchBase };
 };
 
 } // namespace quilvet

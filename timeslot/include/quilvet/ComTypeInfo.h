@@ -162,6 +162,35 @@ protected:
     ~ITypeInfo() = default;
 };
 
+enum DESCKIND {
+    DESCKIND_NONE,
+    DESCKIND_FUNCDESC,
+    DESCKIND_VARDESC,
+    DESCKIND_TYPECOMP,
+    DESCKIND_IMPLICITAPPOBJ,
+    DESCKIND_MAX
+};
+union BINDPTR {
+    FUNCDESC *lpfuncdesc;
+    VARDESC *lpvardesc;
+    ITypeComp *lptcomp;
+};
+
+// Binding a name to a member of a type without walking its descriptions. A
+// name that binds to nothing answers S_OK with DESCKIND_NONE.
+struct ITypeComp : IUnknown
+{
+    virtual HRESULT QUILVET_COMCALL Bind(
+        LPOLESTR name, ULONG hash, WORD flags, ITypeInfo **typeInfo, DESCKIND *kind, BINDPTR *bound)
+        = 0;
+    virtual HRESULT QUILVET_COMCALL BindType(
+        LPOLESTR name, ULONG hash, ITypeInfo **typeInfo, ITypeComp **typeComp)
+        = 0;
+
+protected:
+    ~ITypeComp() = default;
+};
+
 struct ITypeLib : IUnknown
 {
     virtual UINT QUILVET_COMCALL GetTypeInfoCount() = 0;
@@ -188,6 +217,8 @@ inline constexpr IID IID_ITypeInfo
 inline constexpr IID IID_ITypeLib
     = { 0x00020402, 0x0000, 0x0000, { 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 } };
 
+inline constexpr IID IID_ITypeComp
+    = { 0x00020403, 0x0000, 0x0000, { 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 } };
 } // namespace quilvet::com
 
 #endif
