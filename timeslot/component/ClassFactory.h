@@ -6,7 +6,7 @@
 namespace quilvet {
 
 // The class factory of clsQuilvet.
-class ClassFactory final : public ComObject<ClassFactory, IClassFactory>
+class ClassFactory final : public ComObject<ClassFactory, lifetime::Own, IClassFactory>
 {
 public:
     static HRESULT create(REFIID riid, void **object);

@@ -26,7 +26,7 @@ namespace quilvet {
 // code), source and description, and from the table of functions as that code;
 // no C++ exception leaves the object.
 class ControlObject final
-    : public ComObject<ControlObject, IDispatch, IProvideClassInfo2, IConnectionPointContainer,
+    : public ComObject<ControlObject, lifetime::Own, IDispatch, IProvideClassInfo2, IConnectionPointContainer,
           IPersistPropertyBag, IPersistStreamInit, IQtControl>
 {
 public:

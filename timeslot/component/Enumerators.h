@@ -24,7 +24,8 @@ struct HeldConnection
 // Next copies items out (each with a reference the caller releases), Skip and
 // Reset move the position, Clone copies the snapshot and the position.
 template<typename Interface, typename Item, typename Held>
-class SnapshotEnumerator final : public ComObject<SnapshotEnumerator<Interface, Item, Held>, Interface>
+class SnapshotEnumerator final
+    : public ComObject<SnapshotEnumerator<Interface, Item, Held>, lifetime::Own, Interface>
 {
 public:
     explicit SnapshotEnumerator(QList<Item> items, qsizetype position = 0)

@@ -40,27 +40,9 @@ UINT QuilvetTypeLib::indexOf(const TypeInfo *typeInfo) const
     return static_cast<UINT>(typeInfo - m_types.data());
 }
 
-HRESULT QuilvetTypeLib::QueryInterface(REFIID riid, void **object)
+void *QuilvetTypeLib::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ITypeLib)) {
-        *object = static_cast<ITypeLib *>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG QuilvetTypeLib::AddRef()
-{
-    return 1;
-}
-
-ULONG QuilvetTypeLib::Release()
-{
-    return 1;
+    return IsEqualGUID(riid, IID_ITypeLib) ? static_cast<ITypeLib *>(this) : nullptr;
 }
 
 UINT QuilvetTypeLib::GetTypeInfoCount()

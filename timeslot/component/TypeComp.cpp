@@ -9,17 +9,9 @@ TypeComp::TypeComp(TypeInfo *type)
     : m_type(type)
 { }
 
-HRESULT TypeComp::QueryInterface(REFIID riid, void **object)
+void *TypeComp::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ITypeComp)) {
-        *object = static_cast<ITypeComp *>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return IsEqualGUID(riid, IID_ITypeComp) ? static_cast<ITypeComp *>(this) : nullptr;
 }
 
 HRESULT TypeComp::Bind(LPOLESTR name, ULONG, WORD flags, ITypeInfo **typeInfo, DESCKIND *kind, BINDPTR *bound)

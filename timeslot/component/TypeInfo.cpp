@@ -136,27 +136,9 @@ bool TypeInfo::member(MEMBERID id, const char **name, const char16_t **help) con
     return false;
 }
 
-HRESULT TypeInfo::QueryInterface(REFIID riid, void **object)
+void *TypeInfo::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ITypeInfo)) {
-        *object = static_cast<ITypeInfo *>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TypeInfo::AddRef()
-{
-    return 1;
-}
-
-ULONG TypeInfo::Release()
-{
-    return 1;
+    return IsEqualGUID(riid, IID_ITypeInfo) ? static_cast<ITypeInfo *>(this) : nullptr;
 }
 
 HRESULT TypeInfo::GetTypeAttr(TYPEATTR **attributes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
 #include "TypeComp.h"
 
@@ -23,7 +24,7 @@ namespace quilvet {
 //    type 0), named and sized only.
 // GetTypeComp binds the names of a type's functions. The objects live as long
 // as the library; reference counting is a formality.
-class TypeInfo final : public ITypeInfo
+class TypeInfo final : public ComObject<TypeInfo, lifetime::Elsewhere, ITypeInfo>
 {
 public:
     enum class Kind { Class, DefaultInterface, EventInterface, FunctionTable, DispatchBase };
@@ -38,9 +39,7 @@ public:
     const char16_t *name() const;
     const char16_t *helpString() const;
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
 
     HRESULT QUILVET_COMCALL GetTypeAttr(TYPEATTR **attributes) override;
     HRESULT QUILVET_COMCALL GetTypeComp(ITypeComp **typeComp) override;

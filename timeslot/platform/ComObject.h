@@ -3,15 +3,29 @@
 #include <quilvet/Component.h>
 
 #include <atomic>
+#include <type_traits>
 
 namespace quilvet::com {
 
-// Reference counting and interface query, written once for the objects that
-// count their own references. Derived implements First and Others and answers
+// How the references of an object end.
+namespace lifetime {
+struct Own // the object deletes itself on its last Release; it starts with one reference, its creator's
+{
+};
+struct Shared // references count on the object Derived::lifetimeOwner() names (a connection point's
+              // container)
+{
+};
+struct Elsewhere // the object lives as long as its owner (the library, a window); the count is a formality
+{
+};
+} // namespace lifetime
+
+// Interface query and reference counting, written once for every object of the
+// component layer. Derived implements First and Others and answers
 // interfaceFor(riid) with the interface it hands out for an IID other than
-// IUnknown's, or nullptr. An object starts with one reference, its creator's,
-// and deletes itself on its last Release.
-template<typename Derived, typename First, typename... Others>
+// IUnknown's, or nullptr; Lifetime says how its references end.
+template<typename Derived, typename Lifetime, typename First, typename... Others>
 class ComObject : public First, public Others...
 {
 public:
@@ -28,14 +42,29 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG QUILVET_COMCALL AddRef() override { return ++m_references; }
+    ULONG QUILVET_COMCALL AddRef() override
+    {
+        if constexpr (std::is_same_v<Lifetime, lifetime::Own>) {
+            return ++m_references;
+        } else if constexpr (std::is_same_v<Lifetime, lifetime::Shared>) {
+            return static_cast<Derived *>(this)->lifetimeOwner()->AddRef();
+        } else {
+            return 1;
+        }
+    }
     ULONG QUILVET_COMCALL Release() override
     {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            delete this;
+        if constexpr (std::is_same_v<Lifetime, lifetime::Own>) {
+            const ULONG left = --m_references;
+            if (left == 0) {
+                delete this;
+            }
+            return left;
+        } else if constexpr (std::is_same_v<Lifetime, lifetime::Shared>) {
+            return static_cast<Derived *>(this)->lifetimeOwner()->Release();
+        } else {
+            return 1;
         }
-        return left;
     }
 
 protected:

@@ -16,7 +16,7 @@ namespace quilvet::com {
 // values: true/false for Booleans, numbers for integers, strings for texts.
 // Names compare without regard to case. A read of a name that holds nothing
 // answers E_INVALIDARG, as the platform's bags do.
-class FilePropertyBag final : public ComObject<FilePropertyBag, IPropertyBag>
+class FilePropertyBag final : public ComObject<FilePropertyBag, lifetime::Own, IPropertyBag>
 {
 public:
     static FilePropertyBag *create(); // reference count 1

@@ -9,7 +9,7 @@ namespace quilvet::com {
 // A stream kept in memory, as a host hands one to an object that saves itself
 // into a stream: reads, writes, seeks and sizes; it neither locks, copies to
 // another stream nor clones.
-class MemoryStream final : public ComObject<MemoryStream, IStream>
+class MemoryStream final : public ComObject<MemoryStream, lifetime::Own, IStream>
 {
 public:
     // Reference count 1, positioned at the start of bytes.
