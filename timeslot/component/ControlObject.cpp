@@ -126,8 +126,10 @@ void *ControlObject::interfaceFor(REFIID riid)
     if (IsEqualGUID(riid, IID_IPersist) || IsEqualGUID(riid, IID_IPersistPropertyBag)) {
         return static_cast<IPersistPropertyBag *>(this);
     }
-    // IPersistStreamInit begins with IPersistStream's functions, in its order.
-    if (IsEqualGUID(riid, IID_IPersistStream) || IsEqualGUID(riid, IID_IPersistStreamInit)) {
+    if (IsEqualGUID(riid, IID_IPersistStream)) {
+        return static_cast<IPersistStream *>(this);
+    }
+    if (IsEqualGUID(riid, IID_IPersistStreamInit)) {
         return static_cast<IPersistStreamInit *>(this);
     }
     if (IsEqualGUID(riid, IID_IQtControl)) {

@@ -18,7 +18,7 @@ namespace quilvet {
 // dispatch and as a table of functions), its class and type information, the
 // connection points for the events (__clsQuilvet) and for property-change
 // notices (IPropertyNotifySink), persistence through a property bag and through
-// a stream (IPersistStreamInit, also handed out as IPersistStream), and the
+// a stream (IPersistStreamInit and IPersistStream, the same functions), and the
 // widget for a Qt host (IQtControl). IsDirty answers S_OK after any change
 // notice until the next save that clears it; a load or InitNew leaves the
 // object clean. Errors the control raises come back from
@@ -27,7 +27,7 @@ namespace quilvet {
 // no C++ exception leaves the object.
 class ControlObject final
     : public ComObject<ControlObject, lifetime::Own, IDispatch, IProvideClassInfo2, IConnectionPointContainer,
-          IPersistPropertyBag, IPersistStreamInit, IQtControl>
+          IPersistPropertyBag, IPersistStream, IPersistStreamInit, IQtControl>
 {
 public:
     // Needs a QApplication; E_UNEXPECTED otherwise.
