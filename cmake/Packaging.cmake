@@ -259,8 +259,12 @@ set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
 # CPack writes no Multi-Arch field; a script adds it once the package is built.
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/MultiArchSame.cmake)
 set(CPACK_HALL_MULTIARCH_SAME_PACKAGES libquilvet1)
-# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.
-set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA ${HALL_PACKAGING_DIR}/libquilvet1/triggers)
+# The control's captions are Chinese: a face with Chinese glyphs shows them.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger; the symbols
+# file pins every exported symbol with the version that brought it.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA
+    ${HALL_PACKAGING_DIR}/libquilvet1/triggers ${HALL_PACKAGING_DIR}/libquilvet1/symbols)
 set(CPACK_COMPONENT_LIBQUILVET1_DESCRIPTION
     "time-slot pricing control for snooker hall programs
 Quilvet holds one embeddable Qt widget, clsQuilvet: a slider divides the day
@@ -295,6 +299,7 @@ control, in its widget box under Quilvet, so that it can be placed on forms.")
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_NAME quilvet-host)
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 set(CPACK_COMPONENT_QUILVET-HOST_DEPENDS libquilvet1)
 set(CPACK_COMPONENT_QUILVET-HOST_DESCRIPTION
     "example host program for the Quilvet time-slot pricing control

@@ -115,6 +115,12 @@ if have sqlserver-standin; then
     [[ $(dpkg-deb -f "$(deb sqlserver-standin)" Description) == *"test server"* ]] \
         || fail "sqlserver-standin is not described as a test server"
 fi
+for package in libquilvet1 quilvet-host; do
+    if have "$package"; then
+        [[ $(dpkg-deb -f "$(deb "$package")" Recommends) == *fonts-wqy-zenhei* ]] \
+            || fail "$package does not recommend a font with the control's Chinese captions"
+    fi
+done
 if have quilvet-designer-plugin; then
     [[ $(dpkg-deb -f "$(deb quilvet-designer-plugin)" Depends) == *"libquilvet1 (= $VERSION)"* ]] \
         || fail "quilvet-designer-plugin does not depend on libquilvet1 of its own version"
@@ -360,6 +366,34 @@ kill "$STANDIN_PID" 2>/dev/null || true
 wait "$STANDIN_PID" 2>/dev/null || true
 STANDIN_PID=
 
+step "libquilvet1's binary face"
+if have libquilvet1; then
+    # Unpacked alone, so that dpkg-gensymbols sees no other package's library.
+    dpkg-deb -x "$(deb libquilvet1)" "$WORK/libquilvet1"
+    dpkg-deb -e "$(deb libquilvet1)" "$WORK/libquilvet1-control"
+    # Checked as a later version: dpkg-gensymbols forgives the loss of a symbol
+    # that the version being built brought itself.
+    check_symbols() {
+        dpkg-gensymbols -c4 -plibquilvet1 -v"$VERSION+check" -P"$WORK/libquilvet1" -I"$1" \
+            -O"$WORK/symbols.out" >"$WORK/symbols.log" 2>&1
+    }
+    if [[ ! -f $WORK/libquilvet1-control/symbols ]]; then
+        fail "libquilvet1 holds no symbols file"
+    elif check_symbols "$WORK/libquilvet1-control/symbols"; then
+        pass "libQuilvet.so.1 exports exactly the symbols of its symbols file"
+    else
+        cat "$WORK/symbols.log"
+        fail "libQuilvet.so.1 and its symbols file differ (tools/scripts/update-quilvet-symbols.sh after a deliberate change)"
+    fi
+    # The check bites: a symbol the library lost fails it.
+    cp "$WORK/libquilvet1-control/symbols" "$WORK/symbols.lost"
+    echo ' _ZN10clsQuilvet12removedByNowEv@Base 1.0.0' >>"$WORK/symbols.lost"
+    check_symbols "$WORK/symbols.lost" && fail "dpkg-gensymbols did not notice a symbol that disappeared"
+    internal=$(nm -D --defined-only -C "$(find "$WORK/libquilvet1" -name 'libQuilvet.so.1')" \
+        | grep -E '(^| )(quilvet::|quilvet::com::)?(TimeSlider|TextBox|SlotClock|NumericText|PropertyValue|QuilvetLayout|TypeLibrary|TypeInfo|ControlObject|DualInterface|Registry|Registration|LibraryLocation)::| std::' || true)
+    [[ -z $internal ]] || fail "libQuilvet.so.1 exports internal symbols: $internal"
+fi
+
 step "The Designer plugin finds the unpacked library"
 plugin=$(find "$ROOT/usr" -name 'libQuilvetDesignerPlugin.so' | head -n1)
 if ! have quilvet-designer-plugin; then
@@ -403,6 +437,10 @@ else
             fail "example host"
         fi
         if [[ -x $ROOT/usr/bin/quilvet-host ]]; then
+            for option in --help --version; do
+                env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/quilvet-host" "$option" \
+                    >"$WORK/host-option.out" 2>&1 || fail "quilvet-host $option without a display"
+            done
             if timeout 60 "$ROOT/usr/bin/quilvet-host" --describe >"$WORK/describe.out" 2>&1 \
                 && grep -q PriceWeek8 "$WORK/describe.out"; then
                 pass "the unpacked quilvet-host describes the registered control"
