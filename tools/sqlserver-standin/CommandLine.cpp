@@ -77,6 +77,7 @@ Command parseServe(const QStringList &arguments)
     options.settings.serverName = QSysInfo::machineHostName().section(QLatin1Char('.'), 0, 0).toUpper();
     if (options.settings.serverName.isEmpty())
         options.settings.serverName = QStringLiteral("STANDIN");
+    const QString hostName = options.settings.serverName;
     bool portGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &option = arguments.at(i);
@@ -126,6 +127,24 @@ Command parseServe(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
+        } else if (option == u"--machine-name") {
+            if (!need() || value.isEmpty())
+                return CommandLineError { QStringLiteral("--machine-name needs a name") };
+            options.settings.host.machineName = value;
+        } else if (option == u"--platform") {
+            if (!need() || (value != u"linux" && value != u"windows"))
+                return CommandLineError { QStringLiteral("--platform needs linux or windows") };
+            options.settings.host.platform
+                = value == u"windows" ? HostProfile::Platform::Windows : HostProfile::Platform::Linux;
+        } else if (option == u"--service-account") {
+            if (!need())
+                return CommandLineError { QStringLiteral(
+                    "--service-account needs a name (or '' to refuse)") };
+            options.settings.host.serviceAccount = value;
+        } else if (option == u"--no-default-paths") {
+            options.settings.host.defaultPaths = false;
+        } else if (option == u"--fault-leave-restoring") {
+            options.settings.host.leaveRestoring = true;
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -150,6 +169,8 @@ Command parseServe(const QStringList &arguments)
             return CommandLineError { QStringLiteral("unknown option for serve: %1").arg(option) };
         }
     }
+    if (options.settings.host.machineName.isEmpty())
+        options.settings.host.machineName = hostName;
     if (!portGiven)
         return CommandLineError { QStringLiteral("serve needs --port (0 picks a free one)") };
     if (options.dataDir.isEmpty())
@@ -228,6 +249,8 @@ Command parseMakeBackup(const QStringList &arguments)
             options.contents.softwareVersion = *version;
             if (!databaseVersionGiven)
                 options.contents.databaseVersion = version->databaseVersion();
+        } else if (option == u"--no-checksum") {
+            options.contents.hasChecksums = false;
         } else if (option == u"--database-version") {
             if (!need() || !parseInt(value, 1, 100000, &options.contents.databaseVersion))
                 return CommandLineError { QStringLiteral("--database-version needs a number") };
