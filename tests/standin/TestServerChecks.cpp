@@ -111,9 +111,10 @@ void TestServerChecks::shouldAnswerTheServerSideChecksAsAServerDoes_data()
     QTest::newRow("Linux: folder, file, missing, missing parent, one result each")
         << QStringList {}
         << QStringList { QStringList { exists(QStringLiteral("%F")), exists(QStringLiteral("%F/notes.txt")),
-               exists(QStringLiteral("%F/none")), exists(QStringLiteral("%F/none/none")) }
+               exists(QStringLiteral("%F/none")), exists(QStringLiteral("%F/none/none")),
+               exists(QStringLiteral("%F/data/master.mdf")) }
                              .join(QLatin1Char('\n')) }
-        << fileRows;
+        << fileRows + QStringList { QStringLiteral("\n1\t0\t1\n") };
     QTest::newRow("Windows: the same on drive folders")
         << QStringList { QStringLiteral("--platform"), QStringLiteral("windows") }
         << QStringList { QStringList { exists(QStringLiteral("C:\\SQLData\\")),
