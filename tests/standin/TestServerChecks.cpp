@@ -119,9 +119,10 @@ void TestServerChecks::shouldAnswerTheServerSideChecksAsAServerDoes_data()
         << QStringList { QStringLiteral("--platform"), QStringLiteral("windows") }
         << QStringList { QStringList { exists(QStringLiteral("C:\\SQLData\\")),
                exists(QStringLiteral("c:\\Hall\\notes.txt")), exists(QStringLiteral("C:\\Hall\\none")),
-               exists(QStringLiteral("C:\\none\\none")) }
+               exists(QStringLiteral("C:\\none\\none")),
+               exists(QStringLiteral("C:\\..\\..\\..\\..\\..\\..\\..\\..\\etc\\passwd")) }
                              .join(QLatin1Char('\n')) }
-        << fileRows;
+        << fileRows + QStringList { QStringLiteral("\n0\t0\t0\n") }; // ".." stops at the drive's root
     QTest::newRow("Windows: fixed drives")
         << QStringList { QStringLiteral("--platform"), QStringLiteral("windows") }
         << QStringList { QStringLiteral("EXEC master.dbo.xp_fixeddrives") }
