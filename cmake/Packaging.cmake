@@ -202,10 +202,12 @@ set(CPACK_DEBIAN_SQLSERVER-STANDIN_PACKAGE_SECTION database)
 set(CPACK_COMPONENT_SQLSERVER-STANDIN_DESCRIPTION
     "test server answering the statements of the snooker hall tools
 sqlserver-standin is a test server, not a database server. It speaks SQL
-Server's wire protocol (TDS 7.4) over loopback and answers only the statements
-that Brevane and brevane-provision send: the log-on, the backup file list, the
-database and dump device queries, and the restore, with SQL Server's own
-message numbers and texts. It stores no data and runs no other SQL.
+Server's wire protocol (TDS 7.4, with TLS) over loopback and answers the
+statements that Brevane and brevane-provision send (the log-on, the backup file
+list, the database and dump device queries, the restore), the session options
+and sp_executesql calls of common client libraries, with SQL Server's own
+message numbers and texts. It stores no data; any other statement gets error
+50000 naming what it does not run.
 
 It serves demonstrations and tests of those tools and of other clients of the
 same statements. It also writes template backups its restore accepts.")

@@ -18,6 +18,11 @@ class QUILVET_EXPORT TextBox : public QLineEdit
 public:
     explicit TextBox(QWidget *parent = nullptr);
 
+    // QLineEdit::setText for a text that changed. A write of the same text does
+    // nothing: QLineEdit would report it to accessibility clients as a
+    // replacement, and the price cascade rewrites unchanged boxes many times.
+    void setText(const QString &text);
+
 Q_SIGNALS:
     void changed();
     void validating();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PeriodLabel.h"
 #include "PropertyTable.h"
 #include "TextBox.h"
 #include "TimeSlider.h"
@@ -46,8 +47,8 @@ public:
     quilvet::TextBox *txtMaxMinute = nullptr;
     quilvet::TextBox *txtRoomFee_All = nullptr;
     QLabel *lblNo = nullptr;
-    QLabel *lblTimeBegin = nullptr;
-    QLabel *lblTimeEnd = nullptr;
+    quilvet::PeriodLabel *lblTimeBegin = nullptr;
+    quilvet::PeriodLabel *lblTimeEnd = nullptr;
     QString toolTipText;
     int quietWrites = 0;
 };

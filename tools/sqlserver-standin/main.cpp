@@ -1,6 +1,7 @@
 #include "BackupFile.h"
 #include "CommandLine.h"
 #include "Server.h"
+#include "TlsContext.h"
 
 #include <QStringList>
 
@@ -33,5 +34,13 @@ int main(int argc, char **argv)
         }
         return 0;
     }
-    return Server(std::get<ServeOptions>(command)).run();
+    ServeOptions serve = std::get<ServeOptions>(command);
+    QString error;
+    serve.settings.tls
+        = TlsContext::create(serve.certificateFile, serve.keyFile, serve.settings.serverName, &error);
+    if (!serve.settings.tls) {
+        std::fprintf(stderr, "sqlserver-standin: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    return Server(std::move(serve)).run();
 }
