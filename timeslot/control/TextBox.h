@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QLineEdit>
 
@@ -11,7 +11,7 @@ namespace quilvet {
 // inside the write (and not for a write that leaves the text as it was), and
 // validating() just before the focus leaves the box for another control. The
 // text has no length limit.
-class QUILVET_EXPORT TextBox : public QLineEdit
+class QUILVET_INTERNAL TextBox : public QLineEdit
 {
     Q_OBJECT
 

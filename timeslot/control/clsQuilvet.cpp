@@ -182,12 +182,12 @@ void clsQuilvetPrivate::txtRoomFee_All_Change()
     }
 }
 
-void clsQuilvetPrivate::notifyPropertyChanged(const char *name)
+void clsQuilvetPrivate::notifyPropertyChanged(PropertyRow property)
 {
     if (quietWrites > 0) {
         return;
     }
-    Q_EMIT q->PropertyChanged(QString::fromLatin1(name));
+    Q_EMIT q->PropertyChanged(QString::fromLatin1(quilvet::Properties[property.index].name));
 }
 
 clsQuilvet::clsQuilvet(QWidget *parent)
@@ -378,5 +378,5 @@ void clsQuilvet::setPriceWeek(int index, const QString &text)
         throw Error::subscriptOutOfRange();
     }
     d->txtPrice_Week[index]->setText(text);
-    d->notifyPropertyChanged(Properties[FirstPriceRow + index].name);
+    d->notifyPropertyChanged(clsQuilvetPrivate::PropertyRow(FirstPriceRow + index));
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <quilvet/QuilvetError.h>
 #include <quilvet/quilvet_export.h>
 
 #include <memory>
