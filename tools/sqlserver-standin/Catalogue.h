@@ -24,6 +24,7 @@ struct Database
     QString name;
     int id = 0;
     bool system = false;
+    QString state = QStringLiteral("ONLINE"); // as sys.databases.state_desc: ONLINE, RESTORING, OFFLINE
     QList<DatabaseFile> files;
 };
 
@@ -98,6 +99,10 @@ public:
         const QString &name, const QStringList &files, RestoreClaim *claim);
     int nextDatabaseId() const;
     void addDatabase(const Database &database);
+    bool removeDatabase(const QString &name);
+    bool setDatabaseState(const QString &name, const QString &state);
+    // Where the system databases' files are, as the server names them (default: the data folder).
+    void setSystemFileFolder(const QString &folder) { m_systemFileFolder = folder; }
 
     QList<BackupDevice> devices() const;
     std::optional<BackupDevice> findDevice(const QString &name) const;
@@ -117,6 +122,7 @@ private:
     mutable std::recursive_mutex m_mutex;
     RestoreReservations m_reservations;
     QString m_dataDir;
+    QString m_systemFileFolder;
     QList<Database> m_databases; // user databases only
     QList<BackupDevice> m_devices;
 };

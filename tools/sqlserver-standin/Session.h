@@ -29,6 +29,7 @@ struct SessionSettings
     QString serverName;
     ServerVersion version;
     int codePage = 1252;
+    HostProfile host;
     FaultOptions faults;
     std::shared_ptr<TlsContext> tls; // null: encryption not supported
     bool forceEncryption = false;

@@ -60,7 +60,8 @@ public:
             return readSwitches();
         if (option == u"IDENTITY_INSERT" || option == u"CONTEXT_INFO" || option == u"OFFSETS")
             return UnsupportedStatement { QStringLiteral("SET ") + option, {} };
-        ServerMessage message = serverMessage(Msg::UnrecognisedSetOption, { peek().value });
+        ServerMessage message
+            = serverMessage(Msg::NotRecognised, { peek().value, QStringLiteral("SET option") });
         message.line = peek().line;
         return message;
     }

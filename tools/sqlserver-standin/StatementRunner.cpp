@@ -1,8 +1,7 @@
 #include "StatementRunner.h"
 
+#include "ServerPaths.h"
 #include "SessionOptions.h"
-
-#include <QDir>
 
 namespace standin {
 
@@ -29,9 +28,14 @@ void StatementRunner::fail(const QList<ServerMessage> &messages, int line, quint
 
 QString StatementRunner::resolvePath(const QString &path) const
 {
-    if (QDir::isAbsolutePath(path) || path.isEmpty())
-        return path;
-    return QDir(m_catalogue.dataDir()).filePath(path);
+    return ServerPaths(m_batch.server.host, m_catalogue.dataDir()).toLocal(path);
+}
+
+ServerMessage StatementRunner::masterFilegroupFull()
+{
+    return serverMessage(Msg::FilegroupFull,
+        { QStringLiteral("sys.sysobjvalues"), QString(), QStringLiteral("master"),
+            QStringLiteral("PRIMARY") });
 }
 
 bool StatementRunner::qualifiersReachSystemObject(const ObjectName &object) const
