@@ -2,8 +2,10 @@
 
 #include "Connection.h"
 #include "ExitCode.h"
+#include "LogonFailureKind.h"
 #include "NameRules.h"
 #include "PasswordReader.h"
+#include "Platform.h"
 #include "Preflight.h"
 
 #include <QDateTime>
@@ -33,14 +35,17 @@ ProvisionCommand::ProvisionCommand(ProvisionOptions options, RunOutput &output)
     m_report.user = m_options.user;
     m_report.backupFile = m_options.backupFile;
     m_report.settingsFile = m_options.writeSettings ? m_options.settingsFile : QString();
+    m_run.setTimeouts({ m_options.loginTimeout, m_options.queryTimeout, m_options.restoreTimeout });
 
     m_run.setStatementObserver([this](const QString &statement) {
+        const std::lock_guard lock(m_reportMutex);
         m_report.statements.append(statement);
         m_output.statement(statement);
         if (m_phase == Phase::Restoring)
             ++m_restoreStatementsSent;
     });
     m_run.setMessageObserver([this](const QString &message) {
+        const std::lock_guard lock(m_reportMutex);
         m_report.serverMessages.append(message);
         m_output.serverMessage(message);
     });
@@ -48,13 +53,31 @@ ProvisionCommand::ProvisionCommand(ProvisionOptions options, RunOutput &output)
 
 int ProvisionCommand::finish(const QString &outcome, int exitCode)
 {
+    const std::lock_guard lock(m_reportMutex);
     m_report.outcome = outcome;
     m_report.exitCode = exitCode;
     m_report.elapsedSeconds = double(nowMs() - m_startMs) / 1000.0;
     m_output.note(QStringLiteral("outcome %1, exit code %2").arg(outcome).arg(exitCode));
-    if (m_options.json)
+    // One object on every way out, also when an interrupt ends the run meanwhile.
+    if (m_options.json && !m_jsonPrinted.exchange(true))
         m_output.printJson(m_report.toJson());
     return exitCode;
+}
+
+int ProvisionCommand::usageError(const QString &text)
+{
+    m_output.error(text);
+    m_report.error = text;
+    return finish(QStringLiteral("usage-error"), ExitCode::Usage);
+}
+
+int ProvisionCommand::serverFailure(const Failure &failure, const QString &text)
+{
+    const bool timedOut = failure.number() == FailureNumber::Timeout;
+    m_report.error = failure.descriptionFirst();
+    m_output.error(text);
+    return finish(timedOut ? QStringLiteral("timeout") : QStringLiteral("server-failure"),
+        timedOut ? ExitCode::Timeout : ExitCode::ServerFailure);
 }
 
 int ProvisionCommand::execute()
@@ -62,21 +85,23 @@ int ProvisionCommand::execute()
     m_startMs = nowMs();
     if (!m_options.logFile.isEmpty()) {
         QString error;
-        if (!m_output.openLog(m_options.logFile, &error)) {
-            m_output.error(error);
-            m_report.error = error;
-            return finish(QStringLiteral("failed"), ExitCode::Usage);
-        }
+        if (!m_output.openLog(m_options.logFile, &error))
+            return usageError(error);
     }
+    if (m_options.writeSettings && m_options.settingsExplicit
+        && !Platform::current().ordinaryFileExists(m_options.settingsFile))
+        return usageError(
+            QStringLiteral("The settings file %1 does not exist (--settings names a file to update, "
+                           "it does not create one).")
+                .arg(m_options.settingsFile));
     m_output.note(QStringLiteral("brevane-provision: server %1, user %2, folder %3")
                       .arg(m_options.server, m_options.user, m_options.folder));
 
     const PasswordReader::Result password = PasswordReader::read(m_options);
-    if (!password.password) {
-        m_output.error(password.error);
-        m_report.error = password.error;
-        return finish(QStringLiteral("failed"), ExitCode::Usage);
-    }
+    if (!password.password)
+        return usageError(password.error);
+    if (!password.warning.isEmpty())
+        m_output.error(password.warning);
 
     m_output.step(QStringLiteral("Logging on to %1 as %2").arg(m_options.server, m_options.user));
     Failure logonFailure;
@@ -85,11 +110,13 @@ int ProvisionCommand::execute()
             + logonFailure.descriptionFirst();
         m_output.error(text);
         m_report.error = logonFailure.descriptionFirst();
+        if (logonFailureKind(logonFailure) == LogonFailureKind::Unreachable)
+            return finish(QStringLiteral("server-unreachable"), ExitCode::ServerUnreachable);
         return finish(QStringLiteral("logon-failed"), ExitCode::LogonFailed);
     }
     m_output.step(QStringLiteral("Logged on (%1)").arg(m_run.connection()->driverName()));
 
-    if (const int refused = runChecks(); refused >= 0)
+    if (const int refused = runChecks(*password.password); refused >= 0)
         return refused;
 
     if (m_options.dryRun) {
@@ -101,14 +128,17 @@ int ProvisionCommand::execute()
     return restoreAndRecord(*password.password);
 }
 
-int ProvisionCommand::runChecks()
+int ProvisionCommand::runChecks(const QString &password)
 {
     PreflightRequest request;
     request.backupFile = m_options.backupFile;
     request.databaseName = m_options.database;
-    request.folder = m_options.folder;
+    request.folder = m_options.dataFolder.isEmpty() ? m_options.folder : m_options.dataFolder;
+    request.logFolder = m_options.logFolder.isEmpty() ? m_options.folder : m_options.logFolder;
+    request.moves = m_options.moves;
     request.settingsFile = m_options.settingsFile;
     request.checkSettings = m_options.writeSettings;
+    request.settings = { m_options.server, m_options.user, password, {} };
 
     Preflight preflight(m_run);
     preflight.setStepObserver([this](const PreflightStep &step) {
@@ -122,13 +152,13 @@ int ProvisionCommand::runChecks()
     try {
         result = preflight.run(request);
     } catch (const Failure &failure) {
-        const QString text = QStringLiteral("The server failed during the checks: %1. Nothing was changed.")
-                                 .arg(failure.descriptionFirst());
-        m_output.error(text);
-        m_report.error = failure.descriptionFirst();
         m_report.state = QStringLiteral("Nothing was changed.");
-        return finish(QStringLiteral("server-failure"), ExitCode::ServerFailure);
+        return serverFailure(failure,
+            QStringLiteral("The server failed during the checks: %1. Nothing was changed.")
+                .arg(failure.descriptionFirst()));
     }
+    if (m_options.writeSettings && result.settingsFileMissing)
+        m_report.settingsReason = QStringLiteral("missing");
     m_request = result.request;
     m_request.progressPercent = m_options.progress ? progressStepPercent : 0;
     m_report.database = m_request.databaseName;
@@ -136,7 +166,9 @@ int ProvisionCommand::runChecks()
     m_report.logFile = m_request.physicalLog;
     if (result.refusal) {
         m_report.error = result.refusal->text;
-        return finish(QStringLiteral("refused"), exitCodeFor(result.refusal->check));
+        const int code = exitCodeFor(result.refusal->check);
+        return finish(
+            code == ExitCode::Usage ? QStringLiteral("usage-error") : QStringLiteral("refused"), code);
     }
     m_report.restoreStatements = ProvisioningRun::restoreStatements(m_request);
     return -1;
@@ -151,13 +183,16 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
         outcome = m_run.restore(m_request);
     } catch (const Failure &failure) {
         const bool cancelled = failure.number() == FailureNumber::Cancelled;
+        m_report.state = leftBehind(failure);
+        const QString text
+            = (cancelled ? QStringLiteral("The restore was cancelled; the server has stopped it.")
+                         : QStringLiteral("The restore failed: ") + failure.descriptionFirst())
+            + QStringLiteral("\n") + m_report.state;
+        if (!cancelled)
+            return serverFailure(failure, text);
         m_report.error = failure.descriptionFirst();
-        m_report.state = leftBehind(cancelled);
-        m_output.error((cancelled ? QStringLiteral("The restore was cancelled; the server has stopped it.")
-                                  : QStringLiteral("The restore failed: ") + failure.descriptionFirst())
-            + QStringLiteral("\n") + m_report.state);
-        return finish(cancelled ? QStringLiteral("cancelled") : QStringLiteral("server-failure"),
-            cancelled ? ExitCode::Cancelled : ExitCode::ServerFailure);
+        m_output.error(text);
+        return finish(QStringLiteral("cancelled"), ExitCode::Cancelled);
     }
     m_phase = Phase::Finishing;
 
@@ -186,6 +221,8 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
             const ConnectionSettings settings { m_options.server, m_options.user, password,
                 m_request.databaseName };
             m_report.settingsWritten = ProvisioningRun::writeSettings(m_options.settingsFile, settings);
+            if (!m_report.settingsWritten)
+                m_report.settingsReason = QStringLiteral("missing");
             m_output.step(m_report.settingsWritten
                     ? QStringLiteral("Settings recorded in ") + m_options.settingsFile
                     : QStringLiteral("No settings file at %1: nothing recorded").arg(m_options.settingsFile));
@@ -204,13 +241,19 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
     return finish(QStringLiteral("created"), ExitCode::Created);
 }
 
-QString ProvisionCommand::leftBehind(bool serverCanBeAsked)
+QString ProvisionCommand::leftBehind(const Failure &failure)
 {
+    // After a cancel the server has acknowledged it and answers again; after
+    // any other failure it may not.
+    const bool serverCanBeAsked = failure.number() == FailureNumber::Cancelled;
     const int sent = m_restoreStatementsSent;
     const QString device = dumpDeviceName(m_request.backupFile);
     QStringList state;
     if (sent <= 1) {
         state << QStringLiteral("Nothing was changed on the server.");
+    } else if (sent == 2 && failure.number() == FailureNumber::ServerStatementError) {
+        state << QStringLiteral("The server refused to drop the dump device %1; nothing was changed.")
+                     .arg(device);
     } else if (sent == 2) {
         state << QStringLiteral("The dump device %1 may have been dropped.").arg(device);
     } else {
@@ -235,7 +278,7 @@ QString ProvisionCommand::leftBehind(bool serverCanBeAsked)
             state << QStringLiteral("The server has no database %1.").arg(m_request.databaseName);
         }
         QStringList files;
-        for (const QString &file : { m_request.physicalData, m_request.physicalLog }) {
+        for (const QString &file : m_request.newFiles()) {
             if (QFileInfo::exists(file))
                 files << file;
         }
@@ -257,13 +300,13 @@ void ProvisionCommand::interrupt(int count)
                 .arg(m_request.databaseName.isEmpty() ? QStringLiteral("the database")
                                                       : m_request.databaseName));
         PasswordReader::restoreTerminal();
-        ::_exit(ExitCode::Cancelled);
+        endAtOnce(QStringLiteral("Stopped at once by a second interrupt."));
     }
     switch (m_phase.load()) {
     case Phase::Checking:
         PasswordReader::restoreTerminal();
         m_output.error(QStringLiteral("Cancelled before anything was changed."));
-        ::_exit(ExitCode::Cancelled);
+        endAtOnce(QStringLiteral("Nothing was changed."));
     case Phase::Restoring:
         m_output.error(QStringLiteral("Cancelling the restore; waiting for the server to stop (Ctrl-C again "
                                       "ends at once) ..."));
@@ -273,6 +316,18 @@ void ProvisionCommand::interrupt(int count)
         m_output.error(QStringLiteral("Finishing the settings file (Ctrl-C again ends at once) ..."));
         break;
     }
+}
+
+void ProvisionCommand::endAtOnce(const QString &state)
+{
+    {
+        // The main thread may be adding to the report; the object printed is a copy.
+        const std::lock_guard lock(m_reportMutex);
+        m_report.error = QStringLiteral("interrupted");
+        m_report.state = state;
+    }
+    finish(QStringLiteral("cancelled"), ExitCode::Cancelled);
+    ::_exit(ExitCode::Cancelled);
 }
 
 } // namespace brevane::provision

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <mutex>
 
 namespace brevane::provision {
 
@@ -30,11 +31,16 @@ private:
     enum class Phase { Checking, Restoring, Finishing };
 
     int finish(const QString &outcome, int exitCode);
+    int usageError(const QString &text);
+    // A failure of the server or the link: a time-out or any other.
+    int serverFailure(const Failure &failure, const QString &text);
+    // Prints the report of a run an interrupt ends, then ends the program.
+    [[noreturn]] void endAtOnce(const QString &state);
     // The exit code of a refusal or failure, or -1 when every check passed.
-    int runChecks();
+    int runChecks(const QString &password);
     int restoreAndRecord(const QString &password);
     // What a failed or cancelled restore may have left, for a person or a script to clean up.
-    QString leftBehind(bool serverCanBeAsked);
+    QString leftBehind(const Failure &failure);
 
     ProvisionOptions m_options;
     RunOutput &m_output;
@@ -43,6 +49,8 @@ private:
     RestoreRequest m_request;
     std::atomic<Phase> m_phase = Phase::Checking;
     std::atomic<int> m_restoreStatementsSent = 0;
+    std::atomic<bool> m_jsonPrinted = false;
+    std::recursive_mutex m_reportMutex;
     qint64 m_startMs = 0;
 };
 

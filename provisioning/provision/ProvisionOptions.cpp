@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
 
 namespace brevane::provision {
 
@@ -18,6 +20,26 @@ bool carriesPassword(const QString &argument)
         return false;
     return name == u"-P" || name == u"-p" || name.startsWith(u"--password") || name == u"--pwd"
         || argument.startsWith(u"-P");
+}
+
+// A path the server is sent as the user meant it: relative to the working
+// folder of this program. A path in a Windows server's form is left as written.
+QString absolute(const QString &path)
+{
+    static const QRegularExpression windowsForm(QStringLiteral("^([A-Za-z]:|\\\\)"));
+    if (path.isEmpty() || QDir::isAbsolutePath(path) || windowsForm.match(path).hasMatch())
+        return path;
+    return QDir::current().absoluteFilePath(path);
+}
+
+bool parseSeconds(const QString &text, int *seconds)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < 0)
+        return false;
+    *seconds = value;
+    return true;
 }
 
 } // namespace
@@ -37,7 +59,12 @@ QString helpText()
                           "                      terminal without echo; it is never taken as an argument)\n"
                           "  --database NAME     name of the new database (default: the name the backup\n"
                           "                      proposes, its logical data file name without \"_Data\")\n"
-                          "  --folder DIR        existing folder for the database's files (required)\n"
+                          "  --folder DIR        existing folder for the database's files (required\n"
+                          "                      unless both --data-folder and --log-folder are given)\n"
+                          "  --data-folder DIR   folder for the data files (default: --folder)\n"
+                          "  --log-folder DIR    folder for the log files (default: --folder)\n"
+                          "  --move LOGICAL=PATH put the backup's file LOGICAL at PATH (repeatable; a name\n"
+                          "                      the backup does not hold is a usage error)\n"
                           "  --backup FILE       backup to restore (default DB/rivazadUZ.Bak beside the\n"
                           "                      program's folder)\n"
                           "  --settings FILE     settings file to update (default Connect.sys in the\n"
@@ -51,6 +78,11 @@ QString helpText()
                           "                      (the step lines then go to standard error)\n"
                           "  --log FILE          append the statements and the server's messages, with\n"
                           "                      times, to FILE\n"
+                          "  --login-timeout S   seconds to wait for the log-on (default 15)\n"
+                          "  --query-timeout S   seconds to wait for each statement (default 180;\n"
+                          "                      0 waits for ever)\n"
+                          "  --restore-timeout S seconds to wait for the restore (default: the query\n"
+                          "                      time-out)\n"
                           "  --help, --version\n"
                           "\n"
                           "Ctrl-C or SIGTERM during the restore cancels it on the server and reports what\n"
@@ -64,6 +96,8 @@ QString helpText()
                           "   4  server or connection failure while checking or restoring\n"
                           "   5  database created, but the settings file was not written\n"
                           "   6  cancelled\n"
+                          "   7  server not reached: no answer to the log-on within --login-timeout\n"
+                          "   8  a statement ran out of time (--query-timeout, --restore-timeout)\n"
                           "  10  backup file missing\n"
                           "  11  file is not a backup with a data file and a log file\n"
                           "  12  database name breaks the naming rule\n"
@@ -73,7 +107,11 @@ QString helpText()
                           "  16  the database's files already exist in the folder\n"
                           "  17  not enough free space in the folder\n"
                           "  18  backup made by a newer server version\n"
-                          "  19  settings file present but not writable (use --no-settings to go on)\n");
+                          "  19  settings file present but not writable (use --no-settings to go on)\n"
+                          "\n"
+                          "The backup's files are told apart by their type: the first data file becomes\n"
+                          "NAME.mdf, further ones NAME_2.ndf ..., the first log NAME_Log.ldf, further\n"
+                          "ones NAME_Log2.ldf ..., FILESTREAM and full-text files folders NAME_<logical>.\n");
 }
 
 ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &programFolder)
@@ -100,10 +138,17 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     const QCommandLineOption log(QStringLiteral("log"), {}, QStringLiteral("FILE"));
     const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"));
     const QCommandLineOption passwordFile(QStringLiteral("password-file"), {}, QStringLiteral("F"));
+    const QCommandLineOption dataFolder(QStringLiteral("data-folder"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption logFolder(QStringLiteral("log-folder"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption move(QStringLiteral("move"), {}, QStringLiteral("LOGICAL=PATH"));
+    const QCommandLineOption loginTimeout(QStringLiteral("login-timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption queryTimeout(QStringLiteral("query-timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption restoreTimeout(QStringLiteral("restore-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption help(QStringList { QStringLiteral("help"), QStringLiteral("h") });
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({ server, user, database, folder, backup, settings, noSettings, dryRun, progress, json,
-        log, passwordStdin, passwordFile, help, version });
+        log, passwordStdin, passwordFile, dataFolder, logFolder, move, loginTimeout, queryTimeout,
+        restoreTimeout, help, version });
 
     if (!parser.parse(QStringList { QStringLiteral("brevane-provision") } + arguments))
         return UsageError { parser.errorText() };
@@ -119,8 +164,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
                                 .arg(parser.positionalArguments().size()) };
 
     ProvisionOptions options;
-    for (const QCommandLineOption *single :
-        { &server, &user, &database, &folder, &backup, &settings, &log, &passwordFile }) {
+    for (const QCommandLineOption *single : { &server, &user, &database, &folder, &backup, &settings, &log,
+             &passwordFile, &dataFolder, &logFolder, &loginTimeout, &queryTimeout, &restoreTimeout }) {
         if (parser.values(*single).size() > 1)
             return UsageError { QStringLiteral("--%1 is given more than once").arg(single->names().first()) };
     }
@@ -130,10 +175,32 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
         options.user = parser.value(user);
     options.database = parser.value(database);
     options.folder = parser.value(folder);
-    if (options.folder.isEmpty())
+    options.folder = absolute(options.folder);
+    options.dataFolder = absolute(parser.value(dataFolder));
+    options.logFolder = absolute(parser.value(logFolder));
+    if (options.folder.isEmpty() && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
         return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
-    options.backupFile
-        = parser.isSet(backup) ? parser.value(backup) : ProvisioningRun::defaultBackupFile(programFolder);
+    for (const QString &pair : parser.values(move)) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals <= 0 || equals == pair.size() - 1)
+            return UsageError { QStringLiteral("--move takes LOGICAL=PATH, not \"%1\"").arg(pair) };
+        if (options.moves.contains(pair.left(equals)))
+            return UsageError { QStringLiteral("--move %1 is given more than once").arg(pair.left(equals)) };
+        options.moves.insert(pair.left(equals), absolute(pair.mid(equals + 1)));
+    }
+    for (const auto &[option, seconds] : { std::pair { &loginTimeout, &options.loginTimeout },
+             std::pair { &queryTimeout, &options.queryTimeout } }) {
+        if (parser.isSet(*option) && !parseSeconds(parser.value(*option), seconds))
+            return UsageError {
+                QStringLiteral("--%1 takes a whole number of seconds, 0 or more").arg(option->names().first())
+            };
+    }
+    options.restoreTimeout = options.queryTimeout;
+    if (parser.isSet(restoreTimeout) && !parseSeconds(parser.value(restoreTimeout), &options.restoreTimeout))
+        return UsageError { QStringLiteral("--restore-timeout takes a whole number of seconds, 0 or more") };
+    options.backupFile = parser.isSet(backup) ? absolute(parser.value(backup))
+                                              : ProvisioningRun::defaultBackupFile(programFolder);
+    options.settingsExplicit = parser.isSet(settings);
     options.settingsFile = parser.isSet(settings) ? parser.value(settings)
                                                   : ProvisioningRun::defaultSettingsFile(programFolder);
     options.writeSettings = !parser.isSet(noSettings);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -17,8 +18,12 @@ struct ProvisionOptions
     QString user = QStringLiteral("sa");
     QString database; // empty: the name the backup proposes
     QString folder;
+    QString dataFolder; // empty: folder
+    QString logFolder; // empty: folder
+    QMap<QString, QString> moves; // --move LOGICAL=PATH
     QString backupFile;
     QString settingsFile;
+    bool settingsExplicit = false; // named with --settings: it must exist
     bool writeSettings = true;
     bool dryRun = false;
     bool progress = false;
@@ -26,6 +31,9 @@ struct ProvisionOptions
     QString logFile;
     PasswordSource passwordSource = PasswordSource::Terminal;
     QString passwordFile;
+    int loginTimeout = 15; // seconds; 0 waits for ever
+    int queryTimeout = 180;
+    int restoreTimeout = 180;
 };
 
 struct ShowText

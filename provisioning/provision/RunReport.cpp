@@ -32,6 +32,11 @@ QJsonObject RunReport::toJson() const
         { QStringLiteral("serverMessages"), QJsonArray::fromStringList(serverMessages) },
         { QStringLiteral("elapsedSeconds"), elapsedSeconds },
     };
+    if (!settingsReason.isEmpty()) {
+        QJsonObject settings = object.value(QStringLiteral("settings")).toObject();
+        settings.insert(QStringLiteral("reason"), settingsReason);
+        object.insert(QStringLiteral("settings"), settings);
+    }
     if (!error.isEmpty())
         object.insert(QStringLiteral("error"), error);
     if (!state.isEmpty())

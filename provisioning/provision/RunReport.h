@@ -20,8 +20,8 @@ struct RunReport
         QString text;
     };
 
-    QString outcome = QStringLiteral("failed"); // created, checked, refused, logon-failed, server-failure,
-                                                // settings-not-written, cancelled, failed
+    QString outcome = QStringLiteral("failed"); // created, checked, refused, usage-error, logon-failed,
+    // server-unreachable, timeout, server-failure, settings-not-written, cancelled, failed
     int exitCode = 0;
     bool dryRun = false;
     QString server;
@@ -32,6 +32,7 @@ struct RunReport
     QString logFile;
     QString settingsFile;
     bool settingsWritten = false;
+    QString settingsReason; // why not written: "missing"; empty otherwise
     QList<Check> checks;
     QStringList statements; // every statement sent, in order
     QStringList restoreStatements; // the statements the restore sends (with --dry-run: would send)

@@ -1,19 +1,16 @@
 #include "Preflight.h"
 
 #include "Failure.h"
+#include "FilePlacement.h"
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProductVersion.h"
 #include "ProvisioningRun.h"
+#include "RestoreNameRule.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStorageInfo>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace brevane {
 
@@ -21,28 +18,26 @@ namespace {
 
 const QString kLineBreak = QStringLiteral("\n");
 
-QString nameRuleText(const NameCheck &check)
-{
-    if (check.kind == NameCheck::FirstNotLetter)
-        return localisedText(
-            10047, QStringLiteral("The first character of a database name must be a letter"));
-    return localisedText(10046, QStringLiteral("The database name holds an illegal character"))
-        + QStringLiteral("  '") + check.character + QLatin1Char('\'');
-}
-
 QString megabytes(qint64 bytes)
 {
     return QLocale::c().toString(double(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
 }
 
-// Why the calling process may not write `path`, or nullopt when it may. The
-// kernel's own test also catches what permission bits do not show to root:
-// an immutable file and a read-only file system.
-std::optional<QString> writeRefusal(const QString &path, int mode)
+QStringList logicalNames(const BackupFileList &list)
 {
-    if (::access(QFile::encodeName(path).constData(), mode) == 0)
-        return std::nullopt;
-    return QString::fromLocal8Bit(std::strerror(errno));
+    QStringList names;
+    for (const BackupFile &file : list.files())
+        names.append(file.logicalName);
+    return names;
+}
+
+QString firstDataFile(const BackupFileList &list)
+{
+    for (const BackupFile &file : list.files()) {
+        if (file.type == u"D")
+            return file.logicalName;
+    }
+    return {};
 }
 
 } // namespace
@@ -71,14 +66,22 @@ bool Preflight::step(PreflightCheck check, bool passed, const QString &text, Pre
     return passed;
 }
 
-std::optional<QString> Preflight::settingsProblem(const QString &settingsFile) const
+bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResult &result)
 {
-    if (const auto refusal = writeRefusal(settingsFile, W_OK))
-        return refusal;
-    // The settings are replaced through a new file beside the old one (beside
-    // the file a symbolic link leads to).
-    const QString target = QFileInfo(settingsFile).canonicalFilePath();
-    return writeRefusal(QFileInfo(target.isEmpty() ? settingsFile : target).absolutePath(), W_OK | X_OK);
+    if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
+        result.settingsFileMissing = true;
+        return step(PreflightCheck::SettingsWritable, true,
+            QStringLiteral("No settings file at %1: nothing will be recorded").arg(request.settingsFile),
+            result);
+    }
+    // The writer itself answers, by the rules it writes by.
+    ConnectionSettings settings = request.settings;
+    settings.database = result.request.databaseName;
+    const auto refusal = connectionSettingsRefusal(request.settingsFile, settings);
+    return step(PreflightCheck::SettingsWritable, !refusal,
+        refusal ? QStringLiteral("The settings file cannot be written: %1").arg(refusal->numberFirst())
+                : QStringLiteral("Settings file: ") + request.settingsFile,
+        result);
 }
 
 PreflightResult Preflight::run(const PreflightRequest &request)
@@ -104,27 +107,42 @@ PreflightResult Preflight::run(const PreflightRequest &request)
             result);
         return result;
     }
-    if (!step(PreflightCheck::BackupReadable, result.files.hasDataAndLog(),
-            result.files.hasDataAndLog()
-                ? QStringLiteral("Backup holds data file %1 and log file %2 (%3)")
-                      .arg(result.files.data().logicalName, result.files.log().logicalName,
-                          megabytes(result.files.totalSize()))
-                : QStringLiteral("The backup does not hold a data file and a log file: ") + backup,
+    const QString listRefusal = FilePlacement::refusal(result.files);
+    if (!step(PreflightCheck::BackupReadable, listRefusal.isEmpty(),
+            listRefusal.isEmpty() ? QStringLiteral("Backup holds %1 file(s): %2 (%3)")
+                                        .arg(result.files.files().size())
+                                        .arg(logicalNames(result.files).join(QStringLiteral(", ")),
+                                            megabytes(result.files.totalSize()))
+                                  : listRefusal + QStringLiteral(": ") + backup,
+            result))
+        return result;
+
+    const QStringList known = logicalNames(result.files);
+    QStringList unknown;
+    for (const QString &logical : request.moves.keys()) {
+        if (!known.contains(logical))
+            unknown.append(logical);
+    }
+    if (!step(PreflightCheck::MovesKnown, unknown.isEmpty(),
+            unknown.isEmpty()
+                ? QStringLiteral("Files placed by hand: %1").arg(request.moves.size())
+                : QStringLiteral("--move names no file of the backup: %1 (its files: %2)")
+                      .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
             result))
         return result;
 
     QString name = trimBlanks(request.databaseName);
     if (name.isEmpty())
-        name = proposedDatabaseName(result.files.data().logicalName).value_or(QString());
-    if (name.isEmpty()) {
-        step(PreflightCheck::NameValid, false,
-            QStringLiteral("No database name given, and the backup proposes none"), result);
-        return result;
-    }
-    const NameCheck nameCheck = ProvisioningRun::checkName(name);
-    if (!step(PreflightCheck::NameValid, nameCheck.kind == NameCheck::Passed,
-            nameCheck.kind == NameCheck::Passed ? QStringLiteral("Database name: ") + name
-                                                : nameRuleText(nameCheck) + kLineBreak + name,
+        name = proposedDatabaseName(firstDataFile(result.files)).value_or(QString());
+    const FolderChoice folders { request.folder,
+        request.logFolder.isEmpty() ? request.folder : request.logFolder, request.moves };
+    result.request
+        = RestoreRequest::fromMoves(backup, name, FilePlacement::place(result.files, name, folders));
+    const QString nameRefusal = RestoreNameRule::refusal(name, result.request.newFiles());
+    if (!step(PreflightCheck::NameValid, nameRefusal.isEmpty(),
+            nameRefusal.isEmpty() ? QStringLiteral("Database name: ") + name
+                : name.isEmpty()  ? QStringLiteral("No database name given, and the backup proposes none")
+                                  : nameRefusal,
             result))
         return result;
 
@@ -143,24 +161,26 @@ PreflightResult Preflight::run(const PreflightRequest &request)
             result))
         return result;
 
-    const QFileInfo folder(request.folder);
-    if (!step(PreflightCheck::FolderExists, folder.isDir(),
-            folder.isDir() ? QStringLiteral("Folder: ") + request.folder
-                           : localisedText(1052, QStringLiteral("The folder does not exist")) + kLineBreak
-                    + request.folder,
-            result))
-        return result;
+    for (const QString &folderPath : { folders.dataFolder, folders.logFolder }) {
+        const QFileInfo folder(folderPath);
+        if (!step(PreflightCheck::FolderExists, folder.isDir(),
+                folder.isDir() ? QStringLiteral("Folder: ") + folderPath
+                               : localisedText(1052, QStringLiteral("The folder does not exist")) + kLineBreak
+                        + folderPath,
+                result))
+            return result;
+        if (folders.logFolder == folders.dataFolder)
+            break;
+    }
 
-    result.request = RestoreRequest::intoFolder(backup, result.files, name, request.folder);
     QStringList present;
-    for (const QString &file : { result.request.physicalData, result.request.physicalLog }) {
+    for (const QString &file : result.request.newFiles()) {
         if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
             present.append(file);
     }
     if (!step(PreflightCheck::TargetFilesFree, present.isEmpty(),
             present.isEmpty()
-                ? QStringLiteral("New files: %1, %2")
-                      .arg(result.request.physicalData, result.request.physicalLog)
+                ? QStringLiteral("New files: %1").arg(result.request.newFiles().join(QStringLiteral(", ")))
                 : QStringLiteral("The database's files already exist: ") + present.join(QStringLiteral(", ")),
             result))
         return result;
@@ -204,21 +224,8 @@ PreflightResult Preflight::run(const PreflightRequest &request)
             result))
         return result;
 
-    if (request.checkSettings) {
-        if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
-            step(PreflightCheck::SettingsWritable, true,
-                QStringLiteral("No settings file at %1: nothing will be recorded").arg(request.settingsFile),
-                result);
-        } else {
-            const auto problem = settingsProblem(request.settingsFile);
-            if (!step(PreflightCheck::SettingsWritable, !problem,
-                    problem ? QStringLiteral("The settings file cannot be written: %1 (%2)")
-                                  .arg(request.settingsFile, *problem)
-                            : QStringLiteral("Settings file: ") + request.settingsFile,
-                    result))
-                return result;
-        }
-    }
+    if (request.checkSettings && !checkSettingsFile(request, result))
+        return result;
     return result;
 }
 

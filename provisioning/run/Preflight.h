@@ -1,9 +1,11 @@
 #pragma once
 
 #include "BackupFileList.h"
+#include "ConnectionSettingsFile.h"
 #include "PreflightCheck.h"
 #include "RestoreRequest.h"
 
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -18,9 +20,12 @@ struct PreflightRequest
 {
     QString backupFile;
     QString databaseName; // empty: the name the backup proposes
-    QString folder; // where the database's files go
+    QString folder; // where the database's files go (its data files, with logFolder set)
     QString settingsFile; // checked only when checkSettings is true and the file exists
     bool checkSettings = true;
+    QString logFolder; // empty: the log files go into `folder` as well
+    QMap<QString, QString> moves; // logical name -> path of the files placed by hand
+    ConnectionSettings settings; // what the settings file is to record (the database name is settled here)
 };
 
 // One check that ran: passed, or the refusal with its message.
@@ -33,6 +38,7 @@ struct PreflightStep
 
 struct PreflightResult
 {
+    bool settingsFileMissing = false; // the settings file is not there: nothing will be recorded
     std::optional<PreflightStep> refusal; // nullopt when every check passed
     RestoreRequest request; // the restore the checks cleared (name settled, files placed)
     BackupFileList files;
@@ -58,7 +64,7 @@ public:
 
 private:
     bool step(PreflightCheck check, bool passed, const QString &text, PreflightResult &result);
-    std::optional<QString> settingsProblem(const QString &settingsFile) const;
+    bool checkSettingsFile(const PreflightRequest &request, PreflightResult &result);
 
     ProvisioningRun &m_run;
     std::function<void(const PreflightStep &)> m_observer;

@@ -27,6 +27,8 @@ QString preflightCheckKey(PreflightCheck check)
         return QStringLiteral("backup-version");
     case PreflightCheck::SettingsWritable:
         return QStringLiteral("settings-writable");
+    case PreflightCheck::MovesKnown:
+        return QStringLiteral("moves-known");
     }
     return {};
 }

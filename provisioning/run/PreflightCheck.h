@@ -16,6 +16,7 @@ enum class PreflightCheck {
     SpaceAvailable,
     BackupVersion, // the backup is not newer than the server
     SettingsWritable,
+    MovesKnown, // every file placed by hand is one of the backup's files
 };
 
 // A short English name of the check, for output meant for scripts ("backup-present").
