@@ -90,6 +90,12 @@ void UndoPlan::compareSettings(QStringList &differences) const
 QStringList UndoPlan::differences()
 {
     QStringList found;
+    if (m_receipt.status == u"started" || m_receipt.status == u"unknown") {
+        found << QStringLiteral("The run ended before it could record what it left on the server (%1); "
+                                "its receipt cannot be undone safely.")
+                     .arg(m_receipt.status);
+        return found;
+    }
     compareDatabase(found);
     compareDevice(found);
     compareSettings(found);

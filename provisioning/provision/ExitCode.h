@@ -18,6 +18,9 @@ constexpr int Timeout = 8; // a statement ran out of time
 // A refused check: 10 plus the check's number (a file placed by hand that
 // the backup does not hold is a usage error).
 constexpr int FirstRefusal = 10;
+constexpr int BackupDamaged = 30; // the server's verification refused the backup
+constexpr int UndoRefused = 31; // not everything is as the receipt says
+
 } // namespace ExitCode
 
 int exitCodeFor(PreflightCheck refused);

@@ -57,6 +57,11 @@ int ProvisionCommand::finish(const QString &outcome, int exitCode)
     m_report.outcome = outcome;
     m_report.exitCode = exitCode;
     m_report.elapsedSeconds = double(nowMs() - m_startMs) / 1000.0;
+    m_report.changed = m_wouldChange.value_or(m_restoreStatementsSent >= 3 || m_report.settingsWritten);
+    if (m_report.message.isEmpty())
+        m_report.message = m_report.error;
+    if (m_receipt)
+        m_receipt->finished(outcome);
     m_output.note(QStringLiteral("outcome %1, exit code %2").arg(outcome).arg(exitCode));
     // One object on every way out, also when an interrupt ends the run meanwhile.
     if (m_options.json && !m_jsonPrinted.exchange(true))
@@ -116,8 +121,18 @@ int ProvisionCommand::execute()
     }
     m_output.step(QStringLiteral("Logged on (%1)").arg(m_run.connection()->driverName()));
 
+    if (m_options.admin.ensure) {
+        if (const int settled = settleExisting(*password.password); settled >= 0)
+            return settled;
+    }
     if (const int refused = runChecks(*password.password); refused >= 0)
         return refused;
+    if (m_options.admin.verify) {
+        if (const int refused = verifyBackup(); refused >= 0)
+            return refused;
+    }
+    if (!m_options.admin.scriptFile.isEmpty())
+        return writeScript();
 
     if (m_options.dryRun) {
         m_output.step(QStringLiteral("Every check passed. A restore would send:"));
@@ -125,6 +140,8 @@ int ProvisionCommand::execute()
             m_output.step(statement);
         return finish(QStringLiteral("checked"), ExitCode::Created);
     }
+    if (const int refused = beginReceipt(*password.password); refused >= 0)
+        return refused;
     return restoreAndRecord(*password.password);
 }
 
@@ -184,6 +201,7 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
     } catch (const Failure &failure) {
         const bool cancelled = failure.number() == FailureNumber::Cancelled;
         m_report.state = leftBehind(failure);
+        recordRestoreEnd(cancelled ? QStringLiteral("cancelled") : QStringLiteral("failed"));
         const QString text
             = (cancelled ? QStringLiteral("The restore was cancelled; the server has stopped it.")
                          : QStringLiteral("The restore failed: ") + failure.descriptionFirst())
@@ -195,6 +213,7 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
         return finish(QStringLiteral("cancelled"), ExitCode::Cancelled);
     }
     m_phase = Phase::Finishing;
+    recordRestoreEnd(QStringLiteral("restored"));
 
     switch (outcome) {
     case ProvisioningRun::RestoreOutcome::Restored:
@@ -223,6 +242,7 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
             m_report.settingsWritten = ProvisioningRun::writeSettings(m_options.settingsFile, settings);
             if (!m_report.settingsWritten)
                 m_report.settingsReason = QStringLiteral("missing");
+            recordSettingsWritten();
             m_output.step(m_report.settingsWritten
                     ? QStringLiteral("Settings recorded in ") + m_options.settingsFile
                     : QStringLiteral("No settings file at %1: nothing recorded").arg(m_options.settingsFile));
@@ -236,8 +256,9 @@ int ProvisionCommand::restoreAndRecord(const QString &password)
         }
     }
     m_run.release();
-    m_output.step(
-        localisedText(10042, QStringLiteral("The database was created; the product can use it now.")));
+    m_report.message
+        = localisedText(10042, QStringLiteral("The database was created; the product can use it now."));
+    m_output.step(m_report.message);
     return finish(QStringLiteral("created"), ExitCode::Created);
 }
 

@@ -2,12 +2,14 @@
 
 #include "ProvisionOptions.h"
 #include "ProvisioningRun.h"
+#include "ReceiptRecorder.h"
 #include "RunOutput.h"
 #include "RunReport.h"
 
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace brevane::provision {
@@ -42,6 +44,16 @@ private:
     // What a failed or cancelled restore may have left, for a person or a script to clean up.
     QString leftBehind(const Failure &failure);
 
+    // The administrators' steps (ProvisionCommandAdmin.cpp). Each returns the
+    // exit code that ends the run, or -1 when the run goes on.
+    // --ensure: a database and settings already in place are left alone.
+    int settleExisting(const QString &password);
+    int verifyBackup(); // --verify
+    int writeScript(); // --script
+    int beginReceipt(const QString &password); // --receipt
+    void recordRestoreEnd(const QString &status);
+    void recordSettingsWritten();
+
     ProvisionOptions m_options;
     RunOutput &m_output;
     ProvisioningRun m_run;
@@ -52,6 +64,8 @@ private:
     std::atomic<bool> m_jsonPrinted = false;
     std::recursive_mutex m_reportMutex;
     qint64 m_startMs = 0;
+    std::unique_ptr<ReceiptRecorder> m_receipt;
+    std::optional<bool> m_wouldChange; // --ensure --dry-run: whether a real run would change anything
 };
 
 } // namespace brevane::provision

@@ -1,5 +1,6 @@
 #include "ProvisionOptions.h"
 
+#include "AdminOptions.h"
 #include "ProvisioningRun.h"
 
 #include <QCommandLineParser>
@@ -47,6 +48,7 @@ bool parseSeconds(const QString &text, int *seconds)
 QString helpText()
 {
     return QStringLiteral("Usage: brevane-provision --folder DIR [options]\n"
+                          "       brevane-provision --undo RECEIPT [--yes] [password option]\n"
                           "Creates the product's database by restoring the template backup under a new\n"
                           "name, after checking that the restore can succeed, and records the\n"
                           "connection in the settings file.\n"
@@ -83,6 +85,7 @@ QString helpText()
                           "                      0 waits for ever)\n"
                           "  --restore-timeout S seconds to wait for the restore (default: the query\n"
                           "                      time-out)\n"
+                          "%1"
                           "  --help, --version\n"
                           "\n"
                           "Ctrl-C or SIGTERM during the restore cancels it on the server and reports what\n"
@@ -108,10 +111,13 @@ QString helpText()
                           "  17  not enough free space in the folder\n"
                           "  18  backup made by a newer server version\n"
                           "  19  settings file present but not writable (use --no-settings to go on)\n"
+                          "  30  the server finds the backup damaged (--verify)\n"
+                          "  31  --undo refused: not everything is as the receipt says\n"
                           "\n"
                           "The backup's files are told apart by their type: the first data file becomes\n"
                           "NAME.mdf, further ones NAME_2.ndf ..., the first log NAME_Log.ldf, further\n"
-                          "ones NAME_Log2.ldf ..., FILESTREAM and full-text files folders NAME_<logical>.\n");
+                          "ones NAME_Log2.ldf ..., FILESTREAM and full-text files folders NAME_<logical>.\n")
+        .arg(AdminOptionSet::helpText());
 }
 
 ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &programFolder)
@@ -146,6 +152,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     const QCommandLineOption restoreTimeout(QStringLiteral("restore-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption help(QStringList { QStringLiteral("help"), QStringLiteral("h") });
     const QCommandLineOption version(QStringLiteral("version"));
+    const AdminOptionSet adminOptions;
+    parser.addOptions(adminOptions.options());
     parser.addOptions({ server, user, database, folder, backup, settings, noSettings, dryRun, progress, json,
         log, passwordStdin, passwordFile, dataFolder, logFolder, move, loginTimeout, queryTimeout,
         restoreTimeout, help, version });
@@ -174,11 +182,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     if (parser.isSet(user))
         options.user = parser.value(user);
     options.database = parser.value(database);
+    if (const auto error = adminOptions.read(parser, parser.isSet(json), parser.isSet(dryRun), options.admin))
+        return UsageError { *error };
     options.folder = parser.value(folder);
     options.folder = absolute(options.folder);
     options.dataFolder = absolute(parser.value(dataFolder));
     options.logFolder = absolute(parser.value(logFolder));
-    if (options.folder.isEmpty() && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
+    if (options.admin.undoFile.isEmpty() && options.folder.isEmpty()
+        && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
         return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
     for (const QString &pair : parser.values(move)) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));

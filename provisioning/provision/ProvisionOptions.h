@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdminOptions.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -34,6 +36,7 @@ struct ProvisionOptions
     int loginTimeout = 15; // seconds; 0 waits for ever
     int queryTimeout = 180;
     int restoreTimeout = 180;
+    AdminOptions admin;
 };
 
 struct ShowText

@@ -37,6 +37,10 @@ QJsonObject RunReport::toJson() const
         settings.insert(QStringLiteral("reason"), settingsReason);
         object.insert(QStringLiteral("settings"), settings);
     }
+    object.insert(QStringLiteral("changed"), changed);
+    object.insert(QStringLiteral("message"), message);
+    for (auto entry = administration.constBegin(); entry != administration.constEnd(); ++entry)
+        object.insert(entry.key(), entry.value());
     if (!error.isEmpty())
         object.insert(QStringLiteral("error"), error);
     if (!state.isEmpty())

@@ -40,6 +40,9 @@ struct RunReport
     QString error;
     QString state; // what is left behind after a failure or a cancel
     double elapsedSeconds = 0;
+    bool changed = false; // the run changed the server or the settings file (a dry run: would change)
+    QString message; // the last word of the run, for a person
+    QJsonObject administration; // what --verify, --script, --ensure and --receipt add
 
     QJsonObject toJson() const;
 };

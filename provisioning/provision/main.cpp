@@ -3,6 +3,7 @@
 #include "ExitCode.h"
 #include "InterruptWatcher.h"
 #include "ProvisionCommand.h"
+#include "UndoCommand.h"
 
 #include <QCoreApplication>
 
@@ -26,6 +27,7 @@ void printShortReport(const QString &outcome, int exitCode, const QString &error
     report.outcome = outcome;
     report.exitCode = exitCode;
     report.error = error;
+    report.message = error;
     RunOutput(true).printJson(report.toJson());
 }
 } // namespace
@@ -61,7 +63,10 @@ int main(int argc, char *argv[])
     }
 
     const ProvisionOptions &options = std::get<ProvisionOptions>(parsed);
-    RunOutput output(options.json);
+    // A script on standard output keeps the step lines off it, as --json does.
+    RunOutput output(options.json || options.admin.scriptFile == u"-");
+    if (!options.admin.undoFile.isEmpty())
+        return UndoCommand(options, output).execute();
     ProvisionCommand provision(options, output);
     runningCommand = &provision;
     const int exitCode = provision.execute();

@@ -89,6 +89,10 @@ public:
     // Asks the server to stop the running statement. Safe from another thread.
     void cancel();
 
+    // Sends one statement of a step outside the run (verification, a
+    // catalogue look-up, an undo), followed as the run's own statements are.
+    db::Recordset send(const QString &statement) { return execute(statement); }
+
 private:
     db::Connection &openConnection();
     db::Recordset execute(const QString &statement);
