@@ -515,7 +515,7 @@ void TestEngine::shouldRefuseWhatItDoesNotRun_data()
         << QStringLiteral("SELECT name FROM sysdatabases WHERE dbid = 'x'") << 245
         << QStringLiteral("Conversion failed when converting the nvarchar "
                           "value 'x' to data type smallint.");
-    QTest::newRow("other statement") << QStringLiteral("DROP DATABASE Hall") << 50000
+    QTest::newRow("other statement") << QStringLiteral("DROP TABLE Hall") << 50000
                                      << QStringLiteral(
                                             "The SQL Server stand-in does not run DROP statements.");
     QTest::newRow("REPLACE") << QStringLiteral("RESTORE DATABASE Hall FROM DISK = 'x.Bak' WITH REPLACE")

@@ -2,6 +2,8 @@
 
 #include "BackupFile.h"
 #include "BackupHeader.h"
+#include "BackupOpener.h"
+#include "BackupVerification.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,6 +52,9 @@ public:
             return restoreFileList(restore, line);
         case RestoreStatement::Kind::HeaderOnly:
             return restoreHeaderOnly(restore, line);
+        case RestoreStatement::Kind::VerifyOnly:
+            runVerifyOnly(m_batch, restore, line);
+            return Engine::Outcome::Completed;
         case RestoreStatement::Kind::Database:
             break;
         }
@@ -57,46 +62,6 @@ public:
     }
 
 private:
-    // Finds the backup a RESTORE reads, or throws the errors SQL Server gives (3013 is added by the caller).
-    BackupContents openBackup(const RestoreStatement &restore) const
-    {
-        if (!restore.unsupportedOptions.isEmpty()) {
-            throw StatementError { { serverMessage(Msg::UserDefined,
-                { QStringLiteral("The SQL Server stand-in does not support the RESTORE option %1.")
-                        .arg(restore.unsupportedOptions.join(QStringLiteral(", "))) }) } };
-        }
-        if (restore.sources.size() != 1 || restore.sources.first().kind == BackupSource::Kind::Other) {
-            throw StatementError { { serverMessage(Msg::UserDefined,
-                { QStringLiteral(
-                    "The SQL Server stand-in restores only from one backup device or one DISK file.") }) } };
-        }
-        const BackupSource &source = restore.sources.first();
-        QString path = source.value;
-        if (source.kind == BackupSource::Kind::Device) {
-            const std::optional<BackupDevice> device = m_catalogue.findDevice(source.value);
-            if (!device)
-                throw StatementError { { serverMessage(Msg::BackupDeviceMissing, { source.value }) } };
-            path = device->physicalName;
-        }
-        const BackupFile::ReadResult read = BackupFile::read(resolvePath(path));
-        switch (read.status) {
-        case BackupFile::Status::Ok:
-            return read.contents;
-        case BackupFile::Status::FileMissing:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::fileNotFound() }) } };
-        case BackupFile::Status::PathMissing:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::pathNotFound() }) } };
-        case BackupFile::Status::AccessDenied:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::accessDenied() }) } };
-        case BackupFile::Status::NotABackup:
-            break;
-        }
-        throw StatementError { { serverMessage(Msg::MediaFamilyIncorrect, { path }) } };
-    }
-
     void failRestore(QList<ServerMessage> messages, const QString &verb, int line)
     {
         messages << serverMessage(Msg::TerminatingAbnormally, { verb });
@@ -107,7 +72,7 @@ private:
     {
         BackupContents backup;
         try {
-            backup = openBackup(restore);
+            backup = openBackup(m_batch, restore).contents;
         } catch (const StatementError &error) {
             failRestore(error.messages, QStringLiteral("RESTORE HEADERONLY"), line);
             return Engine::Outcome::Completed;
@@ -123,7 +88,7 @@ private:
         const QString verb = QStringLiteral("RESTORE FILELIST");
         BackupContents backup;
         try {
-            backup = openBackup(restore);
+            backup = openBackup(m_batch, restore).contents;
         } catch (const StatementError &error) {
             failRestore(error.messages, verb, line);
             return Engine::Outcome::Completed;
@@ -240,17 +205,33 @@ private:
         return problems;
     }
 
+    Database restoredDatabase(const QString &name, const QList<PlannedFile> &plan) const
+    {
+        Database database;
+        database.name = name;
+        database.id = m_catalogue.nextDatabaseId();
+        for (const PlannedFile &planned : plan)
+            database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
+                planned.source.size };
+        return database;
+    }
+
     Engine::Outcome restoreDatabase(const RestoreStatement &restore, int line)
     {
         const QString verb = QStringLiteral("RESTORE DATABASE");
         QElapsedTimer timer;
         timer.start();
 
-        BackupContents backup;
+        BackupFile::ReadResult read;
         try {
-            backup = openBackup(restore);
+            read = openBackup(m_batch, restore);
         } catch (const StatementError &error) {
             failRestore(error.messages, verb, line);
+            return Engine::Outcome::Completed;
+        }
+        const BackupContents &backup = read.contents;
+        if (restore.checksum == true && !backup.hasChecksums) {
+            failRestore({ serverMessage(Msg::NoChecksumsInBackup) }, verb, line);
             return Engine::Outcome::Completed;
         }
         const ServerVersion &server = m_batch.server.version;
@@ -331,6 +312,18 @@ private:
             for (const QString &path : std::as_const(created))
                 QFile::remove(path);
         };
+        // A restore stopped after its files exist: undone, or left RESTORING as a real server may.
+        auto abandon = [&] {
+            if (!m_batch.server.host.leaveRestoring)
+                return rollBack();
+            Database restoring = restoredDatabase(restore.database, plan);
+            restoring.state = QStringLiteral("RESTORING");
+            m_catalogue.addDatabase(restoring);
+            QString error;
+            if (!m_catalogue.save(&error))
+                qWarning("sqlserver-standin: cannot record %s as restoring: %s", qPrintable(restore.database),
+                    qPrintable(error));
+        };
         for (const PlannedFile &planned : std::as_const(plan)) {
             QFile file(planned.resolvedTarget);
             if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -349,16 +342,22 @@ private:
             if (file.write(placeholder) != placeholder.size() || !file.flush()) {
                 // The volume filled up after the planning looked at it.
                 file.close();
-                rollBack();
+                abandon();
                 failRestore({ insufficientSpace(planned.resolvedTarget, placeholder.size()) }, verb, line);
                 return Engine::Outcome::Completed;
             }
         }
 
+        problems = integrityProblems(m_batch, restore, read);
+        if (!problems.isEmpty()) {
+            abandon();
+            failRestore(problems, verb, line);
+            return Engine::Outcome::Completed;
+        }
         if (restore.stats) {
             const Engine::Outcome outcome = reportProgress(*restore.stats, line);
             if (outcome != Engine::Outcome::Completed) {
-                rollBack();
+                abandon();
                 return outcome;
             }
         }
@@ -374,19 +373,13 @@ private:
             m_sink.done(DoneKind::Done, DoneStatus::More, CurrentCommand::None, 0);
             const ResponseSink::Progress step = m_sink.restoreProgress();
             if (step != ResponseSink::Progress::Continue) {
-                rollBack();
+                abandon();
                 return step == ResponseSink::Progress::Cancelled ? Engine::Outcome::Cancelled
                                                                  : Engine::Outcome::Dropped;
             }
         }
 
-        Database database;
-        database.name = restore.database;
-        database.id = m_catalogue.nextDatabaseId();
-        for (const PlannedFile &planned : std::as_const(plan))
-            database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
-                planned.source.size };
-        m_catalogue.addDatabase(database);
+        m_catalogue.addDatabase(restoredDatabase(restore.database, plan));
         QString error;
         if (!m_catalogue.save(&error)) {
             QString loadError;
