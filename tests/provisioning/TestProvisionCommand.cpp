@@ -34,8 +34,11 @@ struct Finished
     QString err;
 };
 
+// The run's usual arguments; --settings names an existing file, as it must.
 QStringList baseArguments(RunFixture &f)
 {
+    if (!QFile::exists(f.settingsFile()))
+        writeAll(f.settingsFile(), kSettings);
     return { QStringLiteral("--server"), f.serverText(), QStringLiteral("--password-stdin"),
         QStringLiteral("--folder"), f.dataFolder(), QStringLiteral("--backup"), f.defaultBackup(),
         QStringLiteral("--settings"), f.settingsFile() };
