@@ -109,7 +109,8 @@ qint16 frmDBConnect::RestoreDatabase(const QString &backupFile, const QString &d
         .logicalData = logicalData,
         .logicalLog = logicalLog,
         .physicalData = physicalData,
-        .physicalLog = physicalLog };
+        .physicalLog = physicalLog,
+        .moreMoves = {} };
     try {
         switch (m_run.restore(request)) {
         case ProvisioningRun::RestoreOutcome::Restored:

@@ -3,6 +3,8 @@
 #include "RunFixture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace brevane::test;
@@ -34,8 +37,11 @@ struct Finished
     QString err;
 };
 
+// The run's usual arguments; --settings names an existing file, as it must.
 QStringList baseArguments(RunFixture &f)
 {
+    if (!QFile::exists(f.settingsFile()))
+        writeAll(f.settingsFile(), kSettings);
     return { QStringLiteral("--server"), f.serverText(), QStringLiteral("--password-stdin"),
         QStringLiteral("--folder"), f.dataFolder(), QStringLiteral("--backup"), f.defaultBackup(),
         QStringLiteral("--settings"), f.settingsFile() };
@@ -50,9 +56,11 @@ void start(QProcess &process, const QStringList &arguments, const QByteArray &in
     process.closeWriteChannel();
 }
 
-Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(RunFixture::kPassword) + '\n')
+Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(RunFixture::kPassword) + '\n',
+    const QString &workingFolder = {})
 {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     start(process, arguments, input);
     Finished finished;
     if (!process.waitForFinished(120000))
@@ -96,6 +104,11 @@ private Q_SLOTS:
     void interruptDuringTheChecksEndsAtOnceWithNothingChanged();
     void settingsThatBecameUnwritableDuringTheRestoreAreReported();
     void passwordAskedOnATerminalIsNotEchoed();
+    void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data();
+    void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange();
+    void shouldRestoreEveryFileOfTheBackupByItsType();
+    void shouldEndWithinTheChosenTimeWithItsOwnCode_data();
+    void shouldEndWithinTheChosenTimeWithItsOwnCode();
 };
 
 void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
@@ -366,12 +379,16 @@ void TestProvisionCommand::interruptDuringTheChecksEndsAtOnceWithNothingChanged(
         QStringLiteral("--fault-delay-match"), QStringLiteral("HEADERONLY") });
     REQUIRE_FIXTURE(f);
     QProcess process;
-    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
     QVERIFY(waitForStatement(f, QStringLiteral("HEADERONLY")));
     ::kill(pid_t(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 6);
     QVERIFY(process.readAllStandardError().contains("Cancelled before anything was changed."));
+    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), 6);
     QVERIFY(f.changingStatements().isEmpty());
 }
 
@@ -445,6 +462,132 @@ void TestProvisionCommand::passwordAskedOnATerminalIsNotEchoed()
     ::close(master);
     QVERIFY2(!shown.contains(RunFixture::kPassword), shown.constData());
     QVERIFY(!process.readAllStandardOutput().contains(RunFixture::kPassword));
+}
+
+void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("settings file of mode 0444") << "0444" << 19 << "refused";
+    QTest::newRow("settings file in a folder that takes no new file") << "folder +i" << 0 << "created";
+    QTest::newRow("name of 129 characters") << "name129" << 12 << "refused";
+    QTest::newRow("relative folder, sent absolute") << "relative" << 0 << "created";
+    QTest::newRow("--settings naming no file") << "nosettings" << 2 << "usage-error";
+    QTest::newRow("no password line on standard input") << "nopassword" << 2 << "usage-error";
+    QTest::newRow("unknown option") << "option" << 2 << "usage-error";
+    QTest::newRow("--move naming no file of the backup") << "move" << 2 << "usage-error";
+}
+
+void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, outcome);
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QStringList arguments = baseArguments(f)
+        + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02"), QStringLiteral("--json") };
+    QByteArray input = QByteArray(RunFixture::kPassword) + '\n';
+    QString immutable;
+    if (situation == u"0444") {
+        QCOMPARE(::chmod(QFile::encodeName(f.settingsFile()).constData(), 0444), 0);
+    } else if (situation == u"folder +i") {
+        immutable = f.root();
+        if (QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), immutable }) != 0)
+            QSKIP("cannot make a folder immutable here (needs root and a file system with chattr)");
+    } else if (situation == u"name129") {
+        arguments[arguments.indexOf(QStringLiteral("Hall02"))] = QStringLiteral("H") + QString(128, u'x');
+    } else if (situation == u"relative") {
+        arguments[arguments.indexOf(f.dataFolder())] = QStringLiteral("Data");
+    } else if (situation == u"nosettings") {
+        QVERIFY(QFile::remove(f.settingsFile()));
+    } else if (situation == u"nopassword") {
+        input.clear();
+    } else if (situation == u"option") {
+        arguments << QStringLiteral("--no-such-option");
+    } else if (situation == u"move") {
+        arguments << QStringLiteral("--move") << QStringLiteral("Hall_Data=/srv/Hall.mdf");
+    }
+    const Finished finished = run(arguments, input, f.root());
+    if (!immutable.isEmpty())
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), immutable });
+
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8(), &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(finished.out));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), exitCode);
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), outcome);
+    if (exitCode != 0) {
+        QVERIFY(f.changingStatements().isEmpty());
+        QVERIFY(!json.value(QStringLiteral("error")).toString().isEmpty());
+        return;
+    }
+    QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=Hall02"));
+    QVERIFY(f.changingStatements().last().contains(QStringLiteral("'%1/Hall02.mdf'").arg(f.dataFolder())));
+}
+
+void TestProvisionCommand::shouldRestoreEveryFileOfTheBackupByItsType()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    // A second data file listed before the log, and a full-text catalogue.
+    QVERIFY(QFile::remove(f.defaultBackup()));
+    QVERIFY2(f.makeBackup(f.defaultBackup(),
+                 { QStringLiteral("--file"), QStringLiteral("Hall_Data=C:\\d\\Hall.mdf:D"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_More=C:\\d\\More.ndf:D"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_Log=C:\\d\\Hall.ldf:L"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_Text=C:\\d\\Text:F") }),
+        qPrintable(f.error()));
+    const QString logs = f.root() + QStringLiteral("/Logs");
+    QVERIFY(QDir().mkpath(logs));
+    const Finished finished = run(baseArguments(f)
+        + QStringList {
+            QStringLiteral("--database"), QStringLiteral("Hall02"), QStringLiteral("--log-folder"), logs });
+    QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+    const QString data = f.dataFolder();
+    QCOMPARE(f.changingStatements().last(),
+        QStringLiteral(
+            " RESTORE DATABASE  Hall02 From rivazadUZ With Move 'Hall_Data' TO '%1/Hall02.mdf', Move "
+            "'Hall_Log' TO '%2/Hall02_Log.ldf', Move 'Hall_More' TO '%1/Hall02_2.ndf', Move "
+            "'Hall_Text' TO '%1/Hall02_Hall_Text' ")
+            .arg(data, logs));
+    for (const QString &file : { data + QStringLiteral("/Hall02.mdf"), data + QStringLiteral("/Hall02_2.ndf"),
+             logs + QStringLiteral("/Hall02_Log.ldf") })
+        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+}
+
+void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode_data()
+{
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("silent server") << QStringList { QStringLiteral("--fault-silent") }
+                                   << QStringList { QStringLiteral("--login-timeout"), QStringLiteral("2") }
+                                   << 7 << "server-unreachable";
+    QTest::newRow("slow restore") << QStringList { QStringLiteral("--fault-delay"), QStringLiteral("60000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") }
+                                  << QStringList { QStringLiteral("--query-timeout"), QStringLiteral("2") }
+                                  << 8 << "timeout";
+}
+
+void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode()
+{
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, outcome);
+    RunFixture f(serverOptions);
+    REQUIRE_FIXTURE(f);
+    QElapsedTimer timer;
+    timer.start();
+    const Finished finished = run(baseArguments(f) + arguments + QStringList { QStringLiteral("--json") });
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), outcome);
 }
 
 QTEST_MAIN(TestProvisionCommand)

@@ -6,10 +6,14 @@
 #include "RunFixture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -44,6 +48,46 @@ private:
     QString m_path;
     bool m_set = false;
 };
+
+PreflightRequest requestFor(RunFixture &f, const QString &databaseName)
+{
+    PreflightRequest request;
+    request.backupFile = f.defaultBackup();
+    request.databaseName = databaseName;
+    request.folder = f.dataFolder();
+    request.settingsFile = f.settingsFile();
+    return request;
+}
+
+// Prepares a settings file (or settings) that the writer would refuse;
+// false when the file system takes no such attribute.
+bool settingsThatTheWriterRefuses(const QString &situation, RunFixture &f, PreflightRequest &request)
+{
+    const QByteArray contents("[SQL Server]\r\nUser=old\r\n");
+    writeAll(f.settingsFile(), contents);
+    request.settings
+        = { f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword), {} };
+    if (situation == u"passwordCR")
+        request.settings.password = QStringLiteral("Pw\rx");
+    else if (situation == u"passwordcp")
+        request.settings.password = QStringLiteral("Pw\U0001F600");
+    else if (situation == u"settings0444")
+        ::chmod(QFile::encodeName(f.settingsFile()).constData(), 0444);
+    else if (situation == u"settings+a")
+        return QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+a"), f.settingsFile() }) == 0;
+    else {
+        // A link planted in a shared folder, to a file of the user who planted it.
+        const QString shared = f.root() + QStringLiteral("/shared");
+        QDir().mkpath(shared);
+        ::chmod(QFile::encodeName(shared).constData(), situation == u"settingssticky" ? 01777 : 0755);
+        ::chown(QFile::encodeName(f.settingsFile()).constData(), 65534, 65534);
+        request.settingsFile = shared + QStringLiteral("/Connect.sys");
+        QFile::link(f.settingsFile(), request.settingsFile);
+        if (situation == u"settingssticky")
+            return ::lchown(QFile::encodeName(request.settingsFile).constData(), 65534, 65534) == 0;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -230,11 +274,11 @@ void TestProvisioningRun::checksPassAndSettleTheProposedName()
     QList<PreflightStep> steps;
     preflight.setStepObserver([&](const PreflightStep &step) { steps << step; });
     const PreflightResult result
-        = preflight.run({ f.defaultBackup(), QString(), f.dataFolder(), f.settingsFile(), true });
+        = preflight.run(requestFor(f, QString()));
     QVERIFY2(!result.refusal, qPrintable(result.refusal ? result.refusal->text : QString()));
     QCOMPARE(result.request.databaseName, QStringLiteral("rivazadUZ"));
     QCOMPARE(result.request.logicalLog, QStringLiteral("rivazadUZ_Log"));
-    QCOMPARE(steps.size(), int(PreflightCheck::SettingsWritable) + 1);
+    QCOMPARE(steps.size(), int(PreflightCheck::MovesKnown) + 1);
     QVERIFY(f.changingStatements().isEmpty());
 }
 
@@ -253,6 +297,18 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges_data()
     QTest::newRow("folder is a file") << "fileasfolder" << int(PreflightCheck::FolderExists);
     QTest::newRow("data file exists") << "fileexists" << int(PreflightCheck::TargetFilesFree);
     QTest::newRow("backup larger than the free space") << "huge" << int(PreflightCheck::SpaceAvailable);
+    QTest::newRow("name of 129 characters") << "name129" << int(PreflightCheck::NameValid);
+    QTest::newRow("new file's path beyond 260 characters") << "longpath" << int(PreflightCheck::NameValid);
+    QTest::newRow("file placed by hand that the backup lacks")
+        << "unknownmove" << int(PreflightCheck::MovesKnown);
+    QTest::newRow("settings file of mode 0444") << "settings0444" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("append-only settings file") << "settings+a" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("settings link to another owner's file")
+        << "settingslink" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("another user's settings link in a sticky folder")
+        << "settingssticky" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("password with a line break") << "passwordCR" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("password beyond the code page") << "passwordcp" << int(PreflightCheck::SettingsWritable);
 }
 
 void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
@@ -261,8 +317,7 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
     QFETCH(int, check);
     RunFixture f;
     REQUIRE_FIXTURE(f);
-    PreflightRequest request { f.defaultBackup(), QStringLiteral("Hall02"), f.dataFolder(), f.settingsFile(),
-        true };
+    PreflightRequest request = requestFor(f, QStringLiteral("Hall02"));
     ProvisioningRun run;
     QVERIFY(logOn(run, f));
     if (situation == u"missing") {
@@ -293,6 +348,18 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
                      { QStringLiteral("--file"), QStringLiteral("Big_Data=C:\\big.mdf:D:4000000000000000000"),
                          QStringLiteral("--file"), QStringLiteral("Big_Log=C:\\big.ldf:L:1048576") }),
             qPrintable(f.error()));
+    } else if (situation == u"name129") {
+        request.databaseName = QStringLiteral("H") + QString(128, u'x');
+    } else if (situation == u"longpath") {
+        request.folder = f.root() + QLatin1Char('/') + QString(260 - f.root().size(), u'd');
+    } else if (situation == u"unknownmove") {
+        request.moves.insert(QStringLiteral("Hall_Data"), f.dataFolder() + QStringLiteral("/x.mdf"));
+    } else if (situation.startsWith(QStringLiteral("settings"))
+        || situation.startsWith(QStringLiteral("password"))) {
+        if (::geteuid() != 0 && situation.startsWith(QStringLiteral("settings")))
+            QSKIP("file attributes and other owners need root");
+        if (!settingsThatTheWriterRefuses(situation, f, request))
+            QSKIP("this file system takes no such attribute");
     } else {
         request.databaseName = situation;
     }
@@ -304,6 +371,8 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
     QCOMPARE(int(result.refusal->check), check);
     QVERIFY(!result.refusal->text.isEmpty());
     QCOMPARE(f.changingStatements(), changingBefore);
+    if (situation == u"settings+a")
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-a"), f.settingsFile() });
 }
 
 void TestProvisioningRun::settingsFileThatCannotBeWrittenIsRefused()
@@ -317,8 +386,7 @@ void TestProvisioningRun::settingsFileThatCannotBeWrittenIsRefused()
     ProvisioningRun run;
     QVERIFY(logOn(run, f));
     Preflight preflight(run);
-    PreflightRequest request { f.defaultBackup(), QStringLiteral("Hall02"), f.dataFolder(), f.settingsFile(),
-        true };
+    PreflightRequest request = requestFor(f, QStringLiteral("Hall02"));
     PreflightResult result = preflight.run(request);
     QVERIFY(result.refusal);
     QCOMPARE(result.refusal->check, PreflightCheck::SettingsWritable);
