@@ -49,8 +49,10 @@ VerificationResult BackupVerification::verify(const QString &backupPath)
     } catch (const Failure &failure) {
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
-        result.text
-            = QStringLiteral("The server refuses the backup %1:\n%2").arg(backupPath, failure.description());
+        const QStringList messages = failure.serverMessages();
+        result.text = QStringLiteral("The server refuses the backup %1:\n%2")
+                          .arg(backupPath,
+                              messages.isEmpty() ? failure.description() : messages.join(QLatin1Char('\n')));
         return result;
     }
     if (facts.hasChecksums) {

@@ -47,7 +47,8 @@ QJsonObject RunReceipt::toJson() const
     for (const ReceiptEntry &entry : settings)
         entryArray.append(QJsonObject { { QStringLiteral("section"), entry.section },
             { QStringLiteral("key"), entry.key }, { QStringLiteral("before"), optionalText(entry.before) },
-            { QStringLiteral("afterDigest"), entry.afterDigest } });
+            { QStringLiteral("afterDigest"), entry.afterDigest },
+            { QStringLiteral("sectionBefore"), entry.sectionBefore } });
     return {
         { QStringLiteral("format"), kFormat },
         { QStringLiteral("server"), server },
@@ -100,7 +101,8 @@ std::optional<RunReceipt> RunReceipt::fromJson(const QJsonObject &object, QStrin
         receipt.settings.append({ entry.value(QStringLiteral("section")).toString(),
             entry.value(QStringLiteral("key")).toString(),
             textOrAbsent(entry.value(QStringLiteral("before"))),
-            entry.value(QStringLiteral("afterDigest")).toString() });
+            entry.value(QStringLiteral("afterDigest")).toString(),
+            entry.value(QStringLiteral("sectionBefore")).toBool(true) });
     }
     if (receipt.database.isEmpty() || receipt.server.isEmpty()) {
         *error = QStringLiteral("the receipt names no server or no database");

@@ -27,6 +27,7 @@ struct ReceiptEntry
     QString key;
     std::optional<QString> before;
     QString afterDigest;
+    bool sectionBefore = true;
 };
 
 // What one run changed, kept so that an undo can put it back: the database

@@ -18,7 +18,8 @@ QList<SettingsEntryChange> compareSettings(const QString &settingsFile, const Co
     const profile::ProfileDocument document(bytes.value_or(QByteArray()), profile::AnsiCodePage::system());
     QList<SettingsEntryChange> entries;
     for (const profile::ProfileEntry &entry : connectionSettingsEntries(settings))
-        entries.append({ entry.section, entry.key, document.value(entry.section, entry.key), entry.value });
+        entries.append({ entry.section, entry.key, document.value(entry.section, entry.key), entry.value,
+            document.hasSection(entry.section) });
     return entries;
 }
 
@@ -35,6 +36,10 @@ void restoreSettings(const QString &settingsFile, const QList<SettingsEntryChang
             document.setValue(entry.section, entry.key, *entry.before);
         else
             document.removeKey(entry.section, entry.key);
+    }
+    for (const SettingsEntryChange &entry : entries) {
+        if (!entry.sectionBefore)
+            document.removeSection(entry.section);
     }
     if (document.isModified() && !writer.write(document.toBytes()))
         throw Failure(SettingsFailure::PermissionDenied,

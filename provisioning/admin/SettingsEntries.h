@@ -16,6 +16,7 @@ struct SettingsEntryChange
     QString key;
     std::optional<QString> before; // nullopt: the entry is absent
     QString after;
+    bool sectionBefore = true; // the entry's section was there before
     bool isPassword() const;
     bool changes() const { return before != after; }
 };
@@ -24,8 +25,9 @@ struct SettingsEntryChange
 // write. Reads only; a missing or unreadable file gives every entry absent.
 QList<SettingsEntryChange> compareSettings(const QString &settingsFile, const ConnectionSettings &settings);
 
-// Puts entries back: each to its `before` value, an absent one removed. The
-// file is replaced once; a failure throws as writeConnectionSettings does.
+// Puts entries back: each to its `before` value, an absent one removed, and
+// a section that was not there before removed with its keys. The file is
+// replaced once; a failure throws as writeConnectionSettings does.
 void restoreSettings(const QString &settingsFile, const QList<SettingsEntryChange> &entries);
 
 // The password as output may show it.

@@ -132,7 +132,7 @@ void UndoPlan::apply()
     if (m_receipt.settingsWritten) {
         QList<SettingsEntryChange> entries;
         for (const ReceiptEntry &entry : m_receipt.settings)
-            entries.append({ entry.section, entry.key, entry.before, QString() });
+            entries.append({ entry.section, entry.key, entry.before, QString(), entry.sectionBefore });
         restoreSettings(m_receipt.settingsFile, entries);
     }
 }

@@ -49,8 +49,8 @@ bool ReceiptRecorder::begin(const ConnectionSettings &settings, const QString &s
     if (!settingsFile.isEmpty()) {
         for (const SettingsEntryChange &entry : compareSettings(settingsFile, settings)) {
             if (entry.changes())
-                m_receipt.settings.append(
-                    { entry.section, entry.key, entry.before, m_receipt.digest(entry.after) });
+                m_receipt.settings.append({ entry.section, entry.key, entry.before,
+                    m_receipt.digest(entry.after), entry.sectionBefore });
         }
     }
     m_started = m_receipt.write(m_path, error);

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -118,7 +119,11 @@ TsqlRun runScript(RunFixture &f, const QString &script)
         const QString output = QString::fromUtf8(tsql.readAll());
         result.output += output;
         ++result.batchesSent;
-        if (output.contains(QLatin1String("Msg "))) {
+        static const QRegularExpression error(QStringLiteral("Msg \\d+ \\(severity (\\d+)"));
+        bool refused = false;
+        for (auto match = error.globalMatch(output); match.hasNext();)
+            refused = refused || match.next().captured(1).toInt() > 10;
+        if (refused) {
             result.stoppedByError = true;
             break;
         }
