@@ -135,6 +135,7 @@ int ProvisionCommand::execute()
         return writeScript();
 
     if (m_options.dryRun) {
+        m_report.message = QStringLiteral("Every check passed; nothing was changed.");
         m_output.step(QStringLiteral("Every check passed. A restore would send:"));
         for (const QString &statement : ProvisioningRun::restoreStatements(m_request))
             m_output.step(statement);

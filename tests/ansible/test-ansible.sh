@@ -90,8 +90,8 @@ settings() { cat "$WORK"/hall0*/Connect.sys | md5sum; }
 settings_before=$(settings)
 playbook check --check --diff -e "@$WORK/right.yml"
 [[ $(recap check changed) == "1 1" && $(recap check failed) == "0 0" ]] &&
-    [[ $(changing) == 0 && $(settings) == "$settings_before" ]] && [[ -z $(ls "$WORK"/hall0*/Data) ]] &&
-    grep -q 'PassWord=\*\*\*\*\*\*\*\*' "$WORK/check.out" &&
+    [[ $(changing) == 0 && $(settings) == "$settings_before" ]] && [[ -z $(find "$WORK"/hall0*/Data -type f) ]] &&
+    grep -q '^+\[SQL Server\] PassWord=\*\*\*\*\*\*\*\* (changed)' "$WORK/check.out" &&
     pass "check mode reports both halls changed, shows the masked password and changes nothing" ||
     fail "check mode: $(cat "$WORK/check.out")"
 

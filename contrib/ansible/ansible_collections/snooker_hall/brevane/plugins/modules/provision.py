@@ -122,7 +122,11 @@ def settings_diff(report):
         name = "[%s] %s" % (entry.get("section", ""), entry.get("key", ""))
         old = entry.get("before")
         before.append("%s=%s" % (name, old) if old is not None else "%s absent" % name)
-        after.append("%s=%s" % (name, entry.get("after", "")))
+        new = entry.get("after", "")
+        if old is not None and new == old:
+            # Both masked: the password changes, its text is not shown.
+            new += " (changed)"
+        after.append("%s=%s" % (name, new))
     return {
         "before_header": report.get("settings", {}).get("file", "settings"),
         "after_header": report.get("settings", {}).get("file", "settings"),
