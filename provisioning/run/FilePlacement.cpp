@@ -20,6 +20,16 @@ QString newFileName(const QString &name, const BackupFile &file, int ordinal)
 
 } // namespace
 
+QString FilePlacement::dataFileName(const QString &databaseName)
+{
+    return databaseName + QStringLiteral(".mdf");
+}
+
+QString FilePlacement::logFileName(const QString &databaseName)
+{
+    return databaseName + QStringLiteral("_Log.ldf");
+}
+
 bool FilePlacement::isKnownType(const QString &type)
 {
     return type == kData || type == kLog || type == u"S" || type == u"F";

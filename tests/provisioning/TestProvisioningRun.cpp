@@ -273,8 +273,7 @@ void TestProvisioningRun::checksPassAndSettleTheProposedName()
     Preflight preflight(run);
     QList<PreflightStep> steps;
     preflight.setStepObserver([&](const PreflightStep &step) { steps << step; });
-    const PreflightResult result
-        = preflight.run(requestFor(f, QString()));
+    const PreflightResult result = preflight.run(requestFor(f, QString()));
     QVERIFY2(!result.refusal, qPrintable(result.refusal ? result.refusal->text : QString()));
     QCOMPARE(result.request.databaseName, QStringLiteral("rivazadUZ"));
     QCOMPARE(result.request.logicalLog, QStringLiteral("rivazadUZ_Log"));
