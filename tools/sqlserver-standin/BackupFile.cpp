@@ -1,5 +1,6 @@
 #include "BackupFile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,6 +13,44 @@ namespace standin {
 namespace {
 const QString TypeLetters = QStringLiteral("DLFS");
 constexpr qint64 MaxBackupFileSize = 16 * 1024 * 1024;
+constexpr qint64 PageSize = 8192;
+constexpr int DataPages = 8;
+const QByteArray DataMarker = QByteArrayLiteral("\nSQLSERVER-STANDIN DATA\n");
+const QByteArray ChecksumMarker = QByteArrayLiteral("\nSQLSERVER-STANDIN CHECKSUM ");
+
+// The made-up contents of data page `page` (from 1), the same in every backup.
+QByteArray dataPage(int page)
+{
+    QByteArray bytes(PageSize, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((page * 131 + i * 7 + (i >> 8)) & 0xFF);
+    return bytes;
+}
+
+QByteArray checksumLine(const QByteArray &covered)
+{
+    return ChecksumMarker + QCryptographicHash::hash(covered, QCryptographicHash::Sha256).toHex() + '\n';
+}
+
+// Checks the data pages and the checksum after the file list; `body` is the file from its start.
+void checkIntegrity(
+    const QByteArray &body, qsizetype dataStart, bool hasChecksums, BackupFile::ReadResult &result)
+{
+    const qsizetype dataEnd = dataStart + DataPages * PageSize;
+    if (body.size() < dataEnd) {
+        result.integrity = BackupFile::Integrity::Truncated;
+        return;
+    }
+    if (!hasChecksums || body.mid(dataEnd) == checksumLine(body.left(dataEnd)))
+        return;
+    result.integrity = BackupFile::Integrity::Damaged;
+    for (int page = 1; page <= DataPages; ++page) {
+        if (body.mid(dataStart + (page - 1) * PageSize, PageSize) != dataPage(page)) {
+            result.damagedPage = page;
+            return;
+        }
+    }
+}
 } // namespace
 
 QByteArray BackupFile::magicLine()
@@ -38,10 +77,16 @@ BackupFile::ReadResult BackupFile::read(const QString &path)
         return result;
     }
     const QByteArray magic = magicLine();
-    if (file.read(magic.size()) != magic || file.size() > MaxBackupFileSize)
+    if (file.size() > MaxBackupFileSize)
         return result; // not a backup
+    const QByteArray body = file.readAll();
+    if (!body.startsWith(magic))
+        return result;
+    // Files from before the data pages hold only the file list.
+    const qsizetype marker = body.indexOf(DataMarker, magic.size());
+    const QByteArray header = body.mid(magic.size(), marker < 0 ? -1 : marker - magic.size());
     QJsonParseError parseError {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(header, &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         return result;
 
@@ -76,6 +121,9 @@ BackupFile::ReadResult BackupFile::read(const QString &path)
     contents.created = QDateTime::fromString(root.value(QStringLiteral("created")).toString(), Qt::ISODate);
     if (!contents.created.isValid())
         contents.created = info.lastModified();
+    contents.hasChecksums = marker >= 0 && root.value(QStringLiteral("checksums")).toBool();
+    if (marker >= 0)
+        checkIntegrity(body, marker + DataMarker.size(), contents.hasChecksums, result);
     result.status = Status::Ok;
     result.contents = contents;
     return result;
@@ -95,7 +143,13 @@ bool BackupFile::write(const QString &path, const BackupContents &contents, QStr
         { QStringLiteral("files"), files },
         { QStringLiteral("softwareVersion"), contents.softwareVersion.productVersion() },
         { QStringLiteral("databaseVersion"), contents.databaseVersion },
-        { QStringLiteral("created"), created.toString(Qt::ISODate) } };
+        { QStringLiteral("created"), created.toString(Qt::ISODate) },
+        { QStringLiteral("checksums"), contents.hasChecksums } };
+    QByteArray body = magicLine() + QJsonDocument(root).toJson(QJsonDocument::Indented) + DataMarker;
+    for (int page = 1; page <= DataPages; ++page)
+        body += dataPage(page);
+    if (contents.hasChecksums)
+        body += checksumLine(body);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -103,8 +157,7 @@ bool BackupFile::write(const QString &path, const BackupContents &contents, QStr
             *error = file.errorString();
         return false;
     }
-    file.write(magicLine());
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    file.write(body);
     if (!file.commit()) {
         if (error)
             *error = file.errorString();

@@ -26,18 +26,24 @@ struct BackupContents
     ServerVersion softwareVersion;
     int databaseVersion = ServerVersion().databaseVersion();
     QDateTime created;
+    bool hasChecksums = true; // a checksum over the whole file, so a changed byte is found
 };
 
-// The stand-in's own backup format: a magic line, then the file list as JSON. It holds no data.
+// The stand-in's own backup format: a magic line, the file list as JSON, a few pages of made-up data
+// and, unless left out, a checksum line over everything before it. It holds no real data.
 class BackupFile
 {
 public:
     enum class Status { Ok, FileMissing, PathMissing, AccessDenied, NotABackup };
+    // Intact also for a changed byte in a backup without checksums: nothing can find it.
+    enum class Integrity { Intact, Truncated, Damaged };
 
     struct ReadResult
     {
         Status status = Status::NotABackup;
         BackupContents contents;
+        Integrity integrity = Integrity::Intact;
+        int damagedPage = 0; // for Damaged: the first data page that differs, 0 for the header
     };
 
     static QByteArray magicLine();

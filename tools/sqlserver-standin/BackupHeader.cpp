@@ -147,7 +147,7 @@ ResultRow backupHeaderRow(const BackupContents &backup, const ServerVersion &ser
         false,
         false,
         false,
-        false,
+        backup.hasChecksums,
         false,
         false,
         false,

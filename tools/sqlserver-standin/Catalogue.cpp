@@ -82,6 +82,7 @@ bool Catalogue::load(QString *error)
         Database database;
         database.name = object.value(QStringLiteral("name")).toString();
         database.id = object.value(QStringLiteral("id")).toInt();
+        database.state = object.value(QStringLiteral("state")).toString(database.state);
         for (const QJsonValue &fileValue : object.value(QStringLiteral("files")).toArray()) {
             const QJsonObject fileObject = fileValue.toObject();
             DatabaseFile databaseFile;
@@ -113,8 +114,9 @@ bool Catalogue::save(QString *error) const
         QJsonArray files;
         for (const DatabaseFile &file : database.files)
             files.append(fileToJson(file));
-        databases.append(QJsonObject { { QStringLiteral("name"), database.name },
-            { QStringLiteral("id"), database.id }, { QStringLiteral("files"), files } });
+        databases.append(
+            QJsonObject { { QStringLiteral("name"), database.name }, { QStringLiteral("id"), database.id },
+                { QStringLiteral("state"), database.state }, { QStringLiteral("files"), files } });
     }
     QJsonArray devices;
     for (const BackupDevice &device : m_devices) {
@@ -142,16 +144,20 @@ bool Catalogue::save(QString *error) const
 QList<Database> Catalogue::systemDatabases() const
 {
     const QDir dir(m_dataDir);
-    auto make = [&dir](const char *name, int id, const char *dataFile, const char *dataName,
+    const QString folder = m_systemFileFolder;
+    auto place = [&dir, &folder](const char *file) {
+        return folder.isEmpty() ? dir.filePath(QString::fromLatin1(file))
+                                : folder + QString::fromLatin1(file);
+    };
+    auto make = [&place](const char *name, int id, const char *dataFile, const char *dataName,
                     const char *logFile, const char *logName) {
         Database database;
         database.name = QString::fromLatin1(name);
         database.id = id;
         database.system = true;
-        database.files << DatabaseFile { QString::fromLatin1(dataName),
-            dir.filePath(QString::fromLatin1(dataFile)), QLatin1Char('D'), 4194304 }
-                       << DatabaseFile { QString::fromLatin1(logName),
-                              dir.filePath(QString::fromLatin1(logFile)), QLatin1Char('L'), 2097152 };
+        database.files << DatabaseFile {
+            QString::fromLatin1(dataName), place(dataFile), QLatin1Char('D'), 4194304
+        } << DatabaseFile { QString::fromLatin1(logName), place(logFile), QLatin1Char('L'), 2097152 };
         return database;
     };
     return { make("master", 1, "master.mdf", "master", "mastlog.ldf", "mastlog"),
@@ -196,6 +202,17 @@ int Catalogue::nextDatabaseId() const
 void Catalogue::addDatabase(const Database &database)
 {
     m_databases << database;
+}
+
+bool Catalogue::removeDatabase(const QString &name)
+{
+    for (qsizetype i = 0; i < m_databases.size(); ++i) {
+        if (sameName(m_databases.at(i).name, name)) {
+            m_databases.removeAt(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<BackupDevice> Catalogue::findDevice(const QString &name) const

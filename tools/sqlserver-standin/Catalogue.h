@@ -20,6 +20,7 @@ struct Database
     QString name;
     int id = 0;
     bool system = false;
+    QString state = QStringLiteral("ONLINE"); // as sys.databases.state_desc: ONLINE, RESTORING, OFFLINE
     QList<DatabaseFile> files;
 };
 
@@ -50,6 +51,9 @@ public:
     std::optional<Database> databaseUsingFile(const QString &physicalName) const;
     int nextDatabaseId() const;
     void addDatabase(const Database &database);
+    bool removeDatabase(const QString &name);
+    // Where the system databases' files are, as the server names them (default: the data folder).
+    void setSystemFileFolder(const QString &folder) { m_systemFileFolder = folder; }
 
     QList<BackupDevice> devices() const { return m_devices; }
     std::optional<BackupDevice> findDevice(const QString &name) const;
@@ -66,6 +70,7 @@ private:
     QList<Database> systemDatabases() const;
 
     QString m_dataDir;
+    QString m_systemFileFolder;
     QList<Database> m_databases; // user databases only
     QList<BackupDevice> m_devices;
 };

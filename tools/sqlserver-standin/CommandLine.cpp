@@ -77,6 +77,7 @@ Command parseServe(const QStringList &arguments)
     options.settings.serverName = QSysInfo::machineHostName().section(QLatin1Char('.'), 0, 0).toUpper();
     if (options.settings.serverName.isEmpty())
         options.settings.serverName = QStringLiteral("STANDIN");
+    const QString hostName = options.settings.serverName;
     bool portGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &option = arguments.at(i);
@@ -126,6 +127,24 @@ Command parseServe(const QStringList &arguments)
             if (!need() || value.isEmpty())
                 return CommandLineError { QStringLiteral("--server-name needs a name") };
             options.settings.serverName = value;
+        } else if (option == u"--machine-name") {
+            if (!need() || value.isEmpty())
+                return CommandLineError { QStringLiteral("--machine-name needs a name") };
+            options.settings.host.machineName = value;
+        } else if (option == u"--platform") {
+            if (!need() || (value != u"linux" && value != u"windows"))
+                return CommandLineError { QStringLiteral("--platform needs linux or windows") };
+            options.settings.host.platform
+                = value == u"windows" ? HostProfile::Platform::Windows : HostProfile::Platform::Linux;
+        } else if (option == u"--service-account") {
+            if (!need())
+                return CommandLineError { QStringLiteral(
+                    "--service-account needs a name (or '' to refuse)") };
+            options.settings.host.serviceAccount = value;
+        } else if (option == u"--no-default-paths") {
+            options.settings.host.defaultPaths = false;
+        } else if (option == u"--fault-leave-restoring") {
+            options.settings.host.leaveRestoring = true;
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -150,6 +169,8 @@ Command parseServe(const QStringList &arguments)
             return CommandLineError { QStringLiteral("unknown option for serve: %1").arg(option) };
         }
     }
+    if (options.settings.host.machineName.isEmpty())
+        options.settings.host.machineName = hostName;
     if (!portGiven)
         return CommandLineError { QStringLiteral("serve needs --port (0 picks a free one)") };
     if (options.dataDir.isEmpty())
@@ -228,6 +249,8 @@ Command parseMakeBackup(const QStringList &arguments)
             options.contents.softwareVersion = *version;
             if (!databaseVersionGiven)
                 options.contents.databaseVersion = version->databaseVersion();
+        } else if (option == u"--no-checksum") {
+            options.contents.hasChecksums = false;
         } else if (option == u"--database-version") {
             if (!need() || !parseInt(value, 1, 100000, &options.contents.databaseVersion))
                 return CommandLineError { QStringLiteral("--database-version needs a number") };
@@ -292,7 +315,7 @@ QString helpText()
         "                          [options]\n"
         "  sqlserver-standin make-backup FILE --data LOGICAL=PHYSICAL --log LOGICAL=PHYSICAL\n"
         "                                [--file LOGICAL=PHYSICAL:TYPE[:SIZE] ...] [--database NAME]\n"
-        "                                [--server-version VERSION] [--database-version N]\n"
+        "                                [--server-version VERSION] [--database-version N] [--no-checksum]\n"
         "  sqlserver-standin --help\n"
         "\n"
         "serve\n"
@@ -308,6 +331,17 @@ QString helpText()
         "                           Split at the first colon, so the password may hold colons. Names\n"
         "                           compare case-insensitively, passwords exactly. Repeatable.\n"
         "  --server-name NAME       server name in messages (default: the host name)\n"
+        "  --machine-name NAME      SERVERPROPERTY('MachineName') (default: the host name)\n"
+        "  --platform linux|windows the operating system it plays (default linux): @@VERSION, the form of\n"
+        "                           the paths it answers. With windows a path X:\\a\\b lies in "
+        "D/drives/X/a/b\n"
+        "                           (a drive's folder is made when a path names it) and its data folder is\n"
+        "                           C:\\SQLData\\; with linux paths are this machine's and its data folder "
+        "is D\n"
+        "  --service-account NAME   sys.dm_server_services' service_account (default: the user it runs as);\n"
+        "                           '' refuses that view with error 297, as to a login without the right\n"
+        "  --no-default-paths       SERVERPROPERTY('InstanceDefaultDataPath') and ...LogPath answer NULL\n"
+        "                           (default: the data folder, with a trailing separator)\n"
         "  --server-version VERSION the server's version, MAJOR.MINOR.BUILD[.REVISION] (default\n"
         "                           15.0.2000.5): SERVERPROPERTY('ProductVersion'), the log-on answer,\n"
         "                           and the newest backup it restores (3169 for a newer one)\n"
@@ -323,6 +357,9 @@ QString helpText()
         "next\n"
         "  --fault-drop-mid-restore close the connection during RESTORE DATABASE, right after the first\n"
         "                           \"Processed ... pages\" message; the restore is undone\n"
+        "  --fault-leave-restoring  a restore that is cancelled, loses its connection or fails after making\n"
+        "                           its files leaves the database RESTORING, files kept, instead of undoing "
+        "it\n"
         "  --fault-delay MS         wait MS milliseconds before answering each batch; an attention (cancel)\n"
         "                           during the wait is acknowledged and the batch is not run. A RESTORE\n"
         "                           DATABASE WITH STATS spreads the wait over its progress messages\n"
@@ -332,13 +369,19 @@ QString helpText()
         "                           (case-insensitive)\n"
         "\n"
         "Statements understood (keywords in any case, blanks and comments anywhere):\n"
-        "  SELECT columns FROM master.dbo.sysdatabases | master.dbo.sysdevices [WHERE conditions]\n"
+        "  SELECT columns FROM master.dbo.sysdatabases | master.dbo.sysdevices | sys.databases |\n"
+        "         sys.master_files | sys.backup_devices | sys.dm_server_services [AS alias]\n"
+        "         [CROSS APPLY sys.dm_os_volume_stats(database_id, file_id) [AS alias]] [WHERE conditions]\n"
+        "         (conditions may call DB_ID(N'name') and DB_NAME(id))\n"
         "  SELECT SERVERPROPERTY('ProductVersion'), @@VERSION, ... [AS alias], also in CAST or CONVERT\n"
-        "  IF [NOT] EXISTS (SELECT ...) statement [ELSE statement]\n"
+        "  IF [NOT] EXISTS (SELECT ...) | condition  statement [ELSE statement]\n"
+        "  RAISERROR(N'text', severity, state [, argument ...])   DROP DATABASE [IF EXISTS] name\n"
+        "  EXEC master.dbo.xp_fileexist N'PATH'    EXEC master.dbo.xp_fixeddrives (no drives on linux)\n"
         "  EXEC sp_addumpdevice 'disk', 'NAME', 'PATH'      EXEC sp_dropdevice 'NAME' [, 'delfile']\n"
-        "  RESTORE FILELISTONLY | HEADERONLY FROM DISK = 'PATH' | device\n"
+        "  RESTORE FILELISTONLY | HEADERONLY | VERIFYONLY FROM DISK = 'PATH' | device\n"
+        "          [WITH CHECKSUM | NO_CHECKSUM]\n"
         "  RESTORE DATABASE name FROM device | DISK = 'PATH' [WITH MOVE 'logical' TO 'path', ...\n"
-        "                                                     [, STATS [= n]]]\n"
+        "                                                     [, STATS [= n]] [, CHECKSUM]]\n"
         "  Anything else gets the error SQL Server would give for bad syntax, or error 50000 saying that\n"
         "  the stand-in does not run it.\n"
         "\n"
@@ -348,7 +391,12 @@ QString helpText()
         "  F or S; SIZE in bytes. The database name defaults to the first data file's logical name without\n"
         "  a \"_Data\" ending. --server-version (default 15.0.2000.5) is the version RESTORE HEADERONLY\n"
         "  reports as the one that made the backup; --database-version overrides the database version\n"
-        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n");
+        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n"
+        "  After the file list come a few pages of made-up data and a checksum line over everything\n"
+        "  before it (--no-checksum leaves the checksum out). A changed byte in the data pages or at the\n"
+        "  end of the file keeps it a backup: with the checksum, VERIFYONLY reports damage (3189) and\n"
+        "  RESTORE DATABASE fails (3183); without it both pass it, as a server does. A file cut short\n"
+        "  fails both with 3203.\n");
 }
 
 } // namespace standin

@@ -1,10 +1,16 @@
 #include "Engine.h"
 
+#include "DropDatabase.h"
 #include "ProcedureRunner.h"
+#include "RaiseError.h"
 #include "RestoreRunner.h"
 #include "SelectRunner.h"
+#include "ServerPaths.h"
 #include "SqlParser.h"
 #include "StatementRunner.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace standin {
 
@@ -46,9 +52,11 @@ private:
             if (const auto *select = std::get_if<SelectStatement>(&statement.body)) {
                 runSelect(m_batch, *select);
             } else if (const auto *ifStatement = std::get_if<IfStatement>(&statement.body)) {
-                const bool exists = !evaluateSelect(m_batch, ifStatement->query).rows.isEmpty();
+                const bool holds = ifStatement->condition
+                    ? evaluateCondition(m_batch, *ifStatement->condition)
+                    : !evaluateSelect(m_batch, ifStatement->query).rows.isEmpty() != ifStatement->notExists;
                 const std::shared_ptr<Statement> branch
-                    = exists != ifStatement->notExists ? ifStatement->thenBranch : ifStatement->elseBranch;
+                    = holds ? ifStatement->thenBranch : ifStatement->elseBranch;
                 if (branch)
                     return execute(*branch);
                 finish(DoneStatus::Final);
@@ -56,6 +64,10 @@ private:
                 runProcedure(m_batch, *exec, statement.line);
             } else if (const auto *restore = std::get_if<RestoreStatement>(&statement.body)) {
                 return runRestore(m_batch, *restore, statement.line);
+            } else if (const auto *raise = std::get_if<RaiseErrorStatement>(&statement.body)) {
+                runRaiseError(m_batch, *raise, statement.line);
+            } else if (const auto *drop = std::get_if<DropDatabaseStatement>(&statement.body)) {
+                runDropDatabase(m_batch, *drop, statement.line);
             } else if (const auto *unsupported = std::get_if<UnsupportedStatement>(&statement.body)) {
                 fail({ serverMessage(Msg::UserDefined,
                          { QStringLiteral("The SQL Server stand-in does not run %1 statements.")
@@ -73,8 +85,25 @@ private:
 
 Engine::Engine(Catalogue &catalogue, ServerIdentity server)
     : m_catalogue(catalogue)
-    , m_server(std::move(server))
-{ }
+    , m_server([&server, &catalogue] {
+        server.dataDir = catalogue.dataDir();
+        return std::move(server);
+    }())
+{
+    // The system databases' files lie in the server's data folder, named as the server names paths.
+    const ServerPaths paths(m_server.host, m_catalogue.dataDir());
+    m_catalogue.setSystemFileFolder(paths.dataFolder());
+    if (m_server.host.isWindows())
+        QDir().mkpath(paths.toLocal(paths.dataFolder()));
+    // They exist as placeholders, so whoever looks can see who owns the server's files.
+    for (const Database &database : m_catalogue.databases()) {
+        for (const DatabaseFile &file : database.files) {
+            QFile placeholder(paths.toLocal(file.physicalName));
+            if (database.system && placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                placeholder.write("SQLSERVER-STANDIN SYSTEM DATABASE FILE\n");
+        }
+    }
+}
 
 Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)
 {

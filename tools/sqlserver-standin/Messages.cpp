@@ -25,6 +25,8 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::UnrecognisedOption, 15, 1, "'%1' is not a recognized %2 option." },
     MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
     MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
+    MessageDefinition { Msg::FunctionArgumentCount, 15, 1, "The %1 function requires %2 argument(s)." },
+    MessageDefinition { Msg::UnknownFunction, 15, 10, "'%1' is not a recognized built-in function name." },
     MessageDefinition { Msg::NestedTooDeeply, 15, 1,
         "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
         "queries." },
@@ -34,6 +36,8 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
+    MessageDefinition {
+        Msg::NoPermission, 16, 1, "The user does not have permission to perform this action." },
     MessageDefinition { Msg::EmptyIdentifier, 15, 4,
         "An object or column name is missing or empty. For SELECT INTO statements, verify each column has "
         "a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are not "
@@ -47,6 +51,12 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::RestorePlanningProblems, 16, 1,
         "Problems were identified while planning for the RESTORE statement. Previous messages provide "
         "details." },
+    MessageDefinition { Msg::PageErrorInBackup, 16, 1,
+        "RESTORE detected an error on page (%1:%2) in database \"%3\" as read from the backup set." },
+    MessageDefinition { Msg::NoChecksumsInBackup, 16, 1,
+        "RESTORE WITH CHECKSUM cannot be specified because the backup set does not contain checksum "
+        "information." },
+    MessageDefinition { Msg::BackupSetDamaged, 16, 1, "Damage to the backup set was detected." },
     MessageDefinition { Msg::CannotRestoreOverExisting, 16, 1,
         "File \"%1\" cannot be restored over the existing \"%2\". Reissue the RESTORE statement using "
         "WITH REPLACE to overwrite pre-existing files, or WITH MOVE to identify an alternate location." },
@@ -63,6 +73,7 @@ constexpr std::array messageTable {
         "one or more files." },
     MessageDefinition {
         Msg::CannotOpenBackupDevice, 16, 2, "Cannot open backup device '%1'. Operating system error %2." },
+    MessageDefinition { Msg::ReadFailed, 16, 1, "Read on \"%1\" failed: %2" },
     MessageDefinition { Msg::BackupDeviceMissing, 16, 1,
         "Backup device '%1' does not exist. To view existing backup devices, use the sys.backup_devices "
         "catalog view. To create a new backup device use either sp_addumpdevice or SQL Server "
@@ -74,6 +85,11 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::MediaFamilyIncorrect, 16, 0,
         "The media family on device '%1' is incorrectly formed. SQL Server cannot process this media "
         "family." },
+    MessageDefinition { Msg::BackupSetValid, 0, 1, "The backup set on file %1 is valid." },
+    MessageDefinition { Msg::CannotDropDatabase, 11, 1,
+        "Cannot drop the database '%1', because it does not exist or you do not have permission." },
+    MessageDefinition { Msg::CannotDropSystemDatabase, 16, 1,
+        "Cannot drop the database '%1' because it is a system database." },
     MessageDefinition { Msg::InsufficientDiskSpace, 16, 1,
         "There is insufficient free space on disk volume '%1' to create the database. The database "
         "requires %2 additional free bytes, while only %3 bytes are available." },
@@ -175,6 +191,10 @@ QString pathNotFound()
 QString accessDenied()
 {
     return QStringLiteral("5(Access is denied.)");
+}
+QString invalidData()
+{
+    return QStringLiteral("13(The data is invalid.)");
 }
 } // namespace OsError
 

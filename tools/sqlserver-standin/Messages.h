@@ -27,27 +27,37 @@ constexpr int MissingEndComment = 113;
 constexpr int UnrecognisedOption = 155;
 constexpr int IncorrectSyntaxNearKeyword = 156;
 constexpr int MustDeclareVariable = 137;
+constexpr int FunctionArgumentCount = 174;
 constexpr int NestedTooDeeply = 191;
+constexpr int UnknownFunction = 195;
 constexpr int MissingParameter = 201;
 constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
 constexpr int ConversionFailed = 245;
+constexpr int NoPermission = 297;
 constexpr int EmptyIdentifier = 1038;
 constexpr int FileInUse = 1834;
 constexpr int StoredProcedureNotFound = 2812;
 constexpr int TerminatingAbnormally = 3013;
 constexpr int RestoreSucceeded = 3014;
 constexpr int RestorePlanningProblems = 3119;
+constexpr int PageErrorInBackup = 3183;
+constexpr int NoChecksumsInBackup = 3187;
+constexpr int BackupSetDamaged = 3189;
 constexpr int CannotRestoreOverExisting = 3142;
 constexpr int BackupOfOtherDatabase = 3154;
 constexpr int CannotRestoreFileTo = 3156;
 constexpr int BackupFromNewerServer = 3169;
 constexpr int FileClaimedTwice = 3176;
 constexpr int CannotOpenBackupDevice = 3201;
+constexpr int ReadFailed = 3203;
 constexpr int BackupDeviceMissing = 3206;
 constexpr int PercentProcessed = 3211;
 constexpr int LogicalFileNotInBackup = 3234;
 constexpr int MediaFamilyIncorrect = 3241;
+constexpr int BackupSetValid = 3262;
+constexpr int CannotDropDatabase = 3701;
+constexpr int CannotDropSystemDatabase = 3708;
 constexpr int InsufficientDiskSpace = 3257;
 constexpr int PagesProcessed = 4035;
 constexpr int CannotOpenDatabase = 4060;
@@ -84,6 +94,7 @@ namespace OsError {
 QString fileNotFound();
 QString pathNotFound();
 QString accessDenied();
+QString invalidData();
 } // namespace OsError
 
 } // namespace standin

@@ -1,5 +1,7 @@
 #include "ProcedureRunner.h"
 
+#include "ServerFileProcedures.h"
+
 #include <QFile>
 
 namespace standin {
@@ -77,6 +79,8 @@ public:
             addDumpDevice(exec);
         } else if (qualifiersOk && name.compare(u"sp_dropdevice", Qt::CaseInsensitive) == 0) {
             dropDevice(exec);
+        } else if (qualifiersOk && isServerFileProcedure(name)) {
+            runServerFileProcedure(m_batch, exec, line);
         } else {
             fail({ serverMessage(Msg::StoredProcedureNotFound, { exec.procedure.written }) }, line);
         }

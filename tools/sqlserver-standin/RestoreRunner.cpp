@@ -2,6 +2,9 @@
 
 #include "BackupFile.h"
 #include "BackupHeader.h"
+#include "BackupOpener.h"
+#include "BackupVerification.h"
+#include "ServerPaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,6 +53,9 @@ public:
             return restoreFileList(restore, line);
         case RestoreStatement::Kind::HeaderOnly:
             return restoreHeaderOnly(restore, line);
+        case RestoreStatement::Kind::VerifyOnly:
+            runVerifyOnly(m_batch, restore, line);
+            return Engine::Outcome::Completed;
         case RestoreStatement::Kind::Database:
             break;
         }
@@ -57,46 +63,6 @@ public:
     }
 
 private:
-    // Finds the backup a RESTORE reads, or throws the errors SQL Server gives (3013 is added by the caller).
-    BackupContents openBackup(const RestoreStatement &restore) const
-    {
-        if (!restore.unsupportedOptions.isEmpty()) {
-            throw StatementError { { serverMessage(Msg::UserDefined,
-                { QStringLiteral("The SQL Server stand-in does not support the RESTORE option %1.")
-                        .arg(restore.unsupportedOptions.join(QStringLiteral(", "))) }) } };
-        }
-        if (restore.sources.size() != 1 || restore.sources.first().kind == BackupSource::Kind::Other) {
-            throw StatementError { { serverMessage(Msg::UserDefined,
-                { QStringLiteral(
-                    "The SQL Server stand-in restores only from one backup device or one DISK file.") }) } };
-        }
-        const BackupSource &source = restore.sources.first();
-        QString path = source.value;
-        if (source.kind == BackupSource::Kind::Device) {
-            const std::optional<BackupDevice> device = m_catalogue.findDevice(source.value);
-            if (!device)
-                throw StatementError { { serverMessage(Msg::BackupDeviceMissing, { source.value }) } };
-            path = device->physicalName;
-        }
-        const BackupFile::ReadResult read = BackupFile::read(resolvePath(path));
-        switch (read.status) {
-        case BackupFile::Status::Ok:
-            return read.contents;
-        case BackupFile::Status::FileMissing:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::fileNotFound() }) } };
-        case BackupFile::Status::PathMissing:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::pathNotFound() }) } };
-        case BackupFile::Status::AccessDenied:
-            throw StatementError { { serverMessage(
-                Msg::CannotOpenBackupDevice, { path, OsError::accessDenied() }) } };
-        case BackupFile::Status::NotABackup:
-            break;
-        }
-        throw StatementError { { serverMessage(Msg::MediaFamilyIncorrect, { path }) } };
-    }
-
     void failRestore(QList<ServerMessage> messages, const QString &verb, int line)
     {
         messages << serverMessage(Msg::TerminatingAbnormally, { verb });
@@ -107,7 +73,7 @@ private:
     {
         BackupContents backup;
         try {
-            backup = openBackup(restore);
+            backup = openBackup(m_batch, restore).contents;
         } catch (const StatementError &error) {
             failRestore(error.messages, QStringLiteral("RESTORE HEADERONLY"), line);
             return Engine::Outcome::Completed;
@@ -123,7 +89,7 @@ private:
         const QString verb = QStringLiteral("RESTORE FILELIST");
         BackupContents backup;
         try {
-            backup = openBackup(restore);
+            backup = openBackup(m_batch, restore).contents;
         } catch (const StatementError &error) {
             failRestore(error.messages, verb, line);
             return Engine::Outcome::Completed;
@@ -196,19 +162,22 @@ private:
         return Engine::Outcome::Completed;
     }
 
-    static QString volumeName(const QStorageInfo &volume)
+    // The volume as the server names it: its mount point, or in Windows mode the target's drive.
+    QString volumeName(const QStorageInfo &volume, const QString &target) const
     {
+        if (m_batch.server.host.isWindows())
+            return ServerPaths(m_batch.server.host, m_catalogue.dataDir()).volumeMountPoint(target);
         QString root = volume.rootPath();
         if (!root.endsWith(QLatin1Char('/')))
             root += QLatin1Char('/');
         return root;
     }
 
-    ServerMessage insufficientSpace(const QString &path, qint64 needed) const
+    ServerMessage insufficientSpace(const PlannedFile &planned, qint64 needed) const
     {
-        const QStorageInfo volume(QFileInfo(path).absolutePath());
+        const QStorageInfo volume(QFileInfo(planned.resolvedTarget).absolutePath());
         return serverMessage(Msg::InsufficientDiskSpace,
-            { volumeName(volume), QString::number(needed),
+            { volumeName(volume, planned.target), QString::number(needed),
                 QString::number(qMax<qint64>(0, volume.bytesAvailable())) });
     }
 
@@ -216,6 +185,7 @@ private:
     QList<ServerMessage> spaceProblems(const QList<PlannedFile> &plan) const
     {
         QList<QStorageInfo> volumes;
+        QStringList targets; // the first target on each volume
         QList<qint64> needed;
         for (const PlannedFile &planned : plan) {
             const QStorageInfo volume(QFileInfo(planned.resolvedTarget).absolutePath());
@@ -224,6 +194,7 @@ private:
             qsizetype index = volumes.indexOf(volume);
             if (index < 0) {
                 volumes << volume;
+                targets << planned.target;
                 needed << 0;
                 index = volumes.size() - 1;
             }
@@ -233,11 +204,22 @@ private:
         for (qsizetype i = 0; i < volumes.size(); ++i) {
             if (volumes.at(i).bytesAvailable() < needed.at(i)) {
                 problems << serverMessage(Msg::InsufficientDiskSpace,
-                    { volumeName(volumes.at(i)), QString::number(needed.at(i)),
+                    { volumeName(volumes.at(i), targets.at(i)), QString::number(needed.at(i)),
                         QString::number(qMax<qint64>(0, volumes.at(i).bytesAvailable())) });
             }
         }
         return problems;
+    }
+
+    Database restoredDatabase(const QString &name, const QList<PlannedFile> &plan) const
+    {
+        Database database;
+        database.name = name;
+        database.id = m_catalogue.nextDatabaseId();
+        for (const PlannedFile &planned : plan)
+            database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
+                planned.source.size };
+        return database;
     }
 
     Engine::Outcome restoreDatabase(const RestoreStatement &restore, int line)
@@ -246,11 +228,16 @@ private:
         QElapsedTimer timer;
         timer.start();
 
-        BackupContents backup;
+        BackupFile::ReadResult read;
         try {
-            backup = openBackup(restore);
+            read = openBackup(m_batch, restore);
         } catch (const StatementError &error) {
             failRestore(error.messages, verb, line);
+            return Engine::Outcome::Completed;
+        }
+        const BackupContents &backup = read.contents;
+        if (restore.checksum == true && !backup.hasChecksums) {
+            failRestore({ serverMessage(Msg::NoChecksumsInBackup) }, verb, line);
             return Engine::Outcome::Completed;
         }
         const ServerVersion &server = m_batch.server.version;
@@ -331,6 +318,18 @@ private:
             for (const QString &path : std::as_const(created))
                 QFile::remove(path);
         };
+        // A restore stopped after its files exist: undone, or left RESTORING as a real server may.
+        auto abandon = [&] {
+            if (!m_batch.server.host.leaveRestoring)
+                return rollBack();
+            Database restoring = restoredDatabase(restore.database, plan);
+            restoring.state = QStringLiteral("RESTORING");
+            m_catalogue.addDatabase(restoring);
+            QString error;
+            if (!m_catalogue.save(&error))
+                qWarning("sqlserver-standin: cannot record %s as restoring: %s", qPrintable(restore.database),
+                    qPrintable(error));
+        };
         for (const PlannedFile &planned : std::as_const(plan)) {
             QFile file(planned.resolvedTarget);
             if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -349,16 +348,22 @@ private:
             if (file.write(placeholder) != placeholder.size() || !file.flush()) {
                 // The volume filled up after the planning looked at it.
                 file.close();
-                rollBack();
-                failRestore({ insufficientSpace(planned.resolvedTarget, placeholder.size()) }, verb, line);
+                abandon();
+                failRestore({ insufficientSpace(planned, placeholder.size()) }, verb, line);
                 return Engine::Outcome::Completed;
             }
         }
 
+        problems = integrityProblems(m_batch, restore, read);
+        if (!problems.isEmpty()) {
+            abandon();
+            failRestore(problems, verb, line);
+            return Engine::Outcome::Completed;
+        }
         if (restore.stats) {
             const Engine::Outcome outcome = reportProgress(*restore.stats, line);
             if (outcome != Engine::Outcome::Completed) {
-                rollBack();
+                abandon();
                 return outcome;
             }
         }
@@ -374,19 +379,13 @@ private:
             m_sink.done(DoneKind::Done, DoneStatus::More, CurrentCommand::None, 0);
             const ResponseSink::Progress step = m_sink.restoreProgress();
             if (step != ResponseSink::Progress::Continue) {
-                rollBack();
+                abandon();
                 return step == ResponseSink::Progress::Cancelled ? Engine::Outcome::Cancelled
                                                                  : Engine::Outcome::Dropped;
             }
         }
 
-        Database database;
-        database.name = restore.database;
-        database.id = m_catalogue.nextDatabaseId();
-        for (const PlannedFile &planned : std::as_const(plan))
-            database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
-                planned.source.size };
-        m_catalogue.addDatabase(database);
+        m_catalogue.addDatabase(restoredDatabase(restore.database, plan));
         QString error;
         if (!m_catalogue.save(&error)) {
             QString loadError;

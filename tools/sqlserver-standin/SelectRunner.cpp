@@ -1,6 +1,8 @@
 #include "SelectRunner.h"
 
+#include "ScalarFunctions.h"
 #include "ServerProperties.h"
+#include "SystemViews.h"
 
 namespace standin {
 
@@ -23,6 +25,8 @@ public:
 
     Table resolveTable(const ObjectName &object) const
     {
+        if (std::optional<Table> view = systemView(m_batch, object))
+            return *view;
         const QString name = object.name();
         const bool qualifiersOk = qualifiersReachSystemObject(object);
 
@@ -195,14 +199,17 @@ public:
             source = resolveTable(select.from);
         else
             source.rows << ResultRow {};
+        if (select.apply)
+            source = applyFunction(m_batch, source, *select.apply);
+        const std::shared_ptr<Condition> where = withFunctionValues(m_batch, select.where);
 
         QStringList referenced;
         for (const SelectItem &item : select.items) {
             if (item.kind == SelectItem::Kind::Column)
                 referenced << item.column;
         }
-        if (select.where)
-            collectColumns(*select.where, referenced);
+        if (where)
+            collectColumns(*where, referenced);
         QList<ServerMessage> invalid;
         for (const QString &column : std::as_const(referenced)) {
             if (columnIndex(source, column) < 0)
@@ -266,7 +273,7 @@ public:
             }
         }
         for (const ResultRow &row : std::as_const(source.rows)) {
-            if (select.where && evaluate(*select.where, source, row) != true)
+            if (where && evaluate(*where, source, row) != true)
                 continue;
             ResultRow out;
             for (const auto &extract : extractors)
@@ -274,6 +281,17 @@ public:
             result.rows << out;
         }
         return result;
+    }
+
+    bool evaluateCondition(const Condition &condition) const
+    {
+        const std::shared_ptr<Condition> resolved
+            = withFunctionValues(m_batch, std::make_shared<Condition>(condition));
+        QStringList columns;
+        collectColumns(*resolved, columns);
+        if (!columns.isEmpty())
+            throw StatementError { { serverMessage(Msg::InvalidColumn, { columns.first() }) } };
+        return evaluate(*resolved, Table {}, ResultRow {}) == true;
     }
 
     void run(const SelectStatement &select)
@@ -291,6 +309,11 @@ public:
 Table evaluateSelect(BatchState &batch, const SelectStatement &select)
 {
     return SelectEvaluation(batch).evaluateSelect(select);
+}
+
+bool evaluateCondition(BatchState &batch, const Condition &condition)
+{
+    return SelectEvaluation(batch).evaluateCondition(condition);
 }
 
 void runSelect(BatchState &batch, const SelectStatement &select)

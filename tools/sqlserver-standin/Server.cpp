@@ -74,8 +74,8 @@ int Server::run()
         return 1;
     }
     Engine engine(catalogue,
-        ServerIdentity {
-            m_options.settings.serverName, m_options.settings.version, m_options.settings.codePage });
+        ServerIdentity { m_options.settings.serverName, m_options.settings.version,
+            m_options.settings.codePage, m_options.settings.host, m_options.dataDir });
     std::unique_ptr<StatementLog> log;
     if (!m_options.statementLog.isEmpty())
         log = std::make_unique<StatementLog>(m_options.statementLog);

@@ -1,5 +1,7 @@
 #include "ServerProperties.h"
 
+#include "ServerPaths.h"
+
 namespace standin {
 
 namespace {
@@ -7,6 +9,14 @@ namespace {
 QString edition()
 {
     return QStringLiteral("Developer Edition (64-bit)");
+}
+
+// The build's date line in @@VERSION.
+QString buildDate(const ServerVersion &version)
+{
+    if (version.major == 15)
+        return QStringLiteral("Sep 24 2019 13:48:23");
+    return QStringLiteral("Oct  8 %1 12:00:00").arg(version.releaseYear());
 }
 
 bool isTextType(const QString &type)
@@ -35,8 +45,17 @@ QVariant serverProperty(const ServerIdentity &server, const QString &name)
         return edition();
     if (key == u"engineedition")
         return qint64(3);
-    if (key == u"servername" || key == u"machinename" || key == u"computernamephysicalnetbios")
+    if (key == u"servername")
         return server.name;
+    if (key == u"machinename" || key == u"computernamephysicalnetbios")
+        return server.host.machineName.isEmpty() ? server.name : server.host.machineName;
+    if (key == u"instancedefaultdatapath" || key == u"instancedefaultlogpath") {
+        if (!server.host.defaultPaths || server.dataDir.isEmpty())
+            return QVariant();
+        return ServerPaths(server.host, server.dataDir).dataFolder();
+    }
+    if (key == u"pathseparator")
+        return server.host.isWindows() ? QStringLiteral("\\") : QStringLiteral("/");
     if (key == u"collation")
         return QStringLiteral("SQL_Latin1_General_CP1_CI_AS");
     if (key == u"isintegratedsecurityonly" || key == u"isclustered")
@@ -48,10 +67,14 @@ std::optional<QVariant> systemVariable(const ServerIdentity &server, const QStri
 {
     const ServerVersion &version = server.version;
     if (name == u"@@VERSION") {
-        return QStringLiteral("Microsoft SQL Server %1 (RTM) - %2 (X64) \n\tCopyright (C) %1 Microsoft "
-                              "Corporation\n\t%3 on Linux (Debian GNU/Linux 12) <X64>")
+        const QString system = server.host.isWindows()
+            ? QStringLiteral("Windows Server 2019 Standard 10.0 <X64> (Build 17763: ) (Hypervisor)\n")
+            : QStringLiteral("Linux (Debian GNU/Linux 12) <X64>");
+        return QStringLiteral(
+            "Microsoft SQL Server %1 (RTM) - %2 (X64) \n\t%3 \n\tCopyright (C) %1 Microsoft "
+            "Corporation\n\t%4 on %5")
             .arg(version.releaseYear())
-            .arg(version.productVersion(), edition());
+            .arg(version.productVersion(), buildDate(version), edition(), system);
     }
     if (name == u"@@SERVERNAME")
         return QVariant(server.name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostProfile.h"
+
 #include <QString>
 
 #include <optional>
@@ -34,6 +36,8 @@ struct ServerIdentity
     QString name = QStringLiteral("STANDIN");
     ServerVersion version;
     int codePage = 1252; // of the default collation: literals without N are converted through it
+    HostProfile host;
+    QString dataDir; // this machine's folder of the catalogue, the server's own data folder
 };
 
 } // namespace standin

@@ -27,6 +27,7 @@ struct SessionSettings
     QString serverName;
     ServerVersion version;
     int codePage = 1252;
+    HostProfile host;
     FaultOptions faults;
 };
 

@@ -1,17 +1,15 @@
 #include "SqlParser.h"
 
 #include "CodePage.h"
-#include "SqlLexer.h"
+#include "DropDatabase.h"
+#include "RaiseError.h"
+#include "RestoreParser.h"
+#include "SqlConditionParser.h"
+#include "SqlCursor.h"
 
 namespace standin {
 
 namespace {
-
-// Thrown inside the parser to unwind to the batch level with the error SQL Server reports.
-struct SyntaxError
-{
-    ServerMessage message;
-};
 
 // Statements SQL Server knows that the stand-in recognises only to refuse them.
 bool isUnsupportedStatementKeyword(const SqlToken &token)
@@ -65,87 +63,10 @@ bool isUnsupportedStatementKeyword(const SqlToken &token)
     return false;
 }
 
-// RESTORE options that carry no meaning for a restore from one disk file.
-bool isHarmlessRestoreOption(const QString &word)
+class Parser : public SqlCursor
 {
-    static const QStringList options { QStringLiteral("RECOVERY"), QStringLiteral("NOUNLOAD"),
-        QStringLiteral("UNLOAD"), QStringLiteral("REWIND"), QStringLiteral("NOREWIND"),
-        QStringLiteral("STOP_ON_ERROR"), QStringLiteral("NO_CHECKSUM") };
-    return options.contains(word.toUpper());
-}
-
-bool isKnownRestoreOption(const QString &word)
-{
-    static const QStringList options {
-        QStringLiteral("REPLACE"),
-        QStringLiteral("NORECOVERY"),
-        QStringLiteral("STANDBY"),
-        QStringLiteral("FILE"),
-        QStringLiteral("PASSWORD"),
-        QStringLiteral("MEDIANAME"),
-        QStringLiteral("MEDIAPASSWORD"),
-        QStringLiteral("BLOCKSIZE"),
-        QStringLiteral("BUFFERCOUNT"),
-        QStringLiteral("MAXTRANSFERSIZE"),
-        QStringLiteral("CHECKSUM"),
-        QStringLiteral("CONTINUE_AFTER_ERROR"),
-        QStringLiteral("RESTRICTED_USER"),
-        QStringLiteral("PARTIAL"),
-        QStringLiteral("KEEP_REPLICATION"),
-        QStringLiteral("KEEP_CDC"),
-        QStringLiteral("ENABLE_BROKER"),
-        QStringLiteral("ERROR_BROKER_CONVERSATIONS"),
-        QStringLiteral("NEW_BROKER"),
-        QStringLiteral("STOPAT"),
-        QStringLiteral("STOPATMARK"),
-        QStringLiteral("STOPBEFOREMARK"),
-        QStringLiteral("CREDENTIAL"),
-        QStringLiteral("FILESTREAM"),
-        QStringLiteral("DBNAME"),
-    };
-    return options.contains(word.toUpper());
-}
-
-// RESTORE variants SQL Server has that the stand-in does not carry out.
-bool isUnsupportedRestoreKind(const SqlToken &token)
-{
-    return token.isKeyword(u"LABELONLY") || token.isKeyword(u"VERIFYONLY") || token.isKeyword(u"LOG")
-        || token.isKeyword(u"REWINDONLY") || token.isKeyword(u"FILESTREAMONLY");
-}
-
-// How deeply parentheses, NOT and IF may nest: beyond it the batch is refused (191) rather than
-// the parser's recursion running out of stack.
-constexpr int MaxNesting = 256;
-
-class Parser
-{
-    // Counts one level of nesting for as long as it lives.
-    class NestingLevel
-    {
-    public:
-        NestingLevel(Parser &parser, const SqlToken &where)
-            : m_parser(parser)
-        {
-            if (++m_parser.m_depth > MaxNesting) {
-                ServerMessage message = serverMessage(Msg::NestedTooDeeply);
-                message.line = where.line;
-                throw SyntaxError { message };
-            }
-        }
-        ~NestingLevel() { --m_parser.m_depth; }
-        NestingLevel(const NestingLevel &) = delete;
-        NestingLevel &operator=(const NestingLevel &) = delete;
-
-    private:
-        Parser &m_parser;
-    };
-
 public:
-    explicit Parser(QList<SqlToken> tokens, std::optional<QString> unclosedText, int unclosedLine)
-        : m_tokens(std::move(tokens))
-        , m_unclosedText(std::move(unclosedText))
-        , m_unclosedLine(unclosedLine)
-    { }
+    using SqlCursor::SqlCursor;
 
     QList<Statement> parseBatch()
     {
@@ -161,97 +82,6 @@ public:
     }
 
 private:
-    const SqlToken &peek(qsizetype ahead = 0) const
-    {
-        const qsizetype index = qMin(m_pos + ahead, m_tokens.size() - 1);
-        return m_tokens.at(index);
-    }
-
-    const SqlToken &next()
-    {
-        const SqlToken &token = peek();
-        if (m_pos < m_tokens.size() - 1)
-            ++m_pos;
-        return token;
-    }
-
-    [[noreturn]] void failAt(const SqlToken &where) const
-    {
-        if (where.kind == SqlToken::Kind::End && m_unclosedText) {
-            // The batch was cut short by an unclosed string: SQL Server points at that string.
-            ServerMessage message = serverMessage(Msg::IncorrectSyntax, { *m_unclosedText });
-            message.line = m_unclosedLine;
-            throw SyntaxError { message };
-        }
-        // At the end of the batch SQL Server names the last token it read.
-        const SqlToken &token = where.kind == SqlToken::Kind::End && m_tokens.size() >= 2
-            ? m_tokens.at(m_tokens.size() - 2)
-            : where;
-        ServerMessage message;
-        if (token.kind == SqlToken::Kind::Identifier && isReservedKeyword(token.value))
-            message = serverMessage(Msg::IncorrectSyntaxNearKeyword, { token.text });
-        else
-            message = serverMessage(Msg::IncorrectSyntax, { token.value });
-        message.line = token.line;
-        throw SyntaxError { message };
-    }
-
-    void expectKeyword(QStringView keyword)
-    {
-        if (!peek().isKeyword(keyword))
-            failAt(peek());
-        next();
-    }
-
-    void expectSymbol(QStringView symbol)
-    {
-        if (!peek().isSymbol(symbol))
-            failAt(peek());
-        next();
-    }
-
-    void rejectVariable(const SqlToken &token) const
-    {
-        ServerMessage message = serverMessage(Msg::MustDeclareVariable, { token.text });
-        message.line = token.line;
-        throw SyntaxError { message };
-    }
-
-    // A name that may stand where SQL Server expects an identifier.
-    bool isNameToken(const SqlToken &token) const
-    {
-        if (token.kind == SqlToken::Kind::QuotedIdentifier)
-            return true;
-        return token.kind == SqlToken::Kind::Identifier && !isReservedKeyword(token.value);
-    }
-
-    QString parseName()
-    {
-        const SqlToken &token = peek();
-        if (token.kind == SqlToken::Kind::Variable)
-            rejectVariable(token);
-        if (!isNameToken(token))
-            failAt(token);
-        next();
-        return token.value;
-    }
-
-    ObjectName parseObjectName()
-    {
-        ObjectName name;
-        name.parts << parseName();
-        while (peek().isSymbol(u".") && name.parts.size() < 4) {
-            next();
-            if (peek().isSymbol(u".")) {
-                name.parts << QString(); // master..sysdatabases
-                continue;
-            }
-            name.parts << parseName();
-        }
-        name.written = name.parts.join(QLatin1Char('.'));
-        return name;
-    }
-
     Statement parseStatement(bool firstInBatch)
     {
         const SqlToken &token = peek();
@@ -267,7 +97,11 @@ private:
         } else if (token.isKeyword(u"RESTORE") && isUnsupportedRestoreKind(peek(1))) {
             statement.body = consumeUnsupported(QStringLiteral("RESTORE ") + peek(1).value.toUpper());
         } else if (token.isKeyword(u"RESTORE")) {
-            statement.body = parseRestore();
+            statement.body = parseRestore(*this);
+        } else if (token.isKeyword(u"RAISERROR")) {
+            statement.body = parseRaiseError(*this);
+        } else if (token.isKeyword(u"DROP") && peek(1).isKeyword(u"DATABASE")) {
+            statement.body = parseDropDatabase(*this);
         } else if (isUnsupportedStatementKeyword(token)) {
             statement.body = consumeUnsupported(token.value.toUpper());
         } else if (firstInBatch && token.kind == SqlToken::Kind::Identifier
@@ -286,38 +120,6 @@ private:
         while (peek().kind != SqlToken::Kind::End)
             next();
         return UnsupportedStatement { description };
-    }
-
-    SqlValue parseLiteral()
-    {
-        const SqlToken &token = peek();
-        SqlValue value;
-        if (token.kind == SqlToken::Kind::String) {
-            value.kind = SqlValue::Kind::String;
-            value.text = token.value;
-        } else if (token.kind == SqlToken::Kind::Number) {
-            value.kind = SqlValue::Kind::Number;
-            value.text = token.value;
-        } else if (token.isSymbol(u"-") && peek(1).kind == SqlToken::Kind::Number) {
-            next();
-            value.kind = SqlValue::Kind::Number;
-            value.text = QLatin1Char('-') + peek().value;
-        } else if (token.isKeyword(u"NULL")) {
-            value.kind = SqlValue::Kind::Null;
-        } else if (token.kind == SqlToken::Kind::Variable) {
-            rejectVariable(token);
-        } else {
-            failAt(token);
-        }
-        next();
-        return value;
-    }
-
-    bool startsLiteral(const SqlToken &token) const
-    {
-        return token.kind == SqlToken::Kind::String || token.kind == SqlToken::Kind::Number
-            || token.isKeyword(u"NULL") || token.kind == SqlToken::Kind::Variable
-            || (token.isSymbol(u"-") && peek(1).kind == SqlToken::Kind::Number);
     }
 
     // SERVERPROPERTY('name'), @@VERSION and the like, or a CAST or CONVERT of one of them.
@@ -425,102 +227,44 @@ private:
             next();
             select.hasFrom = true;
             select.from = parseObjectName();
+            select.fromAlias = parseTableAlias();
+            if (peek().isKeyword(u"CROSS") && peek(1).isKeyword(u"APPLY")) {
+                next();
+                next();
+                select.apply = parseAppliedFunction();
+            }
         }
         if (peek().isKeyword(u"WHERE")) {
             next();
-            select.where = parseOr();
+            select.where = SqlConditionParser(*this).parseCondition();
         }
         return select;
     }
 
-    std::shared_ptr<Condition> parseOr()
+    QString parseTableAlias()
     {
-        auto first = parseAnd();
-        if (!peek().isKeyword(u"OR"))
-            return first;
-        auto node = std::make_shared<Condition>();
-        node->kind = Condition::Kind::Or;
-        node->children << first;
-        while (peek().isKeyword(u"OR")) {
+        if (peek().isKeyword(u"AS")) {
             next();
-            node->children << parseAnd();
+            return parseName();
         }
-        return node;
+        return isNameToken(peek()) && !peek().isKeyword(u"APPLY") ? parseName() : QString();
     }
 
-    std::shared_ptr<Condition> parseAnd()
+    AppliedFunction parseAppliedFunction()
     {
-        auto first = parseNot();
-        if (!peek().isKeyword(u"AND"))
-            return first;
-        auto node = std::make_shared<Condition>();
-        node->kind = Condition::Kind::And;
-        node->children << first;
-        while (peek().isKeyword(u"AND")) {
+        AppliedFunction apply;
+        apply.function = parseObjectName();
+        expectSymbol(u"(");
+        SqlConditionParser operands(*this);
+        while (!peek().isSymbol(u")")) {
+            apply.arguments << operands.parseOperand();
+            if (!peek().isSymbol(u","))
+                break;
             next();
-            node->children << parseNot();
         }
-        return node;
-    }
-
-    std::shared_ptr<Condition> parseNot()
-    {
-        if (peek().isKeyword(u"NOT")) {
-            const SqlToken &keyword = next();
-            const NestingLevel level(*this, keyword);
-            auto node = std::make_shared<Condition>();
-            node->kind = Condition::Kind::Not;
-            node->children << parseNot();
-            return node;
-        }
-        if (peek().isSymbol(u"(")) {
-            const SqlToken &parenthesis = next();
-            const NestingLevel level(*this, parenthesis);
-            auto inner = parseOr();
-            expectSymbol(u")");
-            return inner;
-        }
-        return parsePredicate();
-    }
-
-    Operand parseOperand()
-    {
-        Operand operand;
-        if (startsLiteral(peek())) {
-            operand.kind = Operand::Kind::Literal;
-            operand.literal = parseLiteral();
-        } else {
-            operand.kind = Operand::Kind::Column;
-            operand.column = parseObjectName().name();
-        }
-        return operand;
-    }
-
-    std::shared_ptr<Condition> parsePredicate()
-    {
-        auto node = std::make_shared<Condition>();
-        node->left = parseOperand();
-        if (peek().isKeyword(u"IS")) {
-            next();
-            node->kind = Condition::Kind::IsNull;
-            if (peek().isKeyword(u"NOT")) {
-                next();
-                node->negated = true;
-            }
-            expectKeyword(u"NULL");
-            return node;
-        }
-        static const QStringList operators { QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
-            QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">="),
-            QStringLiteral("!<"), QStringLiteral("!>") };
-        const SqlToken &op = peek();
-        if (op.kind != SqlToken::Kind::Symbol || !operators.contains(op.value))
-            failAt(op);
-        next();
-        node->kind = Condition::Kind::Compare;
-        node->op = op.value;
-        node->right = parseOperand();
-        return node;
+        expectSymbol(u")");
+        apply.alias = parseTableAlias();
+        return apply;
     }
 
     IfStatement parseIf()
@@ -528,14 +272,20 @@ private:
         const NestingLevel level(*this, peek());
         expectKeyword(u"IF");
         IfStatement statement;
-        if (peek().isKeyword(u"NOT")) {
-            next();
-            statement.notExists = true;
+        const bool exists
+            = peek().isKeyword(u"EXISTS") || (peek().isKeyword(u"NOT") && peek(1).isKeyword(u"EXISTS"));
+        if (!exists) {
+            statement.condition = SqlConditionParser(*this).parseCondition();
+        } else {
+            if (peek().isKeyword(u"NOT")) {
+                next();
+                statement.notExists = true;
+            }
+            expectKeyword(u"EXISTS");
+            expectSymbol(u"(");
+            statement.query = parseSelect();
+            expectSymbol(u")");
         }
-        expectKeyword(u"EXISTS");
-        expectSymbol(u"(");
-        statement.query = parseSelect();
-        expectSymbol(u")");
         if (peek().kind == SqlToken::Kind::End)
             failAt(peek());
         statement.thenBranch = std::make_shared<Statement>(parseStatement(false));
@@ -596,114 +346,6 @@ private:
         return token.kind == SqlToken::Kind::Identifier && !isReservedKeyword(token.value)
             && !isUnsupportedStatementKeyword(token);
     }
-
-    QString parseStringOrFail()
-    {
-        const SqlToken &token = peek();
-        if (token.kind == SqlToken::Kind::Variable)
-            rejectVariable(token);
-        if (token.kind != SqlToken::Kind::String)
-            failAt(token);
-        next();
-        return token.value;
-    }
-
-    RestoreStatement parseRestore()
-    {
-        expectKeyword(u"RESTORE");
-        RestoreStatement restore;
-        const SqlToken &kind = peek();
-        if (kind.isKeyword(u"DATABASE")) {
-            next();
-            restore.kind = RestoreStatement::Kind::Database;
-            restore.database = parseName();
-        } else if (kind.isKeyword(u"FILELISTONLY")) {
-            next();
-            restore.kind = RestoreStatement::Kind::FileListOnly;
-        } else if (kind.isKeyword(u"HEADERONLY")) {
-            next();
-            restore.kind = RestoreStatement::Kind::HeaderOnly;
-        } else {
-            failAt(kind);
-        }
-
-        expectKeyword(u"FROM");
-        do {
-            BackupSource source;
-            const SqlToken &token = peek();
-            if (token.kind == SqlToken::Kind::Identifier
-                && (token.isKeyword(u"DISK") || token.isKeyword(u"TAPE") || token.isKeyword(u"URL"))) {
-                next();
-                expectSymbol(u"=");
-                source.kind = token.isKeyword(u"DISK") ? BackupSource::Kind::Disk : BackupSource::Kind::Other;
-                source.keyword = token.value.toUpper();
-                source.value = parseStringOrFail();
-            } else {
-                source.kind = BackupSource::Kind::Device;
-                source.value = parseName();
-            }
-            restore.sources << source;
-            if (!peek().isSymbol(u","))
-                break;
-            next();
-        } while (true);
-
-        if (peek().isKeyword(u"WITH")) {
-            next();
-            do {
-                const SqlToken &option = peek();
-                if (option.kind != SqlToken::Kind::Identifier)
-                    failAt(option);
-                next();
-                if (option.isKeyword(u"MOVE")) {
-                    RestoreMove move;
-                    move.logicalName = parseStringOrFail();
-                    expectKeyword(u"TO");
-                    move.physicalName = parseStringOrFail();
-                    restore.moves << move;
-                } else if (option.isKeyword(u"STATS")) {
-                    restore.stats = 10;
-                    if (peek().isSymbol(u"=")) {
-                        next();
-                        const SqlToken &percentage = peek();
-                        if (percentage.kind == SqlToken::Kind::Variable)
-                            rejectVariable(percentage);
-                        bool ok = false;
-                        const int value = percentage.value.toInt(&ok);
-                        if (percentage.kind != SqlToken::Kind::Number || !ok)
-                            failAt(percentage);
-                        next();
-                        restore.stats = qBound(1, value, 100);
-                    }
-                } else if (isHarmlessRestoreOption(option.value)) {
-                    // Nothing to do for a restore from one disk file.
-                } else if (isKnownRestoreOption(option.value)) {
-                    restore.unsupportedOptions << option.value.toUpper();
-                    if (peek().isSymbol(u"=")) {
-                        next();
-                        if (peek().kind == SqlToken::Kind::End)
-                            failAt(peek());
-                        next();
-                    }
-                } else {
-                    ServerMessage message
-                        = serverMessage(Msg::UnrecognisedOption, { option.value, QStringLiteral("RESTORE") });
-                    message.line = option.line;
-                    throw SyntaxError { message };
-                }
-                if (!peek().isSymbol(u","))
-                    break;
-                next();
-            } while (true);
-        }
-        return restore;
-    }
-
-    QList<SqlToken> m_tokens;
-    std::optional<QString> m_unclosedText;
-    int m_unclosedLine = 0;
-    qsizetype m_pos = 0;
-    int m_depth = 0;
 };
 
 } // namespace

@@ -31,10 +31,12 @@ struct ObjectName
 
 struct Operand
 {
-    enum class Kind { Column, Literal };
+    // Function: a call of a scalar function such as DB_ID(N'name'), with literal arguments.
+    enum class Kind { Column, Literal, Function };
     Kind kind = Kind::Literal;
-    QString column;
+    QString column; // the column, or the function's name
     SqlValue literal;
+    QList<SqlValue> arguments;
 };
 
 // A search condition of a WHERE clause. OR and AND hold all their operands in `children`, so a long
@@ -69,11 +71,21 @@ struct SelectItem
     std::optional<CastTarget> cast;
 };
 
+// CROSS APPLY function(arguments) [AS alias]: the function's rows for each row of the FROM table.
+struct AppliedFunction
+{
+    ObjectName function;
+    QList<Operand> arguments;
+    QString alias;
+};
+
 struct SelectStatement
 {
     QList<SelectItem> items;
     bool hasFrom = false;
     ObjectName from;
+    QString fromAlias;
+    std::optional<AppliedFunction> apply;
     std::shared_ptr<Condition> where;
 };
 
@@ -105,12 +117,13 @@ struct RestoreMove
 
 struct RestoreStatement
 {
-    enum class Kind { Database, FileListOnly, HeaderOnly };
+    enum class Kind { Database, FileListOnly, HeaderOnly, VerifyOnly };
     Kind kind = Kind::Database;
     QString database;
     QList<BackupSource> sources;
     QList<RestoreMove> moves;
     std::optional<int> stats; // STATS [= percentage]: progress every this many percent
+    std::optional<bool> checksum; // WITH CHECKSUM (true) or NO_CHECKSUM (false)
     QStringList unsupportedOptions; // options understood by SQL Server but not by the stand-in
 };
 
@@ -120,10 +133,29 @@ struct UnsupportedStatement
     QString description;
 };
 
+// RAISERROR(N'text', severity, state [, argument ...]): a message of the caller's own (50000).
+struct RaiseErrorStatement
+{
+    int number = 50000;
+    QString text;
+    int severity = 16;
+    int state = 1;
+    QList<SqlValue> arguments;
+};
+
+// DROP DATABASE [IF EXISTS] name [, name ...]
+struct DropDatabaseStatement
+{
+    QStringList names;
+    bool ifExists = false;
+};
+
 struct Statement;
 
+// IF [NOT] EXISTS (SELECT ...) or IF condition, then a statement and perhaps an ELSE.
 struct IfStatement
 {
+    std::shared_ptr<Condition> condition; // when set, tested instead of the EXISTS query
     bool notExists = false;
     SelectStatement query;
     std::shared_ptr<Statement> thenBranch;
@@ -132,7 +164,9 @@ struct IfStatement
 
 struct Statement
 {
-    std::variant<SelectStatement, ExecStatement, RestoreStatement, IfStatement, UnsupportedStatement> body;
+    std::variant<SelectStatement, ExecStatement, RestoreStatement, IfStatement, UnsupportedStatement,
+        RaiseErrorStatement, DropDatabaseStatement>
+        body;
     int line = 1; // line of the statement's first token in the batch
 };
 

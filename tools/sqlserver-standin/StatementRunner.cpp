@@ -1,6 +1,6 @@
 #include "StatementRunner.h"
 
-#include <QDir>
+#include "ServerPaths.h"
 
 namespace standin {
 
@@ -23,9 +23,7 @@ void StatementRunner::fail(const QList<ServerMessage> &messages, int line, quint
 
 QString StatementRunner::resolvePath(const QString &path) const
 {
-    if (QDir::isAbsolutePath(path) || path.isEmpty())
-        return path;
-    return QDir(m_catalogue.dataDir()).filePath(path);
+    return ServerPaths(m_batch.server.host, m_catalogue.dataDir()).toLocal(path);
 }
 
 bool StatementRunner::qualifiersReachSystemObject(const ObjectName &object) const

@@ -44,7 +44,8 @@ protected:
         DoneKind kind = DoneKind::Done);
     // Sends the messages (with the statement's line) and ends the statement as failed.
     void fail(const QList<ServerMessage> &messages, int line, quint16 command = CurrentCommand::None);
-    // Relative paths are taken from the data folder, as SQL Server takes them from its default folders.
+    // Where a path the server is given lies on this machine: relative paths are taken from the data
+    // folder, as SQL Server takes them from its default folders; Windows paths lie in drive folders.
     QString resolvePath(const QString &path) const;
     // Whether the name's qualifiers can reach a system object: at most three
     // parts, a schema that is empty, dbo or sys, and a database that exists.
