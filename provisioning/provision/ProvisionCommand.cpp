@@ -139,11 +139,18 @@ int ProvisionCommand::runChecks(const QString &password)
     request.settingsFile = m_options.settingsFile;
     request.checkSettings = m_options.writeSettings;
     request.settings = { m_options.server, m_options.user, password, {} };
+    request.serverIsLocal = m_options.serverIsLocal;
+    request.backupGiven = m_options.backupGiven;
 
     Preflight preflight(m_run);
     preflight.setStepObserver([this](const PreflightStep &step) {
-        m_report.checks.append({ preflightCheckKey(step.check), step.passed, step.text });
-        if (step.passed)
+        {
+            const std::lock_guard lock(m_reportMutex);
+            m_report.checks.append({ preflightCheckKey(step.check), step.passed, step.text, step.made });
+        }
+        if (!step.made)
+            m_output.step(QStringLiteral("not made: ") + step.text);
+        else if (step.passed)
             m_output.step(QStringLiteral("ok: ") + step.text);
         else
             m_output.error(QStringLiteral("refused: ") + step.text);
@@ -162,8 +169,10 @@ int ProvisionCommand::runChecks(const QString &password)
     m_request = result.request;
     m_request.progressPercent = m_options.progress ? progressStepPercent : 0;
     m_report.database = m_request.databaseName;
+    m_report.serverIsLocal = result.serverIsLocal;
     m_report.dataFile = m_request.physicalData;
     m_report.logFile = m_request.physicalLog;
+    m_report.newFiles = m_request.newFiles();
     if (result.refusal) {
         m_report.error = result.refusal->text;
         const int code = exitCodeFor(result.refusal->check);
@@ -279,7 +288,7 @@ QString ProvisionCommand::leftBehind(const Failure &failure)
         }
         QStringList files;
         for (const QString &file : m_request.newFiles()) {
-            if (QFileInfo::exists(file))
+            if (!m_request.backupOnServerOnly && QFileInfo::exists(file))
                 files << file;
         }
         state << (files.isEmpty()

@@ -1,6 +1,7 @@
 #include "ProvisionOptions.h"
 
 #include "ProvisioningRun.h"
+#include "ServerLocation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,72 +47,83 @@ bool parseSeconds(const QString &text, int *seconds)
 
 QString helpText()
 {
-    return QStringLiteral("Usage: brevane-provision --folder DIR [options]\n"
-                          "Creates the product's database by restoring the template backup under a new\n"
-                          "name, after checking that the restore can succeed, and records the\n"
-                          "connection in the settings file.\n"
-                          "\n"
-                          "  --server S          SQL Server to log on to (default \".\", this machine)\n"
-                          "  --user U            SQL Server login (default \"sa\")\n"
-                          "  --password-stdin    read the password from the first line of standard input\n"
-                          "  --password-file F   read the password from the first line of file F\n"
-                          "                      (without either, the password is asked for on the\n"
-                          "                      terminal without echo; it is never taken as an argument)\n"
-                          "  --database NAME     name of the new database (default: the name the backup\n"
-                          "                      proposes, its logical data file name without \"_Data\")\n"
-                          "  --folder DIR        existing folder for the database's files (required\n"
-                          "                      unless both --data-folder and --log-folder are given)\n"
-                          "  --data-folder DIR   folder for the data files (default: --folder)\n"
-                          "  --log-folder DIR    folder for the log files (default: --folder)\n"
-                          "  --move LOGICAL=PATH put the backup's file LOGICAL at PATH (repeatable; a name\n"
-                          "                      the backup does not hold is a usage error)\n"
-                          "  --backup FILE       backup to restore (default DB/rivazadUZ.Bak beside the\n"
-                          "                      program's folder)\n"
-                          "  --settings FILE     settings file to update (default Connect.sys in the\n"
-                          "                      parent folder of the program's folder); a missing file\n"
-                          "                      is not created\n"
-                          "  --no-settings       do not check or write the settings file\n"
-                          "  --dry-run           run the checks, print the statements a restore would\n"
-                          "                      send, change nothing\n"
-                          "  --progress          ask the server for progress every 10 percent and print it\n"
-                          "  --json              print one JSON object at the end on standard output\n"
-                          "                      (the step lines then go to standard error)\n"
-                          "  --log FILE          append the statements and the server's messages, with\n"
-                          "                      times, to FILE\n"
-                          "  --login-timeout S   seconds to wait for the log-on (default 15)\n"
-                          "  --query-timeout S   seconds to wait for each statement (default 180;\n"
-                          "                      0 waits for ever)\n"
-                          "  --restore-timeout S seconds to wait for the restore (default: the query\n"
-                          "                      time-out)\n"
-                          "  --help, --version\n"
-                          "\n"
-                          "Ctrl-C or SIGTERM during the restore cancels it on the server and reports what\n"
-                          "is left; a second Ctrl-C ends at once.\n"
-                          "\n"
-                          "Exit codes:\n"
-                          "   0  database created (with --dry-run: every check passed)\n"
-                          "   1  unexpected failure\n"
-                          "   2  usage error (options, password, log file)\n"
-                          "   3  log-on failed\n"
-                          "   4  server or connection failure while checking or restoring\n"
-                          "   5  database created, but the settings file was not written\n"
-                          "   6  cancelled\n"
-                          "   7  server not reached: no answer to the log-on within --login-timeout\n"
-                          "   8  a statement ran out of time (--query-timeout, --restore-timeout)\n"
-                          "  10  backup file missing\n"
-                          "  11  file is not a backup with a data file and a log file\n"
-                          "  12  database name breaks the naming rule\n"
-                          "  13  database name already taken\n"
-                          "  14  dump device name reserved by the server\n"
-                          "  15  folder does not exist\n"
-                          "  16  the database's files already exist in the folder\n"
-                          "  17  not enough free space in the folder\n"
-                          "  18  backup made by a newer server version\n"
-                          "  19  settings file present but not writable (use --no-settings to go on)\n"
-                          "\n"
-                          "The backup's files are told apart by their type: the first data file becomes\n"
-                          "NAME.mdf, further ones NAME_2.ndf ..., the first log NAME_Log.ldf, further\n"
-                          "ones NAME_Log2.ldf ..., FILESTREAM and full-text files folders NAME_<logical>.\n");
+    return QStringLiteral(
+        "Usage: brevane-provision --folder DIR [options]\n"
+        "Creates the product's database by restoring the template backup under a new\n"
+        "name, after checking that the restore can succeed, and records the\n"
+        "connection in the settings file.\n"
+        "\n"
+        "  --server S          SQL Server to log on to (default \".\", this machine)\n"
+        "  --user U            SQL Server login (default \"sa\")\n"
+        "  --password-stdin    read the password from the first line of standard input\n"
+        "  --password-file F   read the password from the first line of file F\n"
+        "                      (without either, the password is asked for on the\n"
+        "                      terminal without echo; it is never taken as an argument)\n"
+        "  --database NAME     name of the new database (default: the name the backup\n"
+        "                      proposes, its logical data file name without \"_Data\")\n"
+        "  --folder DIR        existing folder for the database's files: required for\n"
+        "                      a server on this machine (unless --data-folder and\n"
+        "                      --log-folder are both given); for a server on another\n"
+        "                      machine a folder there, by default the server's default\n"
+        "                      data and log folders\n"
+        "  --data-folder DIR   folder for the data files (default: --folder)\n"
+        "  --log-folder DIR    folder for the log files (default: --folder)\n"
+        "  --move LOGICAL=PATH put the backup's file LOGICAL at PATH (repeatable; a name\n"
+        "                      the backup does not hold is a usage error)\n"
+        "  --backup FILE       backup to restore (default DB/rivazadUZ.Bak beside the\n"
+        "                      program's folder); for a server on another machine\n"
+        "                      required, a path the server reads\n"
+        "  --server-is-local, --server-is-remote\n"
+        "                      whether the server runs on this machine (default: so when\n"
+        "                      --server is \".\", \"(local)\", \"localhost\" or a loopback\n"
+        "                      address, or the server's machine name is this host's);\n"
+        "                      paths are checked here for a local server, through the\n"
+        "                      server otherwise\n"
+        "  --settings FILE     settings file to update (default Connect.sys in the\n"
+        "                      parent folder of the program's folder); a missing file\n"
+        "                      is not created\n"
+        "  --no-settings       do not check or write the settings file\n"
+        "  --dry-run           run the checks, print the statements a restore would\n"
+        "                      send, change nothing\n"
+        "  --progress          ask the server for progress every 10 percent and print it\n"
+        "  --json              print one JSON object at the end on standard output\n"
+        "                      (the step lines then go to standard error)\n"
+        "  --log FILE          append the statements and the server's messages, with\n"
+        "                      times, to FILE\n"
+        "  --login-timeout S   seconds to wait for the log-on (default 15)\n"
+        "  --query-timeout S   seconds to wait for each statement (default 180;\n"
+        "                      0 waits for ever)\n"
+        "  --restore-timeout S seconds to wait for the restore (default: the query\n"
+        "                      time-out)\n"
+        "  --help, --version\n"
+        "\n"
+        "Ctrl-C or SIGTERM during the restore cancels it on the server and reports what\n"
+        "is left; a second Ctrl-C ends at once.\n"
+        "\n"
+        "Exit codes:\n"
+        "   0  database created (with --dry-run: every check passed)\n"
+        "   1  unexpected failure\n"
+        "   2  usage error (options, password, log file)\n"
+        "   3  log-on failed\n"
+        "   4  server or connection failure while checking or restoring\n"
+        "   5  database created, but the settings file was not written\n"
+        "   6  cancelled\n"
+        "   7  server not reached: no answer to the log-on within --login-timeout\n"
+        "   8  a statement ran out of time (--query-timeout, --restore-timeout)\n"
+        "  10  backup file missing\n"
+        "  11  file is not a backup with a data file and a log file\n"
+        "  12  database name breaks the naming rule\n"
+        "  13  database name already taken\n"
+        "  14  dump device name reserved by the server\n"
+        "  15  folder does not exist\n"
+        "  16  the database's files already exist in the folder\n"
+        "  17  not enough free space in the folder\n"
+        "  18  backup made by a newer server version\n"
+        "  19  settings file present but not writable (use --no-settings to go on)\n"
+        "\n"
+        "The backup's files are told apart by their type: the first data file becomes\n"
+        "NAME.mdf, further ones NAME_2.ndf ..., the first log NAME_Log.ldf, further\n"
+        "ones NAME_Log2.ldf ..., FILESTREAM and full-text files folders NAME_<logical>.\n");
 }
 
 ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &programFolder)
@@ -144,11 +156,13 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     const QCommandLineOption loginTimeout(QStringLiteral("login-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption queryTimeout(QStringLiteral("query-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption restoreTimeout(QStringLiteral("restore-timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption serverIsLocal(QStringLiteral("server-is-local"));
+    const QCommandLineOption serverIsRemote(QStringLiteral("server-is-remote"));
     const QCommandLineOption help(QStringList { QStringLiteral("help"), QStringLiteral("h") });
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({ server, user, database, folder, backup, settings, noSettings, dryRun, progress, json,
         log, passwordStdin, passwordFile, dataFolder, logFolder, move, loginTimeout, queryTimeout,
-        restoreTimeout, help, version });
+        restoreTimeout, serverIsLocal, serverIsRemote, help, version });
 
     if (!parser.parse(QStringList { QStringLiteral("brevane-provision") } + arguments))
         return UsageError { parser.errorText() };
@@ -178,7 +192,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     options.folder = absolute(options.folder);
     options.dataFolder = absolute(parser.value(dataFolder));
     options.logFolder = absolute(parser.value(logFolder));
-    if (options.folder.isEmpty() && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
+    if (parser.isSet(serverIsLocal) && parser.isSet(serverIsRemote))
+        return UsageError { QStringLiteral("--server-is-local and --server-is-remote exclude each other") };
+    if (parser.isSet(serverIsLocal) || parser.isSet(serverIsRemote))
+        options.serverIsLocal = parser.isSet(serverIsLocal);
+    const bool surelyLocal
+        = options.serverIsLocal.value_or(ServerLocation::addressNamesThisMachine(options.server));
+    if (surelyLocal && options.folder.isEmpty()
+        && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
         return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
     for (const QString &pair : parser.values(move)) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
@@ -198,6 +219,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     options.restoreTimeout = options.queryTimeout;
     if (parser.isSet(restoreTimeout) && !parseSeconds(parser.value(restoreTimeout), &options.restoreTimeout))
         return UsageError { QStringLiteral("--restore-timeout takes a whole number of seconds, 0 or more") };
+    options.backupGiven = parser.isSet(backup);
     options.backupFile = parser.isSet(backup) ? absolute(parser.value(backup))
                                               : ProvisioningRun::defaultBackupFile(programFolder);
     options.settingsExplicit = parser.isSet(settings);

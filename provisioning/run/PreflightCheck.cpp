@@ -29,6 +29,14 @@ QString preflightCheckKey(PreflightCheck check)
         return QStringLiteral("settings-writable");
     case PreflightCheck::MovesKnown:
         return QStringLiteral("moves-known");
+    case PreflightCheck::NotRestoring:
+        return QStringLiteral("not-restoring");
+    case PreflightCheck::DeviceFree:
+        return QStringLiteral("device-free");
+    case PreflightCheck::FolderWritable:
+        return QStringLiteral("folder-writable");
+    case PreflightCheck::ServerPathsGiven:
+        return QStringLiteral("server-paths-given");
     }
     return {};
 }
