@@ -1,5 +1,6 @@
 #include "ProvisionOptions.h"
 
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
 #include "ServerLocation.h"
 
@@ -130,9 +131,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
 {
     for (const QString &argument : arguments) {
         if (carriesPassword(argument))
-            return UsageError { QStringLiteral(
+            return UsageError { programText(QStringLiteral(
                 "The password is never taken on the command line, where other users can read it: "
-                "use --password-stdin, --password-file FILE, or answer the prompt.") };
+                "use --password-stdin, --password-file FILE, or answer the prompt.")) };
     }
 
     QCommandLineParser parser;
@@ -174,14 +175,17 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
         };
     // A stray word may be a password typed by mistake: it is not repeated.
     if (!parser.positionalArguments().isEmpty())
-        return UsageError { QStringLiteral("Unexpected argument (%1 word(s) that are no option); see --help.")
+        return UsageError { programText(
+            QStringLiteral("Unexpected argument (%1 word(s) that are no option); see --help."))
                                 .arg(parser.positionalArguments().size()) };
 
     ProvisionOptions options;
     for (const QCommandLineOption *single : { &server, &user, &database, &folder, &backup, &settings, &log,
              &passwordFile, &dataFolder, &logFolder, &loginTimeout, &queryTimeout, &restoreTimeout }) {
         if (parser.values(*single).size() > 1)
-            return UsageError { QStringLiteral("--%1 is given more than once").arg(single->names().first()) };
+            return UsageError {
+                programText(QStringLiteral("--%1 is given more than once")).arg(single->names().first())
+            };
     }
     if (parser.isSet(server))
         options.server = parser.value(server);
@@ -193,32 +197,38 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
     options.dataFolder = absolute(parser.value(dataFolder));
     options.logFolder = absolute(parser.value(logFolder));
     if (parser.isSet(serverIsLocal) && parser.isSet(serverIsRemote))
-        return UsageError { QStringLiteral("--server-is-local and --server-is-remote exclude each other") };
+        return UsageError { programText(
+            QStringLiteral("--server-is-local and --server-is-remote exclude each other")) };
     if (parser.isSet(serverIsLocal) || parser.isSet(serverIsRemote))
         options.serverIsLocal = parser.isSet(serverIsLocal);
     const bool surelyLocal
         = options.serverIsLocal.value_or(ServerLocation::addressNamesThisMachine(options.server));
     if (surelyLocal && options.folder.isEmpty()
         && (options.dataFolder.isEmpty() || options.logFolder.isEmpty()))
-        return UsageError { QStringLiteral("--folder DIR is required: the folder for the database's files") };
+        return UsageError { programText(
+            QStringLiteral("--folder DIR is required: the folder for the database's files")) };
     for (const QString &pair : parser.values(move)) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals <= 0 || equals == pair.size() - 1)
-            return UsageError { QStringLiteral("--move takes LOGICAL=PATH, not \"%1\"").arg(pair) };
+            return UsageError {
+                programText(QStringLiteral("--move takes LOGICAL=PATH, not \"%1\"")).arg(pair)
+            };
         if (options.moves.contains(pair.left(equals)))
-            return UsageError { QStringLiteral("--move %1 is given more than once").arg(pair.left(equals)) };
+            return UsageError {
+                programText(QStringLiteral("--move %1 is given more than once")).arg(pair.left(equals))
+            };
         options.moves.insert(pair.left(equals), absolute(pair.mid(equals + 1)));
     }
     for (const auto &[option, seconds] : { std::pair { &loginTimeout, &options.loginTimeout },
              std::pair { &queryTimeout, &options.queryTimeout } }) {
         if (parser.isSet(*option) && !parseSeconds(parser.value(*option), seconds))
-            return UsageError {
-                QStringLiteral("--%1 takes a whole number of seconds, 0 or more").arg(option->names().first())
-            };
+            return UsageError { programText(QStringLiteral("--%1 takes a whole number of seconds, 0 or more"))
+                                    .arg(option->names().first()) };
     }
     options.restoreTimeout = options.queryTimeout;
     if (parser.isSet(restoreTimeout) && !parseSeconds(parser.value(restoreTimeout), &options.restoreTimeout))
-        return UsageError { QStringLiteral("--restore-timeout takes a whole number of seconds, 0 or more") };
+        return UsageError { programText(
+            QStringLiteral("--restore-timeout takes a whole number of seconds, 0 or more")) };
     options.backupGiven = parser.isSet(backup);
     options.backupFile = parser.isSet(backup) ? absolute(parser.value(backup))
                                               : ProvisioningRun::defaultBackupFile(programFolder);
@@ -227,13 +237,14 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
                                                   : ProvisioningRun::defaultSettingsFile(programFolder);
     options.writeSettings = !parser.isSet(noSettings);
     if (!options.writeSettings && parser.isSet(settings))
-        return UsageError { QStringLiteral("--settings and --no-settings exclude each other") };
+        return UsageError { programText(QStringLiteral("--settings and --no-settings exclude each other")) };
     options.dryRun = parser.isSet(dryRun);
     options.progress = parser.isSet(progress);
     options.json = parser.isSet(json);
     options.logFile = parser.value(log);
     if (parser.isSet(passwordStdin) && parser.isSet(passwordFile))
-        return UsageError { QStringLiteral("--password-stdin and --password-file exclude each other") };
+        return UsageError { programText(
+            QStringLiteral("--password-stdin and --password-file exclude each other")) };
     if (parser.isSet(passwordStdin))
         options.passwordSource = PasswordSource::StandardInput;
     if (parser.isSet(passwordFile)) {

@@ -1,5 +1,6 @@
 #include "CheckTarget.h"
 
+#include "ProgramTexts.h"
 #include "ServerFacts.h"
 #include "ServerLocation.h"
 
@@ -16,7 +17,8 @@ CheckTarget CheckTarget::settle(ServerFacts &facts, const QString &server, std::
     if (target.local) {
         target.files = FileSystemView::local();
         if (target.dataFolder.isEmpty())
-            target.refusal = QStringLiteral("--folder DIR is required for a server on this machine");
+            target.refusal
+                = programText(QStringLiteral("--folder DIR is required for a server on this machine"));
         return target;
     }
     target.windows = facts.runsOnWindows().value_or(false);
@@ -26,8 +28,8 @@ CheckTarget CheckTarget::settle(ServerFacts &facts, const QString &server, std::
         target.logFolder
             = logFolder.isEmpty() ? facts.defaultLogPath().value_or(target.dataFolder) : logFolder;
         if (target.dataFolder.isEmpty())
-            target.refusal = QStringLiteral(
-                "The server names no default data folder: give --folder DIR, a folder on the server");
+            target.refusal = programText(QStringLiteral(
+                "The server names no default data folder: give --folder DIR, a folder on the server"));
     }
     return target;
 }

@@ -5,6 +5,7 @@
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProductVersion.h"
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
 #include "RestoreNameRule.h"
 #include "ServerAccount.h"
@@ -87,9 +88,9 @@ PreflightResult Preflight::run(const PreflightRequest &request)
     result.serverIsLocal = target.local;
     QString pathsRefusal = target.refusal;
     if (!target.local && !request.backupGiven)
-        pathsRefusal
-            = QStringLiteral("A server on another machine cannot read the backup beside this program: "
-                             "give --backup FILE, a path the server reads");
+        pathsRefusal = programText(
+            QStringLiteral("A server on another machine cannot read the backup beside this program: "
+                           "give --backup FILE, a path the server reads"));
     if (!pathsRefusal.isEmpty()) {
         step(PreflightCheck::ServerPathsGiven, false, pathsRefusal, result);
         return result;
@@ -101,15 +102,16 @@ PreflightResult Preflight::run(const PreflightRequest &request)
     const bool taken = m_run.databaseExists(name);
     if (taken && m_facts.databaseState(name) == u"RESTORING") {
         step(PreflightCheck::NotRestoring, false,
-            QStringLiteral("The database %1 is in the RESTORING state: a restore did not finish. It holds "
-                           "the name and its files; drop it (DROP DATABASE [%1]) before trying again.")
+            programText(QStringLiteral(
+                            "The database %1 is in the RESTORING state: a restore did not finish. It holds "
+                            "the name and its files; drop it (DROP DATABASE [%1]) before trying again."))
                 .arg(name),
             result);
         return result;
     }
     if (!step(PreflightCheck::NameFree, !taken,
-            taken ? localisedText(1054, QStringLiteral("Database name exists")) + kLineBreak + name
-                  : QStringLiteral("No database is named ") + name,
+            taken ? programText(1054) + kLineBreak + name
+                  : programText(QStringLiteral("No database is named ")) + name,
             result))
         return result;
     if (!checkDevice(request.backupFile, target.windows, result) || !checkFolders(target, result)
@@ -125,11 +127,11 @@ bool Preflight::checkBackup(const PreflightRequest &request, FileSystemView &fil
     const QString &backup = request.backupFile;
     const std::optional<bool> present = files.isFile(backup);
     if (!step(PreflightCheck::BackupPresent, present,
-            present == false
-                ? localisedText(1046, QStringLiteral("Cannot find the backup file")) + kLineBreak + backup
+            present == false ? programText(1046) + kLineBreak + backup
                 : present
-                ? QStringLiteral("Backup file: ") + backup
-                : QStringLiteral("The server cannot tell whether it sees the backup file: ") + backup,
+                ? programText(QStringLiteral("Backup file: ")) + backup
+                : programText(QStringLiteral("The server cannot tell whether it sees the backup file: "))
+                    + backup,
             result))
         return false;
 
@@ -139,13 +141,11 @@ bool Preflight::checkBackup(const PreflightRequest &request, FileSystemView &fil
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
         return step(PreflightCheck::BackupReadable, false,
-            localisedText(1047, QStringLiteral("This file is not a valid backup")) + kLineBreak + backup
-                + kLineBreak + failure.description(),
-            result);
+            programText(1047) + kLineBreak + backup + kLineBreak + failure.description(), result);
     }
     const QString listRefusal = FilePlacement::refusal(result.files);
     if (!step(PreflightCheck::BackupReadable, listRefusal.isEmpty(),
-            listRefusal.isEmpty() ? QStringLiteral("Backup holds %1 file(s): %2 (%3)")
+            listRefusal.isEmpty() ? programText(QStringLiteral("Backup holds %1 file(s): %2 (%3)"))
                                         .arg(result.files.files().size())
                                         .arg(logicalNames(result.files).join(QStringLiteral(", ")),
                                             megabytes(result.files.totalSize()))
@@ -160,9 +160,10 @@ bool Preflight::checkBackup(const PreflightRequest &request, FileSystemView &fil
             unknown.append(logical);
     }
     return step(PreflightCheck::MovesKnown, unknown.isEmpty(),
-        unknown.isEmpty() ? QStringLiteral("Files placed by hand: %1").arg(request.moves.size())
-                          : QStringLiteral("--move names no file of the backup: %1 (its files: %2)")
-                                .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
+        unknown.isEmpty()
+            ? programText(QStringLiteral("Files placed by hand: %1")).arg(request.moves.size())
+            : programText(QStringLiteral("--move names no file of the backup: %1 (its files: %2)"))
+                  .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
         result);
 }
 
@@ -177,9 +178,10 @@ bool Preflight::checkName(const PreflightRequest &request, const CheckTarget &ta
     result.request.backupOnServerOnly = !target.local;
     const QString refusal = RestoreNameRule::refusal(name, result.request.newFiles());
     return step(PreflightCheck::NameValid, refusal.isEmpty(),
-        refusal.isEmpty()    ? QStringLiteral("Database name: ") + name
-            : name.isEmpty() ? QStringLiteral("No database name given, and the backup proposes none")
-                             : refusal,
+        refusal.isEmpty() ? programText(QStringLiteral("Database name: ")) + name
+            : name.isEmpty()
+            ? programText(QStringLiteral("No database name given, and the backup proposes none"))
+            : refusal,
         result);
 }
 
@@ -188,9 +190,7 @@ bool Preflight::checkDevice(const QString &backup, bool windows, PreflightResult
     const QString device = dumpDeviceName(backup);
     const bool reserved = isReservedDeviceName(device);
     if (!step(PreflightCheck::DeviceAllowed, !reserved,
-            reserved ? localisedText(2008, QStringLiteral("Cannot use a system file as backup device"))
-                     : QStringLiteral("Dump device: ") + device,
-            result))
+            reserved ? programText(2008) : programText(QStringLiteral("Dump device: ")) + device, result))
         return false;
 
     // The restore replaces a device of its own name; one of another name on
@@ -204,11 +204,12 @@ bool Preflight::checkDevice(const QString &backup, bool windows, PreflightResult
             other = registered.name;
     }
     return step(PreflightCheck::DeviceFree, devices ? std::optional<bool>(other.isEmpty()) : std::nullopt,
-        !devices ? QStringLiteral("The server does not list its dump devices")
+        !devices ? programText(QStringLiteral("The server does not list its dump devices"))
             : other.isEmpty()
-            ? QStringLiteral("No other dump device uses the backup file")
-            : QStringLiteral("The backup file is registered as the dump device %1 already; drop that device "
-                             "(EXEC sp_dropdevice '%1') or restore from a copy of the file")
+            ? programText(QStringLiteral("No other dump device uses the backup file"))
+            : programText(QStringLiteral(
+                              "The backup file is registered as the dump device %1 already; drop that device "
+                              "(EXEC sp_dropdevice '%1') or restore from a copy of the file"))
                   .arg(other),
         result);
 }
@@ -221,11 +222,11 @@ bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
     for (const QString &folder : std::as_const(folders)) {
         const std::optional<bool> isFolder = target.files->isFolder(folder);
         if (!step(PreflightCheck::FolderExists, isFolder,
-                isFolder == false
-                    ? localisedText(1052, QStringLiteral("The folder does not exist")) + kLineBreak + folder
+                isFolder == false ? programText(1052) + kLineBreak + folder
                     : isFolder
-                    ? QStringLiteral("Folder: ") + folder
-                    : QStringLiteral("The server cannot tell whether the folder exists: ") + folder,
+                    ? programText(QStringLiteral("Folder: ")) + folder
+                    : programText(QStringLiteral("The server cannot tell whether the folder exists: "))
+                        + folder,
                 result))
             return false;
     }
@@ -237,11 +238,13 @@ bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
             closed.append(folder);
     }
     if (!step(PreflightCheck::FolderWritable, account ? std::optional<bool>(closed.isEmpty()) : std::nullopt,
-            !account ? QStringLiteral("Whether the server's account may write the folder is not known")
-                : closed.isEmpty() ? QStringLiteral("The server's account %1 may create files in the folder")
-                                         .arg(account->name())
-                                   : QStringLiteral("The server runs as %1, which may not create files in %2")
-                                         .arg(account->name(), closed.join(QStringLiteral(", "))),
+            !account ? programText(
+                QStringLiteral("Whether the server's account may write the folder is not known"))
+                : closed.isEmpty()
+                ? programText(QStringLiteral("The server's account %1 may create files in the folder"))
+                      .arg(account->name())
+                : programText(QStringLiteral("The server runs as %1, which may not create files in %2"))
+                      .arg(account->name(), closed.join(QStringLiteral(", "))),
             result))
         return false;
 
@@ -254,9 +257,10 @@ bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
             present.append(file);
     }
     if (!step(PreflightCheck::TargetFilesFree, allOf(free),
-            !present.isEmpty()
-                ? QStringLiteral("The database's files already exist: ") + present.join(QStringLiteral(", "))
-                : QStringLiteral("New files: %1").arg(result.request.newFiles().join(QStringLiteral(", "))),
+            !present.isEmpty() ? programText(QStringLiteral("The database's files already exist: "))
+                    + present.join(QStringLiteral(", "))
+                               : programText(QStringLiteral("New files: %1"))
+                                     .arg(result.request.newFiles().join(QStringLiteral(", "))),
             result))
         return false;
 
@@ -266,7 +270,7 @@ bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
         available ? std::optional<bool>(*available >= needed) : std::nullopt,
         available ? QStringLiteral("%1 free in %2, %3 needed")
                         .arg(megabytes(*available), target.dataFolder, megabytes(needed))
-                  : QStringLiteral("The server cannot tell the free space in %1; %2 needed")
+                  : programText(QStringLiteral("The server cannot tell the free space in %1; %2 needed"))
                         .arg(target.dataFolder, megabytes(needed)),
         result);
 }
@@ -282,20 +286,22 @@ bool Preflight::checkVersions(const QString &backup, PreflightResult &result)
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
         return step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot read the versions to compare: ") + failure.description(), result);
+            programText(QStringLiteral("Cannot read the versions to compare: ")) + failure.description(),
+            result);
     }
     const auto backupVersion = ProductVersion::parse(backupVersionText);
     const auto serverVersion = ProductVersion::parse(serverVersionText);
     if (!backupVersion || !serverVersion)
         return step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\"")
+            programText(QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\""))
                 .arg(backupVersionText, serverVersionText),
             result);
     const bool newer = backupVersion->compare(*serverVersion, 3) > 0;
     return step(PreflightCheck::BackupVersion, !newer,
-        newer ? QStringLiteral("The backup was made by server version %1, newer than this server's %2")
+        newer ? programText(
+            QStringLiteral("The backup was made by server version %1, newer than this server's %2"))
                     .arg(backupVersionText, serverVersionText)
-              : QStringLiteral("Backup version %1, server version %2")
+              : programText(QStringLiteral("Backup version %1, server version %2"))
                     .arg(backupVersionText, serverVersionText),
         result);
 }
@@ -305,7 +311,8 @@ bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResu
     if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
         result.settingsFileMissing = true;
         return step(PreflightCheck::SettingsWritable, true,
-            QStringLiteral("No settings file at %1: nothing will be recorded").arg(request.settingsFile),
+            programText(QStringLiteral("No settings file at %1: nothing will be recorded"))
+                .arg(request.settingsFile),
             result);
     }
     // The writer itself answers, by the rules it writes by.
@@ -313,8 +320,9 @@ bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResu
     settings.database = result.request.databaseName;
     const auto refusal = connectionSettingsRefusal(request.settingsFile, settings);
     return step(PreflightCheck::SettingsWritable, !refusal,
-        refusal ? QStringLiteral("The settings file cannot be written: %1").arg(refusal->numberFirst())
-                : QStringLiteral("Settings file: ") + request.settingsFile,
+        refusal ? programText(QStringLiteral("The settings file cannot be written: %1"))
+                      .arg(refusal->numberFirst())
+                : programText(QStringLiteral("Settings file: ")) + request.settingsFile,
         result);
 }
 

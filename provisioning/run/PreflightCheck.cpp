@@ -1,7 +1,5 @@
 #include "PreflightCheck.h"
 
-#include "MessageTable.h"
-
 namespace brevane {
 
 QString preflightCheckKey(PreflightCheck check)
@@ -39,12 +37,6 @@ QString preflightCheckKey(PreflightCheck check)
         return QStringLiteral("server-paths-given");
     }
     return {};
-}
-
-QString localisedText(int id, const QString &english)
-{
-    const std::optional<QString> text = MessageTable::builtIn().version(id, userInterfaceLanguage());
-    return text && !text->trimmed().isEmpty() ? text->trimmed() : english;
 }
 
 } // namespace brevane

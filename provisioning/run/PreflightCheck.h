@@ -26,8 +26,4 @@ enum class PreflightCheck {
 // A short English name of the check, for output meant for scripts ("backup-present").
 QString preflightCheckKey(PreflightCheck check);
 
-// The text of message `id` in the user's language where the message table
-// has one, else `english`.
-QString localisedText(int id, const QString &english);
-
 } // namespace brevane

@@ -1,4 +1,5 @@
 #include "FileContents.h"
+#include "MessageTable.h"
 #include "ProvisioningFixture.h"
 #include "ProvisioningRun.h"
 #include "RunFixture.h"
@@ -110,6 +111,8 @@ private Q_SLOTS:
     void shouldRestoreEveryFileOfTheBackupByItsType();
     void shouldCheckWhereTheServerLooksBeforeAnyChange_data();
     void shouldCheckWhereTheServerLooksBeforeAnyChange();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts_data();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts();
     void shouldEndWithinTheChosenTimeWithItsOwnCode_data();
     void shouldEndWithinTheChosenTimeWithItsOwnCode();
 };
@@ -636,6 +639,43 @@ void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange()
         QVERIFY2(named.value(QStringLiteral("passed")).isNull(), qPrintable(finished.out));
         QVERIFY(QFileInfo::exists(f.server().dataDir() + QStringLiteral("/drives/C/SQLData/rivazadUZ.mdf")));
     }
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("passed"); // how a passed check's line begins
+    QTest::newRow("US English") << "en_US.UTF-8" << int(brevane::LanguageId::EnglishUnitedStates) << "ok: ";
+    QTest::newRow("British English") << "en_GB.UTF-8" << int(brevane::LanguageId::EnglishUnitedKingdom)
+                                     << "ok: ";
+    QTest::newRow("Simplified Chinese")
+        << "zh_CN.UTF-8" << int(brevane::LanguageId::ChineseSimplified) << "通过：";
+    QTest::newRow("Traditional Chinese")
+        << "zh_TW.UTF-8" << int(brevane::LanguageId::ChineseTraditional) << "通過：";
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, language);
+    QFETCH(QString, passed);
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("LC_ALL"));
+    environment.remove(QStringLiteral("LC_MESSAGES"));
+    environment.insert(QStringLiteral("LANG"), locale);
+    process.setProcessEnvironment(environment);
+    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(process.exitCode() == 0, qPrintable(QString::fromUtf8(process.readAllStandardError())));
+    // The window's own text for a created database, in the same language.
+    const QString created = brevane::MessageTable::builtIn().text(10042, brevane::LanguageId(language));
+    QVERIFY2(out.split(QLatin1Char('\n')).contains(created), qPrintable(out));
+    QVERIFY2(out.contains(QLatin1Char('\n') + passed), qPrintable(out));
 }
 
 void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode_data()
