@@ -4,7 +4,7 @@ namespace brevane::provision {
 
 int exitCodeFor(PreflightCheck refused)
 {
-    if (refused == PreflightCheck::MovesKnown)
+    if (refused == PreflightCheck::MovesKnown || refused == PreflightCheck::ServerPathsGiven)
         return ExitCode::Usage;
     return ExitCode::FirstRefusal + int(refused);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <variant>
 
 namespace brevane::provision {
@@ -24,6 +25,8 @@ struct ProvisionOptions
     QString logFolder; // empty: folder
     QMap<QString, QString> moves; // --move LOGICAL=PATH
     QString backupFile;
+    bool backupGiven = false; // named with --backup
+    std::optional<bool> serverIsLocal; // --server-is-local / --server-is-remote
     QString settingsFile;
     bool settingsExplicit = false; // named with --settings: it must exist
     bool writeSettings = true;

@@ -18,6 +18,7 @@ struct RunReport
         QString key;
         bool passed = false;
         QString text;
+        bool made = true; // false: the check could not be made ("passed": null)
     };
 
     QString outcome = QStringLiteral("failed"); // created, checked, refused, usage-error, logon-failed,
@@ -27,9 +28,11 @@ struct RunReport
     QString server;
     QString user;
     QString database;
+    bool serverIsLocal = true;
     QString backupFile;
     QString dataFile;
     QString logFile;
+    QStringList newFiles; // every new file, data file first
     QString settingsFile;
     bool settingsWritten = false;
     QString settingsReason; // why not written: "missing"; empty otherwise

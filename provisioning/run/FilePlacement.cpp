@@ -1,5 +1,7 @@
 #include "FilePlacement.h"
 
+#include "ProgramTexts.h"
+
 namespace brevane {
 
 namespace {
@@ -20,6 +22,16 @@ QString newFileName(const QString &name, const BackupFile &file, int ordinal)
 
 } // namespace
 
+QString FilePlacement::dataFileName(const QString &databaseName)
+{
+    return databaseName + QStringLiteral(".mdf");
+}
+
+QString FilePlacement::logFileName(const QString &databaseName)
+{
+    return databaseName + QStringLiteral("_Log.ldf");
+}
+
 bool FilePlacement::isKnownType(const QString &type)
 {
     return type == kData || type == kLog || type == u"S" || type == u"F";
@@ -31,13 +43,14 @@ QString FilePlacement::refusal(const BackupFileList &list)
     bool log = false;
     for (const BackupFile &file : list.files()) {
         if (!isKnownType(file.type))
-            return QStringLiteral("The backup's file %1 is of a type the restore cannot move (\"%2\")")
+            return programText(
+                QStringLiteral("The backup's file %1 is of a type the restore cannot move (\"%2\")"))
                 .arg(file.logicalName, file.type);
         data = data || file.type == kData;
         log = log || file.type == kLog;
     }
     if (!data || !log)
-        return QStringLiteral("The backup does not hold a data file and a log file");
+        return programText(QStringLiteral("The backup does not hold a data file and a log file"));
     return {};
 }
 

@@ -25,6 +25,10 @@ struct FolderChoice
 class FilePlacement
 {
 public:
+    // The names of a database's first data file and first log: NAME.mdf, NAME_Log.ldf.
+    static QString dataFileName(const QString &databaseName);
+    static QString logFileName(const QString &databaseName);
+
     // The kinds of row a restore can move.
     static bool isKnownType(const QString &type);
 

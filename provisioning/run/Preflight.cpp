@@ -5,12 +5,12 @@
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProductVersion.h"
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
 #include "RestoreNameRule.h"
+#include "ServerAccount.h"
 
-#include <QFileInfo>
 #include <QLocale>
-#include <QStorageInfo>
 
 namespace brevane {
 
@@ -40,6 +40,18 @@ QString firstDataFile(const BackupFileList &list)
     return {};
 }
 
+// All of the answers together: refused when one refuses, not made when one cannot tell.
+std::optional<bool> allOf(const QList<std::optional<bool>> &answers)
+{
+    bool known = true;
+    for (const auto &answer : answers) {
+        if (answer && !*answer)
+            return false;
+        known = known && answer.has_value();
+    }
+    return known ? std::optional<bool>(true) : std::nullopt;
+}
+
 } // namespace
 
 qint64 Preflight::spaceNeeded(qint64 reportedBytes)
@@ -49,6 +61,7 @@ qint64 Preflight::spaceNeeded(qint64 reportedBytes)
 
 Preflight::Preflight(ProvisioningRun &run)
     : m_run(run)
+    , m_facts(run)
 { }
 
 void Preflight::setStepObserver(std::function<void(const PreflightStep &)> observer)
@@ -56,66 +69,89 @@ void Preflight::setStepObserver(std::function<void(const PreflightStep &)> obser
     m_observer = std::move(observer);
 }
 
-bool Preflight::step(PreflightCheck check, bool passed, const QString &text, PreflightResult &result)
+bool Preflight::step(
+    PreflightCheck check, std::optional<bool> passed, const QString &text, PreflightResult &result)
 {
-    const PreflightStep done { check, passed, text };
-    if (!passed)
+    const PreflightStep done { check, passed.value_or(false), text, passed.has_value() };
+    if (passed == false)
         result.refusal = done;
     if (m_observer)
         m_observer(done);
-    return passed;
-}
-
-bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResult &result)
-{
-    if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
-        result.settingsFileMissing = true;
-        return step(PreflightCheck::SettingsWritable, true,
-            QStringLiteral("No settings file at %1: nothing will be recorded").arg(request.settingsFile),
-            result);
-    }
-    // The writer itself answers, by the rules it writes by.
-    ConnectionSettings settings = request.settings;
-    settings.database = result.request.databaseName;
-    const auto refusal = connectionSettingsRefusal(request.settingsFile, settings);
-    return step(PreflightCheck::SettingsWritable, !refusal,
-        refusal ? QStringLiteral("The settings file cannot be written: %1").arg(refusal->numberFirst())
-                : QStringLiteral("Settings file: ") + request.settingsFile,
-        result);
+    return passed != false;
 }
 
 PreflightResult Preflight::run(const PreflightRequest &request)
 {
     PreflightResult result;
-    const QString &backup = request.backupFile;
+    const CheckTarget target = CheckTarget::settle(
+        m_facts, request.settings.server, request.serverIsLocal, request.folder, request.logFolder);
+    result.serverIsLocal = target.local;
+    QString pathsRefusal = target.refusal;
+    if (!target.local && !request.backupGiven)
+        pathsRefusal = programText(
+            QStringLiteral("A server on another machine cannot read the backup beside this program: "
+                           "give --backup FILE, a path the server reads"));
+    if (!pathsRefusal.isEmpty()) {
+        step(PreflightCheck::ServerPathsGiven, false, pathsRefusal, result);
+        return result;
+    }
 
-    if (!step(PreflightCheck::BackupPresent, Platform::current().ordinaryFileExists(backup),
-            Platform::current().ordinaryFileExists(backup)
-                ? QStringLiteral("Backup file: ") + backup
-                : localisedText(1046, QStringLiteral("Cannot find the backup file")) + kLineBreak + backup,
+    if (!checkBackup(request, *target.files, result) || !checkName(request, target, result))
+        return result;
+    const QString name = result.request.databaseName;
+    const bool taken = m_run.databaseExists(name);
+    if (taken && m_facts.databaseState(name) == u"RESTORING") {
+        step(PreflightCheck::NotRestoring, false,
+            programText(QStringLiteral(
+                            "The database %1 is in the RESTORING state: a restore did not finish. It holds "
+                            "the name and its files; drop it (DROP DATABASE [%1]) before trying again."))
+                .arg(name),
+            result);
+        return result;
+    }
+    if (!step(PreflightCheck::NameFree, !taken,
+            taken ? programText(1054) + kLineBreak + name
+                  : programText(QStringLiteral("No database is named ")) + name,
             result))
         return result;
+    if (!checkDevice(request.backupFile, target.windows, result) || !checkFolders(target, result)
+        || !checkVersions(request.backupFile, result))
+        return result;
+    if (request.checkSettings)
+        checkSettingsFile(request, result);
+    return result;
+}
+
+bool Preflight::checkBackup(const PreflightRequest &request, FileSystemView &files, PreflightResult &result)
+{
+    const QString &backup = request.backupFile;
+    const std::optional<bool> present = files.isFile(backup);
+    if (!step(PreflightCheck::BackupPresent, present,
+            present == false ? programText(1046) + kLineBreak + backup
+                : present
+                ? programText(QStringLiteral("Backup file: ")) + backup
+                : programText(QStringLiteral("The server cannot tell whether it sees the backup file: "))
+                    + backup,
+            result))
+        return false;
 
     try {
         result.files = m_run.readBackupFileList(backup);
     } catch (const Failure &failure) {
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
-        step(PreflightCheck::BackupReadable, false,
-            localisedText(1047, QStringLiteral("This file is not a valid backup")) + kLineBreak + backup
-                + kLineBreak + failure.description(),
-            result);
-        return result;
+        return step(PreflightCheck::BackupReadable, false,
+            programText(1047) + kLineBreak + backup + kLineBreak + failure.description(), result);
     }
     const QString listRefusal = FilePlacement::refusal(result.files);
     if (!step(PreflightCheck::BackupReadable, listRefusal.isEmpty(),
-            listRefusal.isEmpty() ? QStringLiteral("Backup holds %1 file(s): %2 (%3)")
+            listRefusal.isEmpty() ? programText(QStringLiteral("Backup holds %1 file(s): %2 (%3)"))
                                         .arg(result.files.files().size())
                                         .arg(logicalNames(result.files).join(QStringLiteral(", ")),
                                             megabytes(result.files.totalSize()))
                                   : listRefusal + QStringLiteral(": ") + backup,
             result))
-        return result;
+        return false;
 
     const QStringList known = logicalNames(result.files);
     QStringList unknown;
@@ -123,77 +159,124 @@ PreflightResult Preflight::run(const PreflightRequest &request)
         if (!known.contains(logical))
             unknown.append(logical);
     }
-    if (!step(PreflightCheck::MovesKnown, unknown.isEmpty(),
-            unknown.isEmpty()
-                ? QStringLiteral("Files placed by hand: %1").arg(request.moves.size())
-                : QStringLiteral("--move names no file of the backup: %1 (its files: %2)")
-                      .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
-            result))
-        return result;
+    return step(PreflightCheck::MovesKnown, unknown.isEmpty(),
+        unknown.isEmpty()
+            ? programText(QStringLiteral("Files placed by hand: %1")).arg(request.moves.size())
+            : programText(QStringLiteral("--move names no file of the backup: %1 (its files: %2)"))
+                  .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
+        result);
+}
 
+bool Preflight::checkName(const PreflightRequest &request, const CheckTarget &target, PreflightResult &result)
+{
     QString name = trimBlanks(request.databaseName);
     if (name.isEmpty())
         name = proposedDatabaseName(firstDataFile(result.files)).value_or(QString());
-    const FolderChoice folders { request.folder,
-        request.logFolder.isEmpty() ? request.folder : request.logFolder, request.moves };
-    result.request
-        = RestoreRequest::fromMoves(backup, name, FilePlacement::place(result.files, name, folders));
-    const QString nameRefusal = RestoreNameRule::refusal(name, result.request.newFiles());
-    if (!step(PreflightCheck::NameValid, nameRefusal.isEmpty(),
-            nameRefusal.isEmpty() ? QStringLiteral("Database name: ") + name
-                : name.isEmpty()  ? QStringLiteral("No database name given, and the backup proposes none")
-                                  : nameRefusal,
-            result))
-        return result;
+    const FolderChoice folders { target.dataFolder, target.logFolder, request.moves };
+    result.request = RestoreRequest::fromMoves(
+        request.backupFile, name, FilePlacement::place(result.files, name, folders));
+    result.request.backupOnServerOnly = !target.local;
+    const QString refusal = RestoreNameRule::refusal(name, result.request.newFiles());
+    return step(PreflightCheck::NameValid, refusal.isEmpty(),
+        refusal.isEmpty() ? programText(QStringLiteral("Database name: ")) + name
+            : name.isEmpty()
+            ? programText(QStringLiteral("No database name given, and the backup proposes none"))
+            : refusal,
+        result);
+}
 
-    const bool taken = m_run.databaseExists(name);
-    if (!step(PreflightCheck::NameFree, !taken,
-            taken ? localisedText(1054, QStringLiteral("Database name exists")) + kLineBreak + name
-                  : QStringLiteral("No database is named ") + name,
-            result))
-        return result;
-
+bool Preflight::checkDevice(const QString &backup, bool windows, PreflightResult &result)
+{
     const QString device = dumpDeviceName(backup);
     const bool reserved = isReservedDeviceName(device);
     if (!step(PreflightCheck::DeviceAllowed, !reserved,
-            reserved ? localisedText(2008, QStringLiteral("Cannot use a system file as backup device"))
-                     : QStringLiteral("Dump device: ") + device,
-            result))
-        return result;
+            reserved ? programText(2008) : programText(QStringLiteral("Dump device: ")) + device, result))
+        return false;
 
-    for (const QString &folderPath : { folders.dataFolder, folders.logFolder }) {
-        const QFileInfo folder(folderPath);
-        if (!step(PreflightCheck::FolderExists, folder.isDir(),
-                folder.isDir() ? QStringLiteral("Folder: ") + folderPath
-                               : localisedText(1052, QStringLiteral("The folder does not exist")) + kLineBreak
-                        + folderPath,
+    // The restore replaces a device of its own name; one of another name on
+    // the same file would stop it half-way.
+    const auto devices = m_facts.backupDevices();
+    QString other;
+    for (const ServerFacts::Device &registered : devices.value_or(QList<ServerFacts::Device>())) {
+        if (registered.name.compare(device, Qt::CaseInsensitive) != 0
+            && registered.physicalName.compare(backup, windows ? Qt::CaseInsensitive : Qt::CaseSensitive)
+                == 0)
+            other = registered.name;
+    }
+    return step(PreflightCheck::DeviceFree, devices ? std::optional<bool>(other.isEmpty()) : std::nullopt,
+        !devices ? programText(QStringLiteral("The server does not list its dump devices"))
+            : other.isEmpty()
+            ? programText(QStringLiteral("No other dump device uses the backup file"))
+            : programText(QStringLiteral(
+                              "The backup file is registered as the dump device %1 already; drop that device "
+                              "(EXEC sp_dropdevice '%1') or restore from a copy of the file"))
+                  .arg(other),
+        result);
+}
+
+bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
+{
+    QStringList folders { target.dataFolder };
+    if (target.logFolder != target.dataFolder)
+        folders.append(target.logFolder);
+    for (const QString &folder : std::as_const(folders)) {
+        const std::optional<bool> isFolder = target.files->isFolder(folder);
+        if (!step(PreflightCheck::FolderExists, isFolder,
+                isFolder == false ? programText(1052) + kLineBreak + folder
+                    : isFolder
+                    ? programText(QStringLiteral("Folder: ")) + folder
+                    : programText(QStringLiteral("The server cannot tell whether the folder exists: "))
+                        + folder,
                 result))
-            return result;
-        if (folders.logFolder == folders.dataFolder)
-            break;
+            return false;
     }
 
+    const auto account = target.local ? ServerAccount::of(m_facts) : std::nullopt;
+    QStringList closed;
+    for (const QString &folder : std::as_const(folders)) {
+        if (account && !account->mayCreateIn(folder))
+            closed.append(folder);
+    }
+    if (!step(PreflightCheck::FolderWritable, account ? std::optional<bool>(closed.isEmpty()) : std::nullopt,
+            !account ? programText(
+                QStringLiteral("Whether the server's account may write the folder is not known"))
+                : closed.isEmpty()
+                ? programText(QStringLiteral("The server's account %1 may create files in the folder"))
+                      .arg(account->name())
+                : programText(QStringLiteral("The server runs as %1, which may not create files in %2"))
+                      .arg(account->name(), closed.join(QStringLiteral(", "))),
+            result))
+        return false;
+
+    QList<std::optional<bool>> free;
     QStringList present;
     for (const QString &file : result.request.newFiles()) {
-        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+        const std::optional<bool> exists = target.files->exists(file);
+        free.append(exists ? std::optional<bool>(!*exists) : std::nullopt);
+        if (exists == true)
             present.append(file);
     }
-    if (!step(PreflightCheck::TargetFilesFree, present.isEmpty(),
-            present.isEmpty()
-                ? QStringLiteral("New files: %1").arg(result.request.newFiles().join(QStringLiteral(", ")))
-                : QStringLiteral("The database's files already exist: ") + present.join(QStringLiteral(", ")),
+    if (!step(PreflightCheck::TargetFilesFree, allOf(free),
+            !present.isEmpty() ? programText(QStringLiteral("The database's files already exist: "))
+                    + present.join(QStringLiteral(", "))
+                               : programText(QStringLiteral("New files: %1"))
+                                     .arg(result.request.newFiles().join(QStringLiteral(", "))),
             result))
-        return result;
+        return false;
 
-    const QStorageInfo storage(request.folder);
     const qint64 needed = spaceNeeded(result.files.totalSize());
-    const qint64 available = storage.isValid() ? storage.bytesAvailable() : -1;
-    if (!step(PreflightCheck::SpaceAvailable, available >= needed,
-            QStringLiteral("%1 free in %2, %3 needed")
-                .arg(megabytes(qMax<qint64>(0, available)), request.folder, megabytes(needed)),
-            result))
-        return result;
+    const std::optional<qint64> available = target.files->freeBytes(target.dataFolder);
+    return step(PreflightCheck::SpaceAvailable,
+        available ? std::optional<bool>(*available >= needed) : std::nullopt,
+        available ? QStringLiteral("%1 free in %2, %3 needed")
+                        .arg(megabytes(*available), target.dataFolder, megabytes(needed))
+                  : programText(QStringLiteral("The server cannot tell the free space in %1; %2 needed"))
+                        .arg(target.dataFolder, megabytes(needed)),
+        result);
+}
 
+bool Preflight::checkVersions(const QString &backup, PreflightResult &result)
+{
     QString backupVersionText;
     QString serverVersionText;
     try {
@@ -202,31 +285,45 @@ PreflightResult Preflight::run(const PreflightRequest &request)
     } catch (const Failure &failure) {
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
-        step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot read the versions to compare: ") + failure.description(), result);
-        return result;
+        return step(PreflightCheck::BackupVersion, false,
+            programText(QStringLiteral("Cannot read the versions to compare: ")) + failure.description(),
+            result);
     }
     const auto backupVersion = ProductVersion::parse(backupVersionText);
     const auto serverVersion = ProductVersion::parse(serverVersionText);
-    if (!backupVersion || !serverVersion) {
-        step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\"")
+    if (!backupVersion || !serverVersion)
+        return step(PreflightCheck::BackupVersion, false,
+            programText(QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\""))
                 .arg(backupVersionText, serverVersionText),
             result);
-        return result;
-    }
     const bool newer = backupVersion->compare(*serverVersion, 3) > 0;
-    if (!step(PreflightCheck::BackupVersion, !newer,
-            newer ? QStringLiteral("The backup was made by server version %1, newer than this server's %2")
-                        .arg(backupVersionText, serverVersionText)
-                  : QStringLiteral("Backup version %1, server version %2")
-                        .arg(backupVersionText, serverVersionText),
-            result))
-        return result;
+    return step(PreflightCheck::BackupVersion, !newer,
+        newer ? programText(
+            QStringLiteral("The backup was made by server version %1, newer than this server's %2"))
+                    .arg(backupVersionText, serverVersionText)
+              : programText(QStringLiteral("Backup version %1, server version %2"))
+                    .arg(backupVersionText, serverVersionText),
+        result);
+}
 
-    if (request.checkSettings && !checkSettingsFile(request, result))
-        return result;
-    return result;
+bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResult &result)
+{
+    if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
+        result.settingsFileMissing = true;
+        return step(PreflightCheck::SettingsWritable, true,
+            programText(QStringLiteral("No settings file at %1: nothing will be recorded"))
+                .arg(request.settingsFile),
+            result);
+    }
+    // The writer itself answers, by the rules it writes by.
+    ConnectionSettings settings = request.settings;
+    settings.database = result.request.databaseName;
+    const auto refusal = connectionSettingsRefusal(request.settingsFile, settings);
+    return step(PreflightCheck::SettingsWritable, !refusal,
+        refusal ? programText(QStringLiteral("The settings file cannot be written: %1"))
+                      .arg(refusal->numberFirst())
+                : programText(QStringLiteral("Settings file: ")) + request.settingsFile,
+        result);
 }
 
 } // namespace brevane

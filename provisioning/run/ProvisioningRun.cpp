@@ -149,7 +149,7 @@ QStringList ProvisioningRun::restoreStatements(const RestoreRequest &request)
 
 ProvisioningRun::RestoreOutcome ProvisioningRun::restore(const RestoreRequest &request)
 {
-    if (!Platform::current().ordinaryFileExists(request.backupFile))
+    if (!request.backupOnServerOnly && !Platform::current().ordinaryFileExists(request.backupFile))
         return RestoreOutcome::BackupMissing;
 
     const QStringList statements = restoreStatements(request);

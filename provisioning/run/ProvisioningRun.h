@@ -86,6 +86,10 @@ public:
     // (nothing written) when the file does not exist; a failed write throws.
     static bool writeSettings(const QString &settingsFile, const ConnectionSettings &settings);
 
+    // Sends a question that changes nothing and returns the server's answer
+    // (through the same place as every other statement).
+    db::Recordset ask(const QString &statement) { return execute(statement); }
+
     // Asks the server to stop the running statement. Safe from another thread.
     void cancel();
 

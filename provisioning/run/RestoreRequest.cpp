@@ -1,5 +1,6 @@
 #include "RestoreRequest.h"
 
+#include "FilePlacement.h"
 #include "NameRules.h"
 #include "Statements.h"
 
@@ -21,8 +22,8 @@ RestoreRequest RestoreRequest::intoFolder(
         request.logicalData = list.data().logicalName;
         request.logicalLog = list.log().logicalName;
     }
-    request.physicalData = base + databaseName + QStringLiteral(".mdf");
-    request.physicalLog = base + databaseName + QStringLiteral("_Log.ldf");
+    request.physicalData = base + FilePlacement::dataFileName(databaseName);
+    request.physicalLog = base + FilePlacement::logFileName(databaseName);
     return request;
 }
 

@@ -28,6 +28,7 @@ struct RestoreRequest
     QString physicalLog;
     QList<FileMove> moreMoves; // the backup's files beyond the data file and the log
     int progressPercent = 0; // 0: no progress messages; else the STATS step
+    bool backupOnServerOnly = false; // the backup lies where only the server sees it: not looked for here
 
     // The restore statement from the dump device: two MOVE clauses, data and
     // log, then one for each further file.

@@ -1,5 +1,7 @@
 #include "FileContents.h"
+#include "MessageTable.h"
 #include "ProvisioningFixture.h"
+#include "ProvisioningRun.h"
 #include "RunFixture.h"
 
 #include <QDeadlineTimer>
@@ -107,6 +109,10 @@ private Q_SLOTS:
     void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data();
     void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange();
     void shouldRestoreEveryFileOfTheBackupByItsType();
+    void shouldCheckWhereTheServerLooksBeforeAnyChange_data();
+    void shouldCheckWhereTheServerLooksBeforeAnyChange();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts_data();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts();
     void shouldEndWithinTheChosenTimeWithItsOwnCode_data();
     void shouldEndWithinTheChosenTimeWithItsOwnCode();
 };
@@ -556,6 +562,120 @@ void TestProvisionCommand::shouldRestoreEveryFileOfTheBackupByItsType()
     for (const QString &file : { data + QStringLiteral("/Hall02.mdf"), data + QStringLiteral("/Hall02_2.ndf"),
              logs + QStringLiteral("/Hall02_Log.ldf") })
         QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+}
+
+void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange_data()
+{
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("check"); // the check that refused, or one not made
+    const QStringList windows { QStringLiteral("--platform"), QStringLiteral("windows"),
+        QStringLiteral("--machine-name"), QStringLiteral("FARAWAY") };
+    QTest::newRow("database left restoring by an earlier run") << QStringList {
+        QStringLiteral("--fault-leave-restoring"), QStringLiteral("--fault-drop-mid-restore")
+    } << "restoring" << 21 << "not-restoring";
+    QTest::newRow("another dump device on the backup file")
+        << QStringList() << "device" << 22 << "device-free";
+    QTest::newRow("folder the server's account may not write")
+        << QStringList { QStringLiteral("--service-account"), QStringLiteral("nobody") } << "local" << 23
+        << "folder-writable";
+    QTest::newRow("account learnt from the server's own files")
+        << QStringList { QStringLiteral("--service-account"), QString() } << "local" << 0 << "";
+    QTest::newRow("remote Windows server: its folder") << windows << "remote" << 0 << "folder-writable";
+    QTest::newRow("remote Windows server: a folder it lacks")
+        << windows << "remote missing" << 15 << "folder-exists";
+    QTest::newRow("remote server: default backup beside the program")
+        << windows << "remote default" << 2 << "server-paths-given";
+}
+
+void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange()
+{
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, check);
+    RunFixture f(serverOptions);
+    REQUIRE_FIXTURE(f);
+    QStringList arguments = baseArguments(f) + QStringList { QStringLiteral("--json") };
+    if (situation == u"restoring") {
+        // The link drops during the first restore, which leaves the database restoring.
+        QCOMPARE(run(arguments).exitCode, 4);
+    }
+    if (situation == u"device") {
+        brevane::ProvisioningRun other;
+        QVERIFY(
+            other.logOn(f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword)));
+        other.ask(QStringLiteral("EXEC sp_addumpdevice 'disk', 'Other', '%1'").arg(f.defaultBackup()));
+    } else if (situation.startsWith(QStringLiteral("remote"))) {
+        // The server's C: drive is a folder under its data folder; the backup lies there.
+        const QString drive = f.server().dataDir() + QStringLiteral("/drives/C");
+        QVERIFY(QDir().mkpath(drive + QStringLiteral("/DB")));
+        QVERIFY(QDir().mkpath(drive + QStringLiteral("/SQLData")));
+        QVERIFY(QFile::copy(f.defaultBackup(), drive + QStringLiteral("/DB/rivazadUZ.Bak")));
+        arguments = QStringList { QStringLiteral("--server"), f.serverText(),
+            QStringLiteral("--password-stdin"), QStringLiteral("--server-is-remote"),
+            QStringLiteral("--no-settings"), QStringLiteral("--json"), QStringLiteral("--folder"),
+            situation.endsWith(QStringLiteral("missing")) ? QStringLiteral("C:\\Nowhere")
+                                                          : QStringLiteral("C:\\SQLData") };
+        if (!situation.endsWith(QStringLiteral("default")))
+            arguments << QStringLiteral("--backup") << QStringLiteral("C:\\DB\\rivazadUZ.Bak");
+    }
+    const QStringList changingBefore = f.changingStatements();
+    const Finished finished = run(arguments);
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), exitCode);
+    QJsonObject named;
+    for (const QJsonValue &value : json.value(QStringLiteral("checks")).toArray()) {
+        if (value.toObject().value(QStringLiteral("check")).toString() == check)
+            named = value.toObject();
+    }
+    if (exitCode != 0) {
+        QCOMPARE(f.changingStatements(), changingBefore);
+        QCOMPARE(named.value(QStringLiteral("passed")), QJsonValue(false));
+    } else if (!check.isEmpty()) {
+        // What the server cannot tell is not made, never passed.
+        QVERIFY2(named.value(QStringLiteral("passed")).isNull(), qPrintable(finished.out));
+        QVERIFY(QFileInfo::exists(f.server().dataDir() + QStringLiteral("/drives/C/SQLData/rivazadUZ.mdf")));
+    }
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("passed"); // how a passed check's line begins
+    QTest::newRow("US English") << "en_US.UTF-8" << int(brevane::LanguageId::EnglishUnitedStates) << "ok: ";
+    QTest::newRow("British English") << "en_GB.UTF-8" << int(brevane::LanguageId::EnglishUnitedKingdom)
+                                     << "ok: ";
+    QTest::newRow("Simplified Chinese")
+        << "zh_CN.UTF-8" << int(brevane::LanguageId::ChineseSimplified) << "通过：";
+    QTest::newRow("Traditional Chinese")
+        << "zh_TW.UTF-8" << int(brevane::LanguageId::ChineseTraditional) << "通過：";
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, language);
+    QFETCH(QString, passed);
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("LC_ALL"));
+    environment.remove(QStringLiteral("LC_MESSAGES"));
+    environment.insert(QStringLiteral("LANG"), locale);
+    process.setProcessEnvironment(environment);
+    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(process.exitCode() == 0, qPrintable(QString::fromUtf8(process.readAllStandardError())));
+    // The window's own text for a created database, in the same language.
+    const QString created = brevane::MessageTable::builtIn().text(10042, brevane::LanguageId(language));
+    QVERIFY2(out.split(QLatin1Char('\n')).contains(created), qPrintable(out));
+    QVERIFY2(out.contains(QLatin1Char('\n') + passed), qPrintable(out));
 }
 
 void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode_data()

@@ -1,7 +1,9 @@
 #include "Connection.h"
 #include "FileContents.h"
+#include "MessageTable.h"
 #include "Preflight.h"
 #include "ProductVersion.h"
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
 #include "RunFixture.h"
 
@@ -108,6 +110,7 @@ private Q_SLOTS:
     void settingsFileThatCannotBeWrittenIsRefused();
     void versionsCompareByNumber_data();
     void versionsCompareByNumber();
+    void shouldHoldEveryTextInFourLanguagesAndTheWindowsForSharedEvents();
     void proposedNameDropsTheLastFiveCharacters_data();
     void proposedNameDropsTheLastFiveCharacters();
 };
@@ -273,12 +276,13 @@ void TestProvisioningRun::checksPassAndSettleTheProposedName()
     Preflight preflight(run);
     QList<PreflightStep> steps;
     preflight.setStepObserver([&](const PreflightStep &step) { steps << step; });
-    const PreflightResult result
-        = preflight.run(requestFor(f, QString()));
+    const PreflightResult result = preflight.run(requestFor(f, QString()));
     QVERIFY2(!result.refusal, qPrintable(result.refusal ? result.refusal->text : QString()));
     QCOMPARE(result.request.databaseName, QStringLiteral("rivazadUZ"));
     QCOMPARE(result.request.logicalLog, QStringLiteral("rivazadUZ_Log"));
-    QCOMPARE(steps.size(), int(PreflightCheck::MovesKnown) + 1);
+    QCOMPARE(steps.size(), 13);
+    for (const PreflightStep &step : std::as_const(steps))
+        QVERIFY2(step.made && step.passed, qPrintable(step.text));
     QVERIFY(f.changingStatements().isEmpty());
 }
 
@@ -441,6 +445,31 @@ void TestProvisioningRun::proposedNameDropsTheLastFiveCharacters()
     QFETCH(QString, logical);
     QFETCH(QString, proposed);
     QCOMPARE(proposedDatabaseName(logical).value_or(QString()), proposed);
+}
+
+void TestProvisioningRun::shouldHoldEveryTextInFourLanguagesAndTheWindowsForSharedEvents()
+{
+    const MessageTable &program = ProgramTexts::table();
+    const MessageTable &window = MessageTable::builtIn();
+    const QList<LanguageId> languages { LanguageId::EnglishUnitedStates, LanguageId::EnglishUnitedKingdom,
+        LanguageId::ChineseSimplified, LanguageId::ChineseTraditional };
+    QVERIFY(program.ids().size() > 50);
+    for (const quint16 id : program.ids()) {
+        for (const LanguageId language : languages) {
+            const QString text = program.text(id, language);
+            QVERIFY2(!text.trimmed().isEmpty(), qPrintable(QString::number(id)));
+            // An event the window reports too reads as the window has it.
+            if (window.contains(id))
+                QCOMPARE(text, window.text(id, language));
+        }
+        // Placeholders survive translation.
+        const QString english = program.text(id, LanguageId::EnglishUnitedStates);
+        for (const QString &placeholder : { QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3") })
+            QCOMPARE(program.text(id, LanguageId::ChineseTraditional).contains(placeholder),
+                english.contains(placeholder));
+    }
+    // The window reads no row of the program's.
+    QVERIFY(!window.contains(20001));
 }
 
 QTEST_GUILESS_MAIN(TestProvisioningRun)

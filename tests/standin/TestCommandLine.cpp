@@ -15,7 +15,7 @@ private Q_SLOTS:
     void shouldSplitLoginsAtTheFirstColon();
     void shouldReadFaultOptions();
     void shouldReadLoginsFromAFile();
-    void shouldReadTheServerVersionAndCodePage();
+    void shouldReadWhatTheServerSaysAboutItself();
     void shouldRefuseIncompleteServeCommands_data();
     void shouldRefuseIncompleteServeCommands();
     void shouldReadBackupFileSpecsFromTheRight_data();
@@ -83,20 +83,34 @@ void TestCommandLine::shouldReadLoginsFromAFile()
         "d", "--login-file", dir.filePath(QStringLiteral("none")) })));
 }
 
-void TestCommandLine::shouldReadTheServerVersionAndCodePage()
+void TestCommandLine::shouldReadWhatTheServerSaysAboutItself()
 {
     const Command command = parseCommandLine({ "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x",
-        "--server-version", "16.0.1000", "--code-page", "936" });
+        "--server-version", "16.0.1000", "--code-page", "936", "--server-name", "SQL1", "--platform",
+        "windows", "--service-account", "", "--no-default-paths", "--fault-leave-restoring" });
     const auto *serve = std::get_if<ServeOptions>(&command);
     QVERIFY(serve);
+    const HostProfile &host = serve->settings.host;
+    QVERIFY(host.isWindows());
+    QCOMPARE(host.serviceAccount, std::optional<QString>(QString()));
+    QVERIFY(!host.defaultPaths);
+    QVERIFY(host.leaveRestoring);
+    // The machine keeps the host's name when the server's is changed.
+    QVERIFY(!host.machineName.isEmpty());
+    QVERIFY(host.machineName != u"SQL1");
     QCOMPARE(serve->settings.version.productVersion(), QStringLiteral("16.0.1000.0"));
     QCOMPARE(serve->settings.version.databaseVersion(), 957);
     QCOMPARE(serve->settings.codePage, 936);
 
-    const Command backup
-        = parseCommandLine({ "make-backup", "f.bak", "--data", "a=b", "--server-version", "14.0.3456.2" });
+    const Command backup = parseCommandLine({ "make-backup", "f.bak", "--data", "a=b", "--file", "x=C:\\x:D",
+        "--log", "l=c", "--server-version", "14.0.3456.2", "--no-checksum" });
     const auto *options = std::get_if<MakeBackupOptions>(&backup);
     QVERIFY(options);
+    QVERIFY(!options->contents.hasChecksums);
+    // The files keep the order they are given in, an extra data file before the log.
+    QCOMPARE(options->contents.files.size(), 3);
+    QCOMPARE(options->contents.files.at(1).logicalName, QStringLiteral("x"));
+    QCOMPARE(options->contents.files.at(2).type, QLatin1Char('L'));
     QCOMPARE(options->contents.softwareVersion.messageForm(), QStringLiteral("14.00.3456"));
     QCOMPARE(options->contents.databaseVersion, 869);
 }
@@ -117,6 +131,10 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         "sa:x", "--tls" };
     QTest::newRow("version of two parts") << QStringList { "serve", "--port", "0", "--data-dir", "d",
         "--login", "sa:x", "--server-version", "15.0" };
+    QTest::newRow("unknown platform") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
+        "sa:x", "--platform", "macos" };
+    QTest::newRow("service account without a value")
+        << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--service-account" };
     QTest::newRow("unknown code page")
         << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--code-page", "4" };
 }

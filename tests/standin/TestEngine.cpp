@@ -84,8 +84,10 @@ private Q_SLOTS:
     void shouldRestoreIntoNewFilesAndRememberTheDatabase();
     void shouldRefuseRestoresAsSqlServerDoes_data();
     void shouldRefuseRestoresAsSqlServerDoes();
-    void shouldUndoARestoreThatIsCancelledOrCutOff_data();
-    void shouldUndoARestoreThatIsCancelledOrCutOff();
+    void shouldUndoARestoreThatIsCutOffOrLeaveItRestoring_data();
+    void shouldUndoARestoreThatIsCutOffOrLeaveItRestoring();
+    void shouldFindAChangedByteOnlyInABackupWithChecksums_data();
+    void shouldFindAChangedByteOnlyInABackupWithChecksums();
     void shouldMarkEveryStatementButTheLastWithMore();
     void shouldSendRefusalsWithTheServersLevelAndState_data();
     void shouldSendRefusalsWithTheServersLevelAndState();
@@ -429,28 +431,39 @@ void TestEngine::shouldRefuseRestoresAsSqlServerDoes()
     QVERIFY(!QFile::exists(path(QStringLiteral("target/x_Log.Ldf"))));
 }
 
-void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff_data()
+void TestEngine::shouldUndoARestoreThatIsCutOffOrLeaveItRestoring_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("options");
     QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<bool>("leaveRestoring");
     QTest::newRow("attention") << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled)
-                               << QString() << QList<int> { 4035 };
+                               << QString() << QList<int> { 4035 } << false;
     QTest::newRow("connection lost") << int(ResponseSink::Progress::Dropped) << int(Engine::Outcome::Dropped)
-                                     << QString() << QList<int> { 4035 };
+                                     << QString() << QList<int> { 4035 } << false;
     // With STATS the first pause comes before any message.
     QTest::newRow("attention during STATS")
         << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled) << ", STATS = 50"
-        << QList<int> {};
+        << QList<int> {} << false;
+    QTest::newRow("attention, left restoring")
+        << int(ResponseSink::Progress::Cancelled) << int(Engine::Outcome::Cancelled) << QString()
+        << QList<int> { 4035 } << true;
+    QTest::newRow("connection lost during STATS, left restoring")
+        << int(ResponseSink::Progress::Dropped) << int(Engine::Outcome::Dropped) << ", STATS = 50"
+        << QList<int> {} << true;
 }
 
-void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff()
+void TestEngine::shouldUndoARestoreThatIsCutOffOrLeaveItRestoring()
 {
     QFETCH(int, answer);
     QFETCH(int, outcome);
     QFETCH(QString, options);
     QFETCH(QList<int>, messages);
+    QFETCH(bool, leaveRestoring);
+    ServerIdentity server;
+    server.host.leaveRestoring = leaveRestoring;
+    m_engine = std::make_unique<Engine>(*m_catalogue, server);
     addDevice(QStringLiteral("rivazadUZ"), path(QStringLiteral("rivazadUZ.Bak")));
     RecordingSink sink;
     sink.progressAnswer = ResponseSink::Progress(answer);
@@ -462,9 +475,106 @@ void TestEngine::shouldUndoARestoreThatIsCancelledOrCutOff()
         sink);
     QCOMPARE(int(result), outcome);
     QCOMPARE(sink.numbers(), messages);
+    const RecordingSink state
+        = run(QStringLiteral("SELECT name, state_desc FROM sys.databases WHERE name = N'Hall'"));
+    QCOMPARE(state.rows.size(), leaveRestoring ? 1 : 0);
+    if (leaveRestoring)
+        QCOMPARE(state.rows.first().at(1).toString(), QStringLiteral("RESTORING"));
+    QCOMPARE(QFile::exists(path(QStringLiteral("target/Hall.Mdf"))), leaveRestoring);
+    QCOMPARE(QFile::exists(path(QStringLiteral("target/Hall_Log.Ldf"))), leaveRestoring);
+    // What is left restoring is cleared as on a server: by dropping the database.
+    QVERIFY(run(QStringLiteral("DROP DATABASE [Hall]")).messages.isEmpty() == leaveRestoring);
     QVERIFY(!m_catalogue->findDatabase(QStringLiteral("Hall")));
     QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall.Mdf"))));
-    QVERIFY(!QFile::exists(path(QStringLiteral("target/Hall_Log.Ldf"))));
+}
+
+void TestEngine::shouldFindAChangedByteOnlyInABackupWithChecksums_data()
+{
+    QTest::addColumn<bool>("checksums");
+    QTest::addColumn<QString>("damage"); // intact, last byte, data page, cut short, missing, garbage
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QList<int>>("messages");
+    const QString verify = QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'%1'");
+    const QString verifyChecksum = verify + QStringLiteral(" WITH CHECKSUM");
+    const QString restore
+        = QStringLiteral("RESTORE DATABASE Hall FROM DISK = N'%1' WITH MOVE 'rivazadUZ_Data' TO "
+                         "'%2', MOVE 'rivazadUZ_Log' TO '%3'");
+    const QList<int> restored { 4035, 4035, 3014 };
+    QTest::newRow("intact") << true << "intact" << verifyChecksum << QList<int> { 3262 };
+    QTest::newRow("last byte, checksums asked")
+        << true << "last byte" << verifyChecksum << QList<int> { 3189, 3013 };
+    QTest::newRow("last byte, checked anyway") << true << "last byte" << verify << QList<int> { 3189, 3013 };
+    QTest::newRow("data page, restore") << true << "data page" << restore << QList<int> { 3183, 3013 };
+    QTest::newRow("last byte, restore NO_CHECKSUM")
+        << true << "last byte" << restore + QStringLiteral(", NO_CHECKSUM") << restored;
+    QTest::newRow("no checksums, last byte") << false << "last byte" << verify << QList<int> { 3262 };
+    QTest::newRow("no checksums, last byte, restore") << false << "last byte" << restore << restored;
+    QTest::newRow("no checksums, checksums asked")
+        << false << "intact" << verifyChecksum << QList<int> { 3187, 3013 };
+    QTest::newRow("no checksums, restore WITH CHECKSUM")
+        << false << "intact" << restore + QStringLiteral(", CHECKSUM") << QList<int> { 3187, 3013 };
+    QTest::newRow("cut short") << false << "cut short" << verify << QList<int> { 3203, 3013 };
+    QTest::newRow("missing") << true << "missing" << verify << QList<int> { 3201, 3013 };
+    QTest::newRow("not a backup") << true << "garbage" << verifyChecksum << QList<int> { 3241, 3013 };
+}
+
+void TestEngine::shouldFindAChangedByteOnlyInABackupWithChecksums()
+{
+    QFETCH(bool, checksums);
+    QFETCH(QString, damage);
+    QFETCH(QString, statement);
+    QFETCH(QList<int>, messages);
+    const QString backup = path(QStringLiteral("checked.Bak"));
+    BackupContents contents = BackupFile::read(path(QStringLiteral("rivazadUZ.Bak"))).contents;
+    contents.hasChecksums = checksums;
+    QString error;
+    QVERIFY2(BackupFile::write(backup, contents, &error), qPrintable(error));
+    QFile file(backup);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    if (damage == u"last byte" || damage == u"data page") {
+        const qint64 at = damage == u"last byte" ? size - 1 : size - 100 - 8192 * 7; // a byte of page 1
+        QVERIFY(file.seek(at));
+        const char byte = file.read(1).at(0);
+        QVERIFY(file.seek(at));
+        file.write(QByteArray(1, char(byte ^ 0x20)));
+    } else if (damage == u"cut short") {
+        QVERIFY(file.resize(size - 4096));
+    } else if (damage == u"garbage") {
+        QVERIFY(file.seek(40));
+        file.write("{{{{");
+    }
+    file.close();
+    if (damage == u"missing")
+        QVERIFY(QFile::remove(backup));
+
+    const RecordingSink sink = run(statement.arg(
+        backup, path(QStringLiteral("target/Hall.Mdf")), path(QStringLiteral("target/Hall_Log.Ldf"))));
+    QCOMPARE(sink.numbers(), messages);
+    const bool restoring = statement.startsWith(u"RESTORE DATABASE");
+    if (messages.contains(3013)) {
+        QCOMPARE(sink.text(3013),
+            restoring ? QStringLiteral("RESTORE DATABASE is terminating abnormally.")
+                      : QStringLiteral("VERIFY DATABASE is terminating abnormally."));
+        QVERIFY(sink.doneStatuses.last() & DoneStatus::Error);
+    }
+    if (messages.contains(3183))
+        QCOMPARE(sink.text(3183),
+            QStringLiteral(
+                "RESTORE detected an error on page (1:1) in database \"Hall\" as read from the backup set."));
+    if (messages.contains(3262))
+        QCOMPARE(sink.text(3262), QStringLiteral("The backup set on file 1 is valid."));
+    const bool created = messages.contains(3014);
+    QCOMPARE(m_catalogue->findDatabase(QStringLiteral("Hall")).has_value(), created);
+    QCOMPARE(QFile::exists(path(QStringLiteral("target/Hall.Mdf"))), created);
+    if (damage != u"missing" && damage != u"garbage") {
+        const RecordingSink header = run(QStringLiteral("RESTORE HEADERONLY FROM DISK = N'%1'").arg(backup));
+        QVERIFY(header.messages.isEmpty());
+        const qsizetype column = std::find_if(header.columnList.cbegin(), header.columnList.cend(),
+                                     [](const ResultColumn &c) { return c.name == u"HasBackupChecksums"; })
+            - header.columnList.cbegin();
+        QCOMPARE(header.rows.first().at(column).toBool(), checksums);
+    }
 }
 
 void TestEngine::shouldSendRefusalsWithTheServersLevelAndState_data()

@@ -46,6 +46,23 @@ void TestSqlParser::shouldParseTheStatementsTheProvisioningProgramSends_data()
                                                "'/srv/Hall.Mdf', Move 'a_Log' TO '/srv/Hall_Log.Ldf' ")
                              << 1;
     QTest::newRow("two statements") << QStringLiteral("SELECT 1; SELECT name FROM sysdatabases") << 2;
+    QTest::newRow("volumes") << QStringLiteral("SELECT f.physical_name, v.volume_mount_point, "
+                                               "v.available_bytes FROM sys.master_files AS f CROSS APPLY "
+                                               "sys.dm_os_volume_stats(f.database_id, f.file_id) AS v")
+                             << 1;
+    QTest::newRow("files of one database") << QStringLiteral(
+        "SELECT name, physical_name, type_desc, size FROM sys.master_files WHERE database_id = "
+        "DB_ID(N'Hall')") << 1;
+    QTest::newRow("file checks") << QStringLiteral(
+        "EXEC master.dbo.xp_fileexist N'C:\\a'\nEXEC master.dbo.xp_fileexist N'C:\\b'")
+                                 << 2;
+    QTest::newRow("guard") << QStringLiteral(
+        "IF DB_ID(N'it''s') IS NOT NULL RAISERROR(N'Database ''it''''s'' "
+        "already exists. Choose a different database name.', 16, 1)")
+                           << 1;
+    QTest::newRow("drop") << QStringLiteral("DROP DATABASE [Hall]") << 1;
+    QTest::newRow("verify") << QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'/srv/a.bak' WITH CHECKSUM")
+                            << 1;
     QTest::newRow("empty batch") << QStringLiteral("  \n ") << 0;
 }
 

@@ -1,4 +1,5 @@
 #include "StandinProcess.h"
+#include "TsqlRunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,56 +13,6 @@
 #include <sys/mount.h>
 
 using namespace hall::test;
-
-namespace {
-
-struct TsqlRun
-{
-    int exitCode = -1;
-    QString output; // standard output and error together
-};
-
-TsqlRun runTsql(quint16 port, const QString &user, const QString &password, const QStringList &batches)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FREETDSCONF"), QStringLiteral("/dev/null"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("tsql"),
-        { QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
-            QStringLiteral("-U"), user, QStringLiteral("-P"), password });
-    TsqlRun run;
-    if (!process.waitForStarted(10000))
-        return run;
-    for (const QString &batch : batches)
-        process.write((batch + QStringLiteral("\ngo\n")).toUtf8());
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.output = QString::fromUtf8(process.readAll());
-    return run;
-}
-
-// The "Msg N (severity S, state T)" headers tsql prints, in order.
-QStringList messageHeaders(const QString &output)
-{
-    static const QRegularExpression header(QStringLiteral("Msg (\\d+) \\(severity (\\d+), state (\\d+)\\)"));
-    QStringList headers;
-    auto it = header.globalMatch(output);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        headers << QStringLiteral("%1/%2/%3").arg(match.captured(1), match.captured(2), match.captured(3));
-    }
-    return headers;
-}
-
-} // namespace
 
 // The stand-in driven by a second, independent client: FreeTDS's tsql.
 class TestTsql : public QObject

@@ -10,6 +10,7 @@
 #include "StatementRunner.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace standin {
 
@@ -94,6 +95,14 @@ Engine::Engine(Catalogue &catalogue, ServerIdentity server)
     m_catalogue.setSystemFileFolder(paths.dataFolder());
     if (m_server.host.isWindows())
         QDir().mkpath(paths.toLocal(paths.dataFolder()));
+    // They exist as placeholders, so whoever looks can see who owns the server's files.
+    for (const Database &database : m_catalogue.databases()) {
+        for (const DatabaseFile &file : database.files) {
+            QFile placeholder(paths.toLocal(file.physicalName));
+            if (database.system && placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                placeholder.write("SQLSERVER-STANDIN SYSTEM DATABASE FILE\n");
+        }
+    }
 }
 
 Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)

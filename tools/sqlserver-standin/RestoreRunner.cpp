@@ -4,6 +4,7 @@
 #include "BackupHeader.h"
 #include "BackupOpener.h"
 #include "BackupVerification.h"
+#include "ServerPaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -161,19 +162,22 @@ private:
         return Engine::Outcome::Completed;
     }
 
-    static QString volumeName(const QStorageInfo &volume)
+    // The volume as the server names it: its mount point, or in Windows mode the target's drive.
+    QString volumeName(const QStorageInfo &volume, const QString &target) const
     {
+        if (m_batch.server.host.isWindows())
+            return ServerPaths(m_batch.server.host, m_catalogue.dataDir()).volumeMountPoint(target);
         QString root = volume.rootPath();
         if (!root.endsWith(QLatin1Char('/')))
             root += QLatin1Char('/');
         return root;
     }
 
-    ServerMessage insufficientSpace(const QString &path, qint64 needed) const
+    ServerMessage insufficientSpace(const PlannedFile &planned, qint64 needed) const
     {
-        const QStorageInfo volume(QFileInfo(path).absolutePath());
+        const QStorageInfo volume(QFileInfo(planned.resolvedTarget).absolutePath());
         return serverMessage(Msg::InsufficientDiskSpace,
-            { volumeName(volume), QString::number(needed),
+            { volumeName(volume, planned.target), QString::number(needed),
                 QString::number(qMax<qint64>(0, volume.bytesAvailable())) });
     }
 
@@ -181,6 +185,7 @@ private:
     QList<ServerMessage> spaceProblems(const QList<PlannedFile> &plan) const
     {
         QList<QStorageInfo> volumes;
+        QStringList targets; // the first target on each volume
         QList<qint64> needed;
         for (const PlannedFile &planned : plan) {
             const QStorageInfo volume(QFileInfo(planned.resolvedTarget).absolutePath());
@@ -189,6 +194,7 @@ private:
             qsizetype index = volumes.indexOf(volume);
             if (index < 0) {
                 volumes << volume;
+                targets << planned.target;
                 needed << 0;
                 index = volumes.size() - 1;
             }
@@ -198,7 +204,7 @@ private:
         for (qsizetype i = 0; i < volumes.size(); ++i) {
             if (volumes.at(i).bytesAvailable() < needed.at(i)) {
                 problems << serverMessage(Msg::InsufficientDiskSpace,
-                    { volumeName(volumes.at(i)), QString::number(needed.at(i)),
+                    { volumeName(volumes.at(i), targets.at(i)), QString::number(needed.at(i)),
                         QString::number(qMax<qint64>(0, volumes.at(i).bytesAvailable())) });
             }
         }
@@ -343,7 +349,7 @@ private:
                 // The volume filled up after the planning looked at it.
                 file.close();
                 abandon();
-                failRestore({ insufficientSpace(planned.resolvedTarget, placeholder.size()) }, verb, line);
+                failRestore({ insufficientSpace(planned, placeholder.size()) }, verb, line);
                 return Engine::Outcome::Completed;
             }
         }

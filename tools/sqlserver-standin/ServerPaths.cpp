@@ -46,8 +46,11 @@ QString ServerPaths::toLocal(const QString &serverPath) const
         path = QStringLiteral("/SQLData/") + path; // relative to the data folder
     const QString root = driveFolder(letter);
     QDir().mkpath(root);
-    const QString inside = QDir::cleanPath(QStringLiteral("/") + path);
-    return inside == u"/" ? root + QLatin1Char('/') : root + inside;
+    // As on Windows, ".." at a drive's root stays there: no path leaves its drive's folder.
+    QString inside = QDir::cleanPath(QStringLiteral("/") + path);
+    while (inside == u"/.." || inside.startsWith(u"/../"))
+        inside = inside.mid(3);
+    return inside.isEmpty() || inside == u"/" ? root + QLatin1Char('/') : root + inside;
 }
 
 QString ServerPaths::volumeMountPoint(const QString &serverPath) const
