@@ -1,7 +1,9 @@
 #include "UndoCommand.h"
 
 #include "ExitCode.h"
+#include "LogonFailureKind.h"
 #include "PasswordReader.h"
+#include "ProgramTexts.h"
 #include "UndoPlan.h"
 
 #include <QJsonArray>
@@ -62,10 +64,13 @@ int UndoCommand::execute()
     if (!password.password)
         return finish(QStringLiteral("failed"), ExitCode::Usage, password.error);
     Failure logonFailure;
-    if (!m_run.logOn(receipt->server, receipt->user, *password.password, &logonFailure))
-        return finish(QStringLiteral("logon-failed"), ExitCode::LogonFailed,
-            localisedText(1045, QStringLiteral("Log-on failed")) + QStringLiteral("\n")
-                + logonFailure.descriptionFirst());
+    m_run.setTimeouts({ m_options.loginTimeout, m_options.queryTimeout, m_options.restoreTimeout });
+    if (!m_run.logOn(receipt->server, receipt->user, *password.password, &logonFailure)) {
+        const bool unreachable = logonFailureKind(logonFailure) == LogonFailureKind::Unreachable;
+        return finish(unreachable ? QStringLiteral("server-unreachable") : QStringLiteral("logon-failed"),
+            unreachable ? ExitCode::ServerUnreachable : ExitCode::LogonFailed,
+            programText(1045) + QStringLiteral("\n") + logonFailure.descriptionFirst());
+    }
 
     UndoPlan plan(*receipt, [this](const QString &statement) { return m_run.send(statement); });
     try {
