@@ -2,6 +2,7 @@
 
 #include "AdminStatements.h"
 #include "Failure.h"
+#include "ProgramTexts.h"
 #include "Statements.h"
 
 namespace brevane {
@@ -50,18 +51,18 @@ VerificationResult BackupVerification::verify(const QString &backupPath)
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
         const QStringList messages = failure.serverMessages();
-        result.text = QStringLiteral("The server refuses the backup %1:\n%2")
+        result.text = programText(QStringLiteral("The server refuses the backup %1:\n%2"))
                           .arg(backupPath,
                               messages.isEmpty() ? failure.description() : messages.join(QLatin1Char('\n')));
         return result;
     }
     if (facts.hasChecksums) {
         result.verdict = VerificationResult::Verdict::Verified;
-        result.text = QStringLiteral("Backup verified with its checksums: ") + backupPath;
+        result.text = programText(QStringLiteral("Backup verified with its checksums: ")) + backupPath;
     } else {
         result.verdict = VerificationResult::Verdict::VerifiedWithoutChecksums;
-        result.text = QStringLiteral("Backup verified without checksums (it carries none, so damage to its "
-                                     "data cannot be found): ")
+        result.text = programText(QStringLiteral("Backup verified without checksums (it carries none, so "
+                                                 "damage to its data cannot be found): "))
             + backupPath;
     }
     return result;

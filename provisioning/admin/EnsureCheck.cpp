@@ -1,5 +1,7 @@
 #include "EnsureCheck.h"
 
+#include "ProgramTexts.h"
+
 namespace brevane {
 
 EnsureCheck::EnsureCheck(ServerCatalogue &catalogue)
@@ -15,13 +17,14 @@ QString EnsureCheck::filesDifference(const QString &databaseName, const QList<Pl
             return file.logicalName.compare(planned.logicalName, Qt::CaseInsensitive) == 0;
         });
         if (found == present.cend())
-            differences << QStringLiteral("it has no file %1").arg(planned.logicalName);
+            differences << programText(QStringLiteral("it has no file %1")).arg(planned.logicalName);
         else if (!sameServerPath(found->physicalName, planned.physicalName))
-            differences << QStringLiteral("its file %1 is %2, not %3")
+            differences << programText(QStringLiteral("its file %1 is %2, not %3"))
                                .arg(planned.logicalName, found->physicalName, planned.physicalName);
     }
     if (present.size() > files.size())
-        differences << QStringLiteral("it has %1 files, not %2").arg(present.size()).arg(files.size());
+        differences
+            << programText(QStringLiteral("it has %1 files, not %2")).arg(present.size()).arg(files.size());
     return differences.join(QStringLiteral("; "));
 }
 
@@ -31,17 +34,19 @@ EnsureFinding EnsureCheck::check(const QString &databaseName, const QList<Planne
     EnsureFinding finding;
     const std::optional<QString> state = m_catalogue.databaseState(databaseName);
     if (!state) {
-        finding.text = QStringLiteral("No database is named %1: it will be created").arg(databaseName);
+        finding.text
+            = programText(QStringLiteral("No database is named %1: it will be created")).arg(databaseName);
         return finding;
     }
     QString difference;
     if (state->compare(QLatin1String("ONLINE"), Qt::CaseInsensitive) != 0)
-        difference = QStringLiteral("it is %1, not ONLINE").arg(*state);
+        difference = programText(QStringLiteral("it is %1, not ONLINE")).arg(*state);
     else
         difference = filesDifference(databaseName, files);
     if (!difference.isEmpty()) {
         finding.state = EnsureFinding::State::Different;
-        finding.text = QStringLiteral("The database %1 exists, but %2").arg(databaseName, difference);
+        finding.text
+            = programText(QStringLiteral("The database %1 exists, but %2")).arg(databaseName, difference);
         return finding;
     }
     if (!settingsFile.isEmpty()) {
@@ -53,8 +58,9 @@ EnsureFinding EnsureCheck::check(const QString &databaseName, const QList<Planne
     finding.state = finding.settingsChanges.isEmpty() ? EnsureFinding::State::InPlace
                                                       : EnsureFinding::State::SettingsDiffer;
     finding.text = finding.settingsChanges.isEmpty()
-        ? QStringLiteral("The database %1 and the settings are in place: nothing to change").arg(databaseName)
-        : QStringLiteral("The database %1 is in place; %2 settings entries differ")
+        ? programText(QStringLiteral("The database %1 and the settings are in place: nothing to change"))
+              .arg(databaseName)
+        : programText(QStringLiteral("The database %1 is in place; %2 settings entries differ"))
               .arg(databaseName)
               .arg(finding.settingsChanges.size());
     return finding;

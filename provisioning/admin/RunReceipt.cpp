@@ -1,5 +1,7 @@
 #include "RunReceipt.h"
 
+#include "ProgramTexts.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
@@ -71,7 +73,7 @@ QJsonObject RunReceipt::toJson() const
 std::optional<RunReceipt> RunReceipt::fromJson(const QJsonObject &object, QString *error)
 {
     if (object.value(QStringLiteral("format")).toString() != kFormat) {
-        *error = QStringLiteral("not a receipt of brevane-provision");
+        *error = programText(QStringLiteral("not a receipt of brevane-provision"));
         return std::nullopt;
     }
     RunReceipt receipt;
@@ -105,7 +107,7 @@ std::optional<RunReceipt> RunReceipt::fromJson(const QJsonObject &object, QStrin
             entry.value(QStringLiteral("sectionBefore")).toBool(true) });
     }
     if (receipt.database.isEmpty() || receipt.server.isEmpty()) {
-        *error = QStringLiteral("the receipt names no server or no database");
+        *error = programText(QStringLiteral("the receipt names no server or no database"));
         return std::nullopt;
     }
     return receipt;
@@ -118,11 +120,11 @@ bool RunReceipt::write(const QString &path, QString *error) const
     QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.receipt-XXXXXX"));
     const QByteArray bytes = QJsonDocument(toJson()).toJson();
     if (!file.open() || file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
-        *error = QStringLiteral("Cannot write the receipt %1: %2").arg(path, file.errorString());
+        *error = programText(QStringLiteral("Cannot write the receipt %1: %2")).arg(path, file.errorString());
         return false;
     }
     if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        *error = QStringLiteral("Cannot write the receipt %1: %2")
+        *error = programText(QStringLiteral("Cannot write the receipt %1: %2"))
                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
@@ -134,7 +136,7 @@ std::optional<RunReceipt> RunReceipt::read(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot read the receipt %1: %2").arg(path, file.errorString());
+        *error = programText(QStringLiteral("Cannot read the receipt %1: %2")).arg(path, file.errorString());
         return std::nullopt;
     }
     QJsonParseError parseError;
@@ -146,7 +148,7 @@ std::optional<RunReceipt> RunReceipt::read(const QString &path, QString *error)
     else
         why = parseError.errorString();
     if (!receipt)
-        *error = QStringLiteral("The receipt %1 cannot be used: %2").arg(path, why);
+        *error = programText(QStringLiteral("The receipt %1 cannot be used: %2")).arg(path, why);
     return receipt;
 }
 

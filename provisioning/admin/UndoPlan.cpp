@@ -3,6 +3,7 @@
 #include "AdminStatements.h"
 #include "AtomicFileWriter.h"
 #include "ProfileDocument.h"
+#include "ProgramTexts.h"
 #include "Statements.h"
 
 namespace brevane {
@@ -11,7 +12,7 @@ namespace {
 
 QString deviceText(const std::optional<QString> &path)
 {
-    return path ? *path : QStringLiteral("(absent)");
+    return path ? *path : programText(QStringLiteral("(absent)"));
 }
 
 } // namespace
@@ -28,12 +29,12 @@ void UndoPlan::compareDatabase(QStringList &differences)
         return;
     const QString &name = m_receipt.database;
     if (!m_catalogue.databaseState(name)) {
-        differences << QStringLiteral("The database %1 no longer exists.").arg(name);
+        differences << programText(QStringLiteral("The database %1 no longer exists.")).arg(name);
         return;
     }
     const QList<CatalogueFile> present = m_catalogue.databaseFiles(name);
     if (present.size() != m_receipt.files.size())
-        differences << QStringLiteral("The database %1 has %2 files, the receipt names %3.")
+        differences << programText(QStringLiteral("The database %1 has %2 files, the receipt names %3."))
                            .arg(name)
                            .arg(present.size())
                            .arg(m_receipt.files.size());
@@ -41,11 +42,12 @@ void UndoPlan::compareDatabase(QStringList &differences)
         const bool listed = std::any_of(present.cbegin(), present.cend(),
             [&](const CatalogueFile &now) { return sameServerPath(now.physicalName, file.physicalName); });
         if (!listed)
-            differences
-                << QStringLiteral("The database %1 no longer uses the file %2.").arg(name, file.physicalName);
+            differences << programText(QStringLiteral("The database %1 no longer uses the file %2."))
+                               .arg(name, file.physicalName);
         const ReceiptFile now = observeFile(file.logicalName, file.physicalName);
         if (now.bytes != file.bytes || now.modifiedMs != file.modifiedMs)
-            differences << QStringLiteral("The file %1 changed since the run (size %2 then, %3 now).")
+            differences << programText(
+                QStringLiteral("The file %1 changed since the run (size %2 then, %3 now)."))
                                .arg(file.physicalName)
                                .arg(file.bytes)
                                .arg(now.bytes);
@@ -63,7 +65,7 @@ void UndoPlan::compareDevice(QStringList &differences)
     const bool same = now && m_receipt.deviceAfter ? sameServerPath(*now, *m_receipt.deviceAfter)
                                                    : now.has_value() == m_receipt.deviceAfter.has_value();
     if (!same)
-        differences << QStringLiteral("The dump device %1 is now %2, the receipt says %3.")
+        differences << programText(QStringLiteral("The dump device %1 is now %2, the receipt says %3."))
                            .arg(m_receipt.deviceName, deviceText(now), deviceText(m_receipt.deviceAfter));
 }
 
@@ -74,7 +76,7 @@ void UndoPlan::compareSettings(QStringList &differences) const
     profile::AtomicFileWriter reader(m_receipt.settingsFile);
     const auto bytes = reader.read();
     if (!bytes) {
-        differences << QStringLiteral("The settings file %1 cannot be read: %2")
+        differences << programText(QStringLiteral("The settings file %1 cannot be read: %2"))
                            .arg(m_receipt.settingsFile, reader.errorString());
         return;
     }
@@ -82,7 +84,8 @@ void UndoPlan::compareSettings(QStringList &differences) const
     for (const ReceiptEntry &entry : m_receipt.settings) {
         const std::optional<QString> now = document.value(entry.section, entry.key);
         if (!now || m_receipt.digest(*now) != entry.afterDigest)
-            differences << QStringLiteral("The settings entry [%1] %2 in %3 changed since the run.")
+            differences << programText(
+                QStringLiteral("The settings entry [%1] %2 in %3 changed since the run."))
                                .arg(entry.section, entry.key, m_receipt.settingsFile);
     }
 }
@@ -91,8 +94,8 @@ QStringList UndoPlan::differences()
 {
     QStringList found;
     if (m_receipt.status == u"started" || m_receipt.status == u"unknown") {
-        found << QStringLiteral("The run ended before it could record what it left on the server (%1); "
-                                "its receipt cannot be undone safely.")
+        found << programText(QStringLiteral("The run ended before it could record what it left on the "
+                                            "server (%1); its receipt cannot be undone safely."))
                      .arg(m_receipt.status);
         return found;
     }
@@ -106,14 +109,14 @@ QStringList UndoPlan::actions() const
 {
     QStringList planned;
     if (m_receipt.databaseLeft)
-        planned << QStringLiteral("Drop the database %1 and its files.").arg(m_receipt.database);
+        planned << programText(QStringLiteral("Drop the database %1 and its files.")).arg(m_receipt.database);
     if (deviceChanged())
         planned << (m_receipt.deviceBefore
-                ? QStringLiteral("Register the dump device %1 for %2 again.")
+                ? programText(QStringLiteral("Register the dump device %1 for %2 again."))
                       .arg(m_receipt.deviceName, *m_receipt.deviceBefore)
-                : QStringLiteral("Remove the dump device %1.").arg(m_receipt.deviceName));
+                : programText(QStringLiteral("Remove the dump device %1.")).arg(m_receipt.deviceName));
     if (m_receipt.settingsWritten)
-        planned << QStringLiteral("Put back the previous values of %1 settings entries in %2.")
+        planned << programText(QStringLiteral("Put back the previous values of %1 settings entries in %2."))
                        .arg(m_receipt.settings.size())
                        .arg(m_receipt.settingsFile);
     return planned;

@@ -1,5 +1,7 @@
 #include "AdminOptions.h"
 
+#include "ProgramTexts.h"
+
 namespace brevane::provision {
 
 AdminOptionSet::AdminOptionSet()
@@ -21,7 +23,7 @@ std::optional<QString> AdminOptionSet::read(
 {
     for (const QCommandLineOption *single : { &m_script, &m_receipt, &m_undo }) {
         if (parser.values(*single).size() > 1)
-            return QStringLiteral("--%1 is given more than once").arg(single->names().first());
+            return programText(QStringLiteral("--%1 is given more than once")).arg(single->names().first());
     }
     into.verify = parser.isSet(m_verify);
     into.scriptFile = parser.value(m_script);
@@ -30,19 +32,23 @@ std::optional<QString> AdminOptionSet::read(
     into.undoFile = parser.value(m_undo);
     into.yes = parser.isSet(m_yes);
     if (parser.isSet(m_script) && into.scriptFile.isEmpty())
-        return QStringLiteral("--script needs a file name, or - for standard output");
+        return programText(QStringLiteral("--script needs a file name, or - for standard output"));
     if (into.scriptFile == u"-" && json)
-        return QStringLiteral("--script - and --json exclude each other: both would use standard output");
+        return programText(
+            QStringLiteral("--script - and --json exclude each other: both would use standard output"));
     if (!into.scriptFile.isEmpty() && (into.ensure || dryRun))
-        return QStringLiteral("--script changes nothing already; it excludes --ensure and --dry-run");
+        return programText(
+            QStringLiteral("--script changes nothing already; it excludes --ensure and --dry-run"));
     if (!into.receiptFile.isEmpty() && (dryRun || !into.scriptFile.isEmpty()))
-        return QStringLiteral("--receipt records what a run changes; it excludes --dry-run and --script");
+        return programText(
+            QStringLiteral("--receipt records what a run changes; it excludes --dry-run and --script"));
     if (!into.undoFile.isEmpty()
         && (into.verify || into.ensure || !into.scriptFile.isEmpty() || !into.receiptFile.isEmpty()
             || dryRun))
-        return QStringLiteral("--undo puts a receipt's changes back; it excludes the options of a run");
+        return programText(
+            QStringLiteral("--undo puts a receipt's changes back; it excludes the options of a run"));
     if (into.yes && into.undoFile.isEmpty())
-        return QStringLiteral("--yes only confirms --undo");
+        return programText(QStringLiteral("--yes only confirms --undo"));
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "FilePlacement.h"
 #include "NameRules.h"
 #include "Platform.h"
+#include "ProgramTexts.h"
 #include "ProvisionCommand.h"
 #include "RestoreScript.h"
 
@@ -73,7 +74,8 @@ int ProvisionCommand::settleExisting(const QString &password)
             name, planned, settingsCounted ? m_options.settingsFile : QString(), settings);
     } catch (const Failure &failure) {
         return serverFailure(failure,
-            QStringLiteral("The server failed while looking for the database: %1. Nothing was changed.")
+            programText(
+                QStringLiteral("The server failed while looking for the database: %1. Nothing was changed."))
                 .arg(failure.descriptionFirst()));
     }
     m_report.database = name;
@@ -91,7 +93,7 @@ int ProvisionCommand::settleExisting(const QString &password)
         QStringLiteral("settingsChanges"), settingsChangesJson(finding.settingsChanges));
     if (finding.state == EnsureFinding::State::Different) {
         m_report.error = finding.text;
-        m_output.error(QStringLiteral("refused: ") + finding.text);
+        m_output.error(programText(QStringLiteral("refused: ")) + finding.text);
         return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::NameFree));
     }
     m_output.step(finding.text);
@@ -106,11 +108,12 @@ int ProvisionCommand::settleExisting(const QString &password)
         m_report.settingsWritten = ProvisioningRun::writeSettings(m_options.settingsFile, settings);
     } catch (const Failure &failure) {
         m_report.error = failure.numberFirst();
-        m_output.error(QStringLiteral("The settings were not written: ") + failure.numberFirst());
+        m_output.error(
+            programText(QStringLiteral("The settings were not written: ")) + failure.numberFirst());
         return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::SettingsWritable));
     }
     recordSettingsWritten();
-    m_report.message = QStringLiteral("The database %1 was in place; settings recorded in %2")
+    m_report.message = programText(QStringLiteral("The database %1 was in place; settings recorded in %2"))
                            .arg(name, m_options.settingsFile);
     m_output.step(m_report.message);
     return finish(QStringLiteral("settings-written"), ExitCode::Created);
@@ -125,7 +128,8 @@ int ProvisionCommand::verifyBackup()
         }).verify(m_options.backupFile);
     } catch (const Failure &failure) {
         return serverFailure(failure,
-            QStringLiteral("The server failed while verifying the backup: %1. Nothing was changed.")
+            programText(
+                QStringLiteral("The server failed while verifying the backup: %1. Nothing was changed."))
                 .arg(failure.descriptionFirst()));
     }
     const bool passed = result.verdict != VerificationResult::Verdict::Refused;
@@ -134,11 +138,12 @@ int ProvisionCommand::verifyBackup()
             { QStringLiteral("checksums"), result.verdict == VerificationResult::Verdict::Verified },
             { QStringLiteral("text"), result.text } });
     if (passed) {
-        m_output.step(QStringLiteral("ok: ") + result.text);
+        m_output.step(programText(QStringLiteral("ok: ")) + result.text);
         return -1;
     }
     m_report.error = result.text;
-    m_output.error(QStringLiteral("refused: ") + result.text + QStringLiteral("\nNothing was changed."));
+    m_output.error(programText(QStringLiteral("refused: ")) + result.text + QStringLiteral("\n")
+        + programText(QStringLiteral("Nothing was changed.")));
     return finish(QStringLiteral("backup-damaged"), ExitCode::BackupDamaged);
 }
 
@@ -152,7 +157,7 @@ int ProvisionCommand::writeScript()
         }).readHeader(m_options.backupFile);
     } catch (const Failure &failure) {
         return serverFailure(failure,
-            QStringLiteral("The server failed while reading the backup's header: %1")
+            programText(QStringLiteral("The server failed while reading the backup's header: %1"))
                 .arg(failure.descriptionFirst()));
     }
     const QString script = RestoreScript::compose(
@@ -163,15 +168,16 @@ int ProvisionCommand::writeScript()
         ? file.open(stdout, QIODevice::WriteOnly)
         : file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (!opened || file.write(bytes) != bytes.size() || !file.flush()) {
-        m_report.error = QStringLiteral("Cannot write the script %1: %2")
+        m_report.error = programText(QStringLiteral("Cannot write the script %1: %2"))
                              .arg(m_options.admin.scriptFile, file.errorString());
         m_output.error(m_report.error);
         return finish(QStringLiteral("failed"), ExitCode::Usage);
     }
     m_report.administration.insert(QStringLiteral("script"), m_options.admin.scriptFile);
-    m_report.message = QStringLiteral("Every check passed. The script is in %1; nothing was changed.")
-                           .arg(m_options.admin.scriptFile == u"-" ? QStringLiteral("standard output")
-                                                                   : m_options.admin.scriptFile);
+    m_report.message
+        = programText(QStringLiteral("Every check passed. The script is in %1; nothing was changed."))
+              .arg(m_options.admin.scriptFile == u"-" ? programText(QStringLiteral("standard output"))
+                                                      : m_options.admin.scriptFile);
     m_output.step(m_report.message);
     return finish(QStringLiteral("scripted"), ExitCode::Created);
 }
@@ -200,7 +206,7 @@ int ProvisionCommand::beginReceipt(const QString &password)
         return -1;
     m_receipt.reset();
     m_report.error = error;
-    m_output.error(error + QStringLiteral("\nNothing was changed."));
+    m_output.error(error + QStringLiteral("\n") + programText(QStringLiteral("Nothing was changed.")));
     return finish(QStringLiteral("usage-error"), ExitCode::Usage);
 }
 

@@ -41,7 +41,7 @@ bool UndoCommand::confirmed()
 {
     if (m_options.admin.yes)
         return true;
-    std::fputs("Undo these changes? [y/N] ", stderr);
+    std::fputs(programText(QStringLiteral("Undo these changes? [y/N] ")).toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     char answer[16] = {};
     const ssize_t got = ::read(STDIN_FILENO, answer, sizeof answer - 1);
@@ -52,7 +52,8 @@ int UndoCommand::execute()
 {
     if (!m_options.admin.yes && !::isatty(STDIN_FILENO))
         return finish(QStringLiteral("failed"), ExitCode::Usage,
-            QStringLiteral("--undo asks for confirmation on a terminal; give --yes to undo without asking."));
+            programText(QStringLiteral(
+                "--undo asks for confirmation on a terminal; give --yes to undo without asking.")));
     QString error;
     const std::optional<RunReceipt> receipt = RunReceipt::read(m_options.admin.undoFile, &error);
     if (!receipt)
@@ -78,7 +79,8 @@ int UndoCommand::execute()
         if (!differences.isEmpty()) {
             m_report.insert(QStringLiteral("differences"), QJsonArray::fromStringList(differences));
             return finish(QStringLiteral("undo-refused"), ExitCode::UndoRefused,
-                QStringLiteral("Nothing was undone, since not everything is as the receipt says:\n")
+                programText(
+                    QStringLiteral("Nothing was undone, since not everything is as the receipt says:\n"))
                     + differences.join(QLatin1Char('\n')));
         }
         const QStringList actions = plan.actions();
@@ -87,19 +89,19 @@ int UndoCommand::execute()
             m_output.step(action);
         if (actions.isEmpty())
             return finish(QStringLiteral("undone"), ExitCode::Created,
-                QStringLiteral("The receipt records no change: nothing to undo."));
+                programText(QStringLiteral("The receipt records no change: nothing to undo.")));
         if (!confirmed())
-            return finish(
-                QStringLiteral("cancelled"), ExitCode::Cancelled, QStringLiteral("Nothing was undone."));
+            return finish(QStringLiteral("cancelled"), ExitCode::Cancelled,
+                programText(QStringLiteral("Nothing was undone.")));
         m_changed = true;
         plan.apply();
     } catch (const Failure &failure) {
         return finish(QStringLiteral("server-failure"), ExitCode::ServerFailure,
-            QStringLiteral("The undo failed: ") + failure.descriptionFirst());
+            programText(QStringLiteral("The undo failed: ")) + failure.descriptionFirst());
     }
     m_run.release();
     return finish(QStringLiteral("undone"), ExitCode::Created,
-        QStringLiteral("What the receipt records was put back."));
+        programText(QStringLiteral("What the receipt records was put back.")));
 }
 
 } // namespace brevane::provision
