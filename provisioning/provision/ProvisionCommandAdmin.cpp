@@ -91,12 +91,11 @@ int ProvisionCommand::settleExisting(const QString &password)
     }
     m_report.administration.insert(
         QStringLiteral("settingsChanges"), settingsChangesJson(finding.settingsChanges));
-    if (finding.state == EnsureFinding::State::Different) {
-        m_report.error = finding.text;
-        m_output.error(programText(QStringLiteral("refused: ")) + finding.text);
-        return finish(QStringLiteral("refused"), exitCodeFor(PreflightCheck::NameFree));
-    }
     m_output.step(finding.text);
+    // A database that differs is refused by the checks, with the code and
+    // the text a run without --ensure gets (name taken, or left restoring).
+    if (finding.state == EnsureFinding::State::Different)
+        return -1;
     m_report.message = finding.text;
     if (finding.state == EnsureFinding::State::InPlace || m_options.dryRun) {
         m_wouldChange = finding.state == EnsureFinding::State::SettingsDiffer;

@@ -255,6 +255,7 @@ void TestAdministration::shouldWriteAScriptThatRestoresAsADirectRunDoes()
 void TestAdministration::shouldChangeOnlyWhatDiffersWhenEnsured_data()
 {
     QTest::addColumn<QByteArray>("settingsBetween"); // written over Connect.sys between the runs
+    QTest::addColumn<QString>("sqlBetween"); // sent through tsql between the runs
     QTest::addColumn<QStringList>("secondExtra");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("outcome");
@@ -262,24 +263,28 @@ void TestAdministration::shouldChangeOnlyWhatDiffersWhenEnsured_data()
     QTest::addColumn<bool>("settingsRewritten");
 
     const QStringList ensure { QStringLiteral("--ensure") };
-    QTest::newRow("all in place") << QByteArray() << ensure << 0 << QStringLiteral("unchanged") << false
-                                  << false;
-    QTest::newRow("settings differ") << kSettings << ensure << 0 << QStringLiteral("settings-written") << true
-                                     << true;
+    QTest::newRow("all in place") << QByteArray() << QString() << ensure << 0 << QStringLiteral("unchanged")
+                                  << false << false;
+    QTest::newRow("settings differ") << kSettings << QString() << ensure << 0
+                                     << QStringLiteral("settings-written") << true << true;
     QTest::newRow("settings differ, dry run")
-        << kSettings << QStringList { QStringLiteral("--ensure"), QStringLiteral("--dry-run") } << 0
-        << QStringLiteral("unchanged") << true << false;
-    QTest::newRow("database elsewhere") << QByteArray()
+        << kSettings << QString() << QStringList { QStringLiteral("--ensure"), QStringLiteral("--dry-run") }
+        << 0 << QStringLiteral("unchanged") << true << false;
+    QTest::newRow("database elsewhere") << QByteArray() << QString()
                                         << QStringList { QStringLiteral("--ensure"), QStringLiteral("--move"),
                                                QStringLiteral("rivazadUZ_Log=/elsewhere/x.ldf") }
                                         << 13 << QStringLiteral("refused") << false << false;
+    QTest::newRow("database offline")
+        << QByteArray() << QStringLiteral("ALTER DATABASE rivazadUZ SET OFFLINE") << ensure << 13
+        << QStringLiteral("refused") << false << false;
     QTest::newRow("without --ensure, as before")
-        << QByteArray() << QStringList() << 13 << QStringLiteral("refused") << false << false;
+        << QByteArray() << QString() << QStringList() << 13 << QStringLiteral("refused") << false << false;
 }
 
 void TestAdministration::shouldChangeOnlyWhatDiffersWhenEnsured()
 {
     QFETCH(QByteArray, settingsBetween);
+    QFETCH(QString, sqlBetween);
     QFETCH(QStringList, secondExtra);
     QFETCH(int, exitCode);
     QFETCH(QString, outcome);
@@ -295,6 +300,8 @@ void TestAdministration::shouldChangeOnlyWhatDiffersWhenEnsured()
     const QByteArray settingsAfterFirst = readAll(f.settingsFile());
     if (!settingsBetween.isEmpty())
         QVERIFY(writeAll(f.settingsFile(), settingsBetween));
+    if (!sqlBetween.isEmpty())
+        QVERIFY(!runScript(f, sqlBetween + QStringLiteral("\nGO\n")).stoppedByError);
     const QByteArray settingsBefore = readAll(f.settingsFile());
     const QStringList changingBefore = f.changingStatements();
 
