@@ -40,8 +40,8 @@ QString RestoreScript::compose(
         QStringLiteral("This script does not write the settings file. Once it has run, set these "
                        "six entries in %1:")
             .arg(header.settingsFile));
-    const ConnectionSettings placeholders { QStringLiteral("<server>"), QStringLiteral("<login>"),
-        QStringLiteral("<password>"), databaseName };
+    const ConnectionSettings placeholders { header.server, header.user, QStringLiteral("<password>"),
+        databaseName };
     for (const profile::ProfileEntry &entry : connectionSettingsEntries(placeholders))
         script += commentLine(QStringLiteral("  [%1] %2=%3").arg(entry.section, entry.key, entry.value));
     script += QStringLiteral(":on error exit\n");

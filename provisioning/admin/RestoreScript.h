@@ -11,6 +11,7 @@ namespace brevane {
 struct ScriptHeader
 {
     QString server;
+    QString user; // the login the settings are to name
     QString backupFile;
     BackupHeaderFacts backup;
     QStringList newFiles;

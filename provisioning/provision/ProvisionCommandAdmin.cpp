@@ -148,7 +148,7 @@ int ProvisionCommand::verifyBackup()
 
 int ProvisionCommand::writeScript()
 {
-    ScriptHeader header { m_options.server, m_options.backupFile, {}, m_request.newFiles(),
+    ScriptHeader header { m_options.server, m_options.user, m_options.backupFile, {}, m_request.newFiles(),
         m_options.settingsFile };
     try {
         header.backup = BackupVerification([this](const QString &statement) {
