@@ -327,6 +327,8 @@ void TestAdministration::shouldUndoExactlyWhatTheReceiptRecords_data()
     QTest::newRow("whole run over an old device") << QString() << 0;
     QTest::newRow("a file changed since") << QStringLiteral("file") << 31;
     QTest::newRow("cancelled run") << QStringLiteral("cancel") << 0;
+    // A receipt that cannot be written stops the run before its first change.
+    QTest::newRow("receipt on a read-only file system") << QStringLiteral("unwritable") << 0;
 }
 
 void TestAdministration::shouldUndoExactlyWhatTheReceiptRecords()
@@ -344,10 +346,19 @@ void TestAdministration::shouldUndoExactlyWhatTheReceiptRecords()
         f, QStringLiteral("exec sp_addumpdevice 'disk', 'rivazadUZ', '%1/old.Bak'\nGO\n").arg(f.root()));
     QVERIFY2(!device.stoppedByError, qPrintable(device.output));
     const QByteArray before = snapshot(f);
+    const QStringList changingBefore = f.changingStatements();
 
-    const QString receipt = f.root() + QStringLiteral("/receipt.json");
+    const QString receipt = disturbance == u"unwritable" ? QStringLiteral("/proc/brevane-receipt.json")
+                                                         : f.root() + QStringLiteral("/receipt.json");
     QProcess process;
     start(process, runArguments(f, { QStringLiteral("--receipt"), receipt }));
+    if (disturbance == u"unwritable") {
+        const Finished refused = collect(process);
+        QVERIFY2(refused.exitCode == 2, qPrintable(refused.err));
+        QCOMPARE(f.changingStatements(), changingBefore);
+        QCOMPARE(snapshot(f), before);
+        return;
+    }
     if (cancel) {
         QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
         ::kill(pid_t(process.processId()), SIGINT);
