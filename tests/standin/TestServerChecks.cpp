@@ -37,7 +37,7 @@ private Q_SLOTS:
 
     void shouldAnswerTheServerSideChecksAsAServerDoes_data();
     void shouldAnswerTheServerSideChecksAsAServerDoes();
-    void shouldRestoreAThreeFileBackupThenGuardAndDropIt();
+    void shouldRestoreAThreeFileBackupThenGuardTakeOfflineAndDropIt();
 
 private:
     QString file(const QString &name) const { return m_files->filePath(name); }
@@ -176,7 +176,7 @@ void TestServerChecks::shouldAnswerTheServerSideChecksAsAServerDoes()
     }
 }
 
-void TestServerChecks::shouldRestoreAThreeFileBackupThenGuardAndDropIt()
+void TestServerChecks::shouldRestoreAThreeFileBackupThenGuardTakeOfflineAndDropIt()
 {
     StandinProcess server;
     QVERIFY2(server.start(), qPrintable(server.errorString()));
@@ -219,11 +219,19 @@ void TestServerChecks::shouldRestoreAThreeFileBackupThenGuardAndDropIt()
     for (const QString &target : targets)
         QVERIFY(QFile::exists(target));
 
+    const QString state = QStringLiteral("SELECT name, state_desc FROM sys.databases WHERE name = N'Hall'");
     const TsqlRun dropped = runTsql(server.port(), QStringLiteral("sa"), Password,
-        { QStringLiteral("DROP DATABASE [Hall]"), guard, QStringLiteral("DROP DATABASE [Hall]") });
-    QCOMPARE(messageHeaders(dropped.output), QStringList { QStringLiteral("3701/11/1") });
+        { QStringLiteral("ALTER DATABASE [Hall] SET OFFLINE WITH ROLLBACK IMMEDIATE"), state,
+            QStringLiteral("ALTER DATABASE master SET OFFLINE"), QStringLiteral("DROP DATABASE [Hall]"),
+            guard, QStringLiteral("DROP DATABASE [Hall]"), state });
+    QVERIFY2(dropped.output.contains(QStringLiteral("name\tstate_desc\nHall\tOFFLINE\n")),
+        qPrintable(dropped.output));
+    QCOMPARE(messageHeaders(dropped.output),
+        QStringList(
+            { QStringLiteral("5058/16/1"), QStringLiteral("5069/16/1"), QStringLiteral("3701/11/1") }));
     QVERIFY(dropped.output.contains(QStringLiteral(
         "\"Cannot drop the database 'Hall', because it does not exist or you do not have permission.\"")));
+    QCOMPARE(dropped.output.count(QStringLiteral("\nHall\t")), 1); // the database is gone at the end
     for (const QString &target : targets)
         QVERIFY(!QFile::exists(target));
 }

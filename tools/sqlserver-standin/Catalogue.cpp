@@ -215,6 +215,17 @@ bool Catalogue::removeDatabase(const QString &name)
     return false;
 }
 
+bool Catalogue::setDatabaseState(const QString &name, const QString &state)
+{
+    for (Database &database : m_databases) {
+        if (sameName(database.name, name)) {
+            database.state = state;
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<BackupDevice> Catalogue::findDevice(const QString &name) const
 {
     for (const BackupDevice &device : m_devices) {

@@ -52,6 +52,7 @@ public:
     int nextDatabaseId() const;
     void addDatabase(const Database &database);
     bool removeDatabase(const QString &name);
+    bool setDatabaseState(const QString &name, const QString &state);
     // Where the system databases' files are, as the server names them (default: the data folder).
     void setSystemFileFolder(const QString &folder) { m_systemFileFolder = folder; }
 

@@ -376,6 +376,7 @@ QString helpText()
         "  SELECT SERVERPROPERTY('ProductVersion'), @@VERSION, ... [AS alias], also in CAST or CONVERT\n"
         "  IF [NOT] EXISTS (SELECT ...) | condition  statement [ELSE statement]\n"
         "  RAISERROR(N'text', severity, state [, argument ...])   DROP DATABASE [IF EXISTS] name\n"
+        "  ALTER DATABASE name SET OFFLINE | ONLINE\n"
         "  EXEC master.dbo.xp_fileexist N'PATH'    EXEC master.dbo.xp_fixeddrives (no drives on linux)\n"
         "  EXEC sp_addumpdevice 'disk', 'NAME', 'PATH'      EXEC sp_dropdevice 'NAME' [, 'delfile']\n"
         "  RESTORE FILELISTONLY | HEADERONLY | VERIFYONLY FROM DISK = 'PATH' | device\n"

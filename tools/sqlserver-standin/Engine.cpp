@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "AlterDatabase.h"
 #include "DropDatabase.h"
 #include "ProcedureRunner.h"
 #include "RaiseError.h"
@@ -68,6 +69,8 @@ private:
                 runRaiseError(m_batch, *raise, statement.line);
             } else if (const auto *drop = std::get_if<DropDatabaseStatement>(&statement.body)) {
                 runDropDatabase(m_batch, *drop, statement.line);
+            } else if (const auto *alter = std::get_if<AlterDatabaseStatement>(&statement.body)) {
+                runAlterDatabase(m_batch, *alter, statement.line);
             } else if (const auto *unsupported = std::get_if<UnsupportedStatement>(&statement.body)) {
                 fail({ serverMessage(Msg::UserDefined,
                          { QStringLiteral("The SQL Server stand-in does not run %1 statements.")

@@ -97,6 +97,13 @@ constexpr std::array messageTable {
         Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1." },
     MessageDefinition { Msg::CannotOpenDatabase, 11, 1,
         "Cannot open database \"%1\" requested by the login. The login failed." },
+    MessageDefinition { Msg::CannotAlterDatabase, 14, 5,
+        "User does not have permission to alter database '%1', the database does not exist, or the database "
+        "is not in a state that allows access checks." },
+    MessageDefinition { Msg::DatabaseRestoring, 16, 1,
+        "ALTER DATABASE is not permitted while a database is in the Restoring state." },
+    MessageDefinition { Msg::OptionNotForDatabase, 16, 1, "Option '%1' cannot be set in database '%2'." },
+    MessageDefinition { Msg::AlterDatabaseFailed, 16, 1, "ALTER DATABASE statement failed." },
     MessageDefinition { Msg::CreateFileFailed, 16, 1,
         "CREATE FILE encountered operating system error %1 while attempting to open or create the "
         "physical file '%2'." },

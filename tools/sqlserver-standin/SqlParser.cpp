@@ -1,5 +1,6 @@
 #include "SqlParser.h"
 
+#include "AlterDatabase.h"
 #include "CodePage.h"
 #include "DropDatabase.h"
 #include "RaiseError.h"
@@ -102,6 +103,8 @@ private:
             statement.body = parseRaiseError(*this);
         } else if (token.isKeyword(u"DROP") && peek(1).isKeyword(u"DATABASE")) {
             statement.body = parseDropDatabase(*this);
+        } else if (token.isKeyword(u"ALTER") && peek(1).isKeyword(u"DATABASE")) {
+            statement = parseAlterDatabase(*this);
         } else if (isUnsupportedStatementKeyword(token)) {
             statement.body = consumeUnsupported(token.value.toUpper());
         } else if (firstInBatch && token.kind == SqlToken::Kind::Identifier

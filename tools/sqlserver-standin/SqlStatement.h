@@ -150,6 +150,13 @@ struct DropDatabaseStatement
     bool ifExists = false;
 };
 
+// ALTER DATABASE name SET ONLINE | OFFLINE
+struct AlterDatabaseStatement
+{
+    QString name;
+    QString state; // ONLINE or OFFLINE
+};
+
 struct Statement;
 
 // IF [NOT] EXISTS (SELECT ...) or IF condition, then a statement and perhaps an ELSE.
@@ -165,7 +172,7 @@ struct IfStatement
 struct Statement
 {
     std::variant<SelectStatement, ExecStatement, RestoreStatement, IfStatement, UnsupportedStatement,
-        RaiseErrorStatement, DropDatabaseStatement>
+        RaiseErrorStatement, DropDatabaseStatement, AlterDatabaseStatement>
         body;
     int line = 1; // line of the statement's first token in the batch
 };
