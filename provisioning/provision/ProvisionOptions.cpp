@@ -236,15 +236,17 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments, const QString &
         options.moves.insert(pair.left(equals), absolute(pair.mid(equals + 1)));
     }
     for (const auto &[option, seconds] : { std::pair { &loginTimeout, &options.loginTimeout },
-             std::pair { &queryTimeout, &options.queryTimeout } }) {
+             std::pair { &queryTimeout, &options.queryTimeout },
+             std::pair { &restoreTimeout, &options.restoreTimeout } }) {
         if (parser.isSet(*option) && !parseSeconds(parser.value(*option), seconds))
             return UsageError { programText(QStringLiteral("--%1 takes a whole number of seconds, 0 or more"))
                                     .arg(option->names().first()) };
     }
-    options.restoreTimeout = options.queryTimeout;
-    if (parser.isSet(restoreTimeout) && !parseSeconds(parser.value(restoreTimeout), &options.restoreTimeout))
-        return UsageError { programText(
-            QStringLiteral("--restore-timeout takes a whole number of seconds, 0 or more")) };
+    if (!parser.isSet(restoreTimeout))
+        options.restoreTimeout = options.queryTimeout;
+    // A log-on that may wait for ever would hang on a server that never answers.
+    if (options.loginTimeout == 0)
+        return UsageError { programText(QStringLiteral("--login-timeout takes at least 1 second")) };
     options.backupGiven = parser.isSet(backup);
     options.backupFile = parser.isSet(backup) ? absolute(parser.value(backup))
                                               : ProvisioningRun::defaultBackupFile(programFolder);

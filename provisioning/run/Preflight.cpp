@@ -268,7 +268,7 @@ bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
     const std::optional<qint64> available = target.files->freeBytes(target.dataFolder);
     return step(PreflightCheck::SpaceAvailable,
         available ? std::optional<bool>(*available >= needed) : std::nullopt,
-        available ? QStringLiteral("%1 free in %2, %3 needed")
+        available ? programText(QStringLiteral("%1 free in %2, %3 needed"))
                         .arg(megabytes(*available), target.dataFolder, megabytes(needed))
                   : programText(QStringLiteral("The server cannot tell the free space in %1; %2 needed"))
                         .arg(target.dataFolder, megabytes(needed)),

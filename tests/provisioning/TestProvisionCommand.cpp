@@ -480,6 +480,7 @@ void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data
     QTest::newRow("name of 129 characters") << "name129" << 12 << "refused";
     QTest::newRow("relative folder, sent absolute") << "relative" << 0 << "created";
     QTest::newRow("--settings naming no file") << "nosettings" << 2 << "usage-error";
+    QTest::newRow("default settings file missing") << "nodefault" << 0 << "created";
     QTest::newRow("no password line on standard input") << "nopassword" << 2 << "usage-error";
     QTest::newRow("unknown option") << "option" << 2 << "usage-error";
     QTest::newRow("--move naming no file of the backup") << "move" << 2 << "usage-error";
@@ -508,6 +509,8 @@ void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange()
         arguments[arguments.indexOf(f.dataFolder())] = QStringLiteral("Data");
     } else if (situation == u"nosettings") {
         QVERIFY(QFile::remove(f.settingsFile()));
+    } else if (situation == u"nodefault") {
+        arguments.remove(arguments.indexOf(QStringLiteral("--settings")), 2);
     } else if (situation == u"nopassword") {
         input.clear();
     } else if (situation == u"option") {
@@ -530,7 +533,13 @@ void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange()
         QVERIFY(!json.value(QStringLiteral("error")).toString().isEmpty());
         return;
     }
-    QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=Hall02"));
+    const QJsonObject settings = json.value(QStringLiteral("settings")).toObject();
+    if (situation == u"nodefault") {
+        QCOMPARE(settings.value(QStringLiteral("written")), QJsonValue(false));
+        QCOMPARE(settings.value(QStringLiteral("reason")).toString(), QStringLiteral("missing"));
+    } else {
+        QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=Hall02"));
+    }
     QVERIFY(f.changingStatements().last().contains(QStringLiteral("'%1/Hall02.mdf'").arg(f.dataFolder())));
 }
 

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QThread>
 
@@ -464,12 +466,37 @@ void TestProvisioningRun::shouldHoldEveryTextInFourLanguagesAndTheWindowsForShar
         }
         // Placeholders survive translation.
         const QString english = program.text(id, LanguageId::EnglishUnitedStates);
-        for (const QString &placeholder : { QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3") })
+        for (const QString &placeholder :
+            { QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3") })
             QCOMPARE(program.text(id, LanguageId::ChineseTraditional).contains(placeholder),
                 english.contains(placeholder));
     }
     // The window reads no row of the program's.
     QVERIFY(!window.contains(20001));
+
+    // Every text the program looks up by its English has its row.
+    QSet<QString> english;
+    for (const quint16 id : program.ids())
+        english.insert(program.text(id, LanguageId::EnglishUnitedStates));
+    static const QRegularExpression lookup(
+        QStringLiteral(R"re(programText\(QStringLiteral\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)\))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    int found = 0;
+    for (const char *folder : { "run", "provision" }) {
+        const QDir sources(
+            QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../provisioning/") + QLatin1String(folder));
+        for (const QString &name : sources.entryList({ QStringLiteral("*.cpp") })) {
+            const QString code = QString::fromUtf8(readAll(sources.filePath(name)));
+            for (const auto &call : lookup.globalMatch(code)) {
+                QString text;
+                for (const auto &part : piece.globalMatch(call.captured(1)))
+                    text += part.captured(1).replace(QStringLiteral("\\\""), QStringLiteral("\""));
+                QVERIFY2(english.contains(text), qPrintable(name + QStringLiteral(": ") + text));
+                ++found;
+            }
+        }
+    }
+    QVERIFY(found > 50);
 }
 
 QTEST_GUILESS_MAIN(TestProvisioningRun)
