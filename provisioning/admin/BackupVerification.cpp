@@ -51,9 +51,9 @@ VerificationResult BackupVerification::verify(const QString &backupPath)
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
         const QStringList messages = failure.serverMessages();
-        result.text = programText(QStringLiteral("The server refuses the backup %1:\n%2"))
-                          .arg(backupPath,
-                              messages.isEmpty() ? failure.description() : messages.join(QLatin1Char('\n')));
+        result.text = programText(QStringLiteral("The server refuses the backup %1:")).arg(backupPath)
+            + QLatin1Char('\n')
+            + (messages.isEmpty() ? failure.description() : messages.join(QLatin1Char('\n')));
         return result;
     }
     if (facts.hasChecksums) {

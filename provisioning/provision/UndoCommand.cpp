@@ -80,8 +80,8 @@ int UndoCommand::execute()
             m_report.insert(QStringLiteral("differences"), QJsonArray::fromStringList(differences));
             return finish(QStringLiteral("undo-refused"), ExitCode::UndoRefused,
                 programText(
-                    QStringLiteral("Nothing was undone, since not everything is as the receipt says:\n"))
-                    + differences.join(QLatin1Char('\n')));
+                    QStringLiteral("Nothing was undone, since not everything is as the receipt says:"))
+                    + QLatin1Char('\n') + differences.join(QLatin1Char('\n')));
         }
         const QStringList actions = plan.actions();
         m_report.insert(QStringLiteral("actions"), QJsonArray::fromStringList(actions));

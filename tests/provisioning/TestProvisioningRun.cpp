@@ -482,7 +482,7 @@ void TestProvisioningRun::shouldHoldEveryTextInFourLanguagesAndTheWindowsForShar
         QStringLiteral(R"re(programText\(QStringLiteral\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)\))re"));
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     int found = 0;
-    for (const char *folder : { "run", "provision" }) {
+    for (const char *folder : { "run", "provision", "admin" }) {
         const QDir sources(
             QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../provisioning/") + QLatin1String(folder));
         for (const QString &name : sources.entryList({ QStringLiteral("*.cpp") })) {
