@@ -56,6 +56,16 @@ QMap<QString, QString> ServerCatalogue::dumpDevices()
     return devices;
 }
 
+std::optional<QString> ServerCatalogue::dumpDevice(const QString &name)
+{
+    const QMap<QString, QString> devices = dumpDevices();
+    for (auto device = devices.cbegin(); device != devices.cend(); ++device) {
+        if (device.key().compare(name, Qt::CaseInsensitive) == 0)
+            return device.value();
+    }
+    return std::nullopt;
+}
+
 bool sameServerPath(const QString &a, const QString &b)
 {
     if (!looksLikeWindowsPath(a) && !looksLikeWindowsPath(b))

@@ -34,6 +34,9 @@ public:
     QList<CatalogueFile> databaseFiles(const QString &name);
     // Every registered dump device: name to physical path.
     QMap<QString, QString> dumpDevices();
+    // The path of the dump device of that name (compared as the server
+    // compares names, without regard to case); nullopt when there is none.
+    std::optional<QString> dumpDevice(const QString &name);
 
 private:
     StatementSender m_send;

@@ -58,10 +58,7 @@ void UndoPlan::compareDevice(QStringList &differences)
 {
     if (!deviceChanged())
         return;
-    const QMap<QString, QString> devices = m_catalogue.dumpDevices();
-    const auto found = devices.constFind(m_receipt.deviceName);
-    const std::optional<QString> now
-        = found == devices.cend() ? std::nullopt : std::optional<QString>(found.value());
+    const std::optional<QString> now = m_catalogue.dumpDevice(m_receipt.deviceName);
     const bool same = now && m_receipt.deviceAfter ? sameServerPath(*now, *m_receipt.deviceAfter)
                                                    : now.has_value() == m_receipt.deviceAfter.has_value();
     if (!same)

@@ -10,16 +10,6 @@ namespace brevane::provision {
 
 namespace {
 
-std::optional<QString> deviceNamed(ServerCatalogue &catalogue, const QString &name)
-{
-    const QMap<QString, QString> devices = catalogue.dumpDevices();
-    for (auto device = devices.cbegin(); device != devices.cend(); ++device) {
-        if (device.key().compare(name, Qt::CaseInsensitive) == 0)
-            return device.value();
-    }
-    return std::nullopt;
-}
-
 QString randomSalt()
 {
     return QString::number(QRandomGenerator::system()->generate64(), 16);
@@ -42,7 +32,7 @@ bool ReceiptRecorder::begin(const ConnectionSettings &settings, const QString &s
     m_receipt.database = settings.database;
     m_receipt.status = QStringLiteral("started");
     m_receipt.deviceName = deviceName;
-    m_receipt.deviceBefore = deviceNamed(catalogue, deviceName);
+    m_receipt.deviceBefore = catalogue.dumpDevice(deviceName);
     m_receipt.deviceAfter = m_receipt.deviceBefore;
     m_receipt.settingsFile = settingsFile;
     m_receipt.salt = randomSalt();
@@ -65,7 +55,7 @@ void ReceiptRecorder::restoreEnded(const QString &status)
     m_receipt.status = status;
     try {
         ServerCatalogue catalogue(m_send);
-        m_receipt.deviceAfter = deviceNamed(catalogue, m_receipt.deviceName);
+        m_receipt.deviceAfter = catalogue.dumpDevice(m_receipt.deviceName);
         m_receipt.databaseLeft = catalogue.databaseState(m_receipt.database).has_value();
         m_receipt.files.clear();
         if (m_receipt.databaseLeft) {
