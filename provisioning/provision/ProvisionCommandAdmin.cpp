@@ -97,12 +97,14 @@ int ProvisionCommand::settleExisting(const QString &password)
     if (finding.state == EnsureFinding::State::Different)
         return -1;
     m_report.message = finding.text;
+    // A receipt asked for is written even when nothing changes: it then
+    // records no change, and an undo of it has nothing to do.
+    if (const int refused = beginReceipt(password); refused >= 0)
+        return refused;
     if (finding.state == EnsureFinding::State::InPlace || m_options.dryRun) {
         m_wouldChange = finding.state == EnsureFinding::State::SettingsDiffer;
         return finish(QStringLiteral("unchanged"), ExitCode::Created);
     }
-    if (const int refused = beginReceipt(password); refused >= 0)
-        return refused;
     try {
         m_report.settingsWritten = ProvisioningRun::writeSettings(m_options.settingsFile, settings);
     } catch (const Failure &failure) {
