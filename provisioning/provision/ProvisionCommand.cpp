@@ -20,6 +20,12 @@ namespace {
 
 constexpr int progressStepPercent = 10;
 
+// The folder of the new data file, in the server's own path form.
+QString dataFolderOf(const RestoreRequest &request)
+{
+    return request.physicalData.left(qMax<qsizetype>(0, lastSeparatorPosition(request.physicalData) - 1));
+}
+
 qint64 nowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -204,8 +210,8 @@ int ProvisionCommand::runChecks(const QString &password)
 
 int ProvisionCommand::restoreAndRecord(const QString &password)
 {
-    m_output.step(
-        programText(QStringLiteral("Restoring %1 into %2")).arg(m_request.databaseName, m_options.folder));
+    m_output.step(programText(QStringLiteral("Restoring %1 into %2"))
+                      .arg(m_request.databaseName, dataFolderOf(m_request)));
     m_phase = Phase::Restoring;
     ProvisioningRun::RestoreOutcome outcome;
     try {
@@ -320,7 +326,8 @@ QString ProvisionCommand::leftBehind(const Failure &failure)
                 files << file;
         }
         state << (files.isEmpty()
-                ? programText(QStringLiteral("No database file was created in %1.")).arg(m_options.folder)
+                ? programText(QStringLiteral("No database file was created in %1."))
+                      .arg(dataFolderOf(m_request))
                 : programText(QStringLiteral("These files exist and belong to the unfinished restore: %1"))
                       .arg(files.join(QStringLiteral(", "))));
     }

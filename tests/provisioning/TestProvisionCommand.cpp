@@ -113,6 +113,7 @@ private Q_SLOTS:
     void shouldCheckWhereTheServerLooksBeforeAnyChange();
     void shouldSpeakTheUsersLanguageWithTheWindowsTexts_data();
     void shouldSpeakTheUsersLanguageWithTheWindowsTexts();
+    void shouldPrintOneJsonObjectWhenInterruptedTwice();
     void shouldEndWithinTheChosenTimeWithItsOwnCode_data();
     void shouldEndWithinTheChosenTimeWithItsOwnCode();
 };
@@ -685,6 +686,28 @@ void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts()
     const QString created = brevane::MessageTable::builtIn().text(10042, brevane::LanguageId(language));
     QVERIFY2(out.split(QLatin1Char('\n')).contains(created), qPrintable(out));
     QVERIFY2(out.contains(QLatin1Char('\n') + passed), qPrintable(out));
+}
+
+void TestProvisionCommand::shouldPrintOneJsonObjectWhenInterruptedTwice()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    // Two different signals, so that neither merges into the other.
+    ::kill(pid_t(process.processId()), SIGINT);
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 6);
+    QJsonParseError error;
+    const QByteArray out = process.readAllStandardOutput();
+    const QJsonObject json = QJsonDocument::fromJson(out, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, out.constData());
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), 6);
 }
 
 void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode_data()
