@@ -25,6 +25,7 @@ ReceiptRecorder::ReceiptRecorder(QString path, StatementSender send)
 bool ReceiptRecorder::begin(const ConnectionSettings &settings, const QString &settingsFile,
     const QString &deviceName, bool restoreFollows, QString *error)
 {
+    const std::lock_guard lock(m_mutex);
     m_restorePending = restoreFollows;
     ServerCatalogue catalogue(m_send);
     m_receipt.server = settings.server;
@@ -49,6 +50,7 @@ bool ReceiptRecorder::begin(const ConnectionSettings &settings, const QString &s
 
 void ReceiptRecorder::restoreEnded(const QString &status)
 {
+    const std::lock_guard lock(m_mutex);
     if (!m_started)
         return;
     m_restorePending = false;
@@ -72,6 +74,7 @@ void ReceiptRecorder::restoreEnded(const QString &status)
 
 void ReceiptRecorder::settingsWritten()
 {
+    const std::lock_guard lock(m_mutex);
     if (!m_started)
         return;
     m_receipt.settingsWritten = true;
@@ -80,6 +83,9 @@ void ReceiptRecorder::settingsWritten()
 
 void ReceiptRecorder::finished(const QString &status)
 {
+    const std::unique_lock lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
     if (!m_started || m_restorePending || m_receipt.status == u"unknown")
         return;
     m_receipt.status = status;

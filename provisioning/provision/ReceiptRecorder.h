@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <mutex>
+
 namespace brevane::provision {
 
 // Keeps the receipt of a run up to date: written before the first change,
@@ -25,6 +27,8 @@ public:
     // Records what the server and the folder hold after the restore.
     void restoreEnded(const QString &status);
     void settingsWritten();
+    // Also from the signal thread, when an interrupt ends the run: while the
+    // run is writing the receipt itself, that write stands.
     void finished(const QString &status);
 
 private:
@@ -35,6 +39,7 @@ private:
     RunReceipt m_receipt;
     bool m_started = false;
     bool m_restorePending = false;
+    std::mutex m_mutex;
 };
 
 } // namespace brevane::provision
