@@ -51,6 +51,38 @@ function(hall_install_manpage page component)
     install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section} COMPONENT ${component})
 endfunction()
 
+# Manual pages of the command-line programs, made by help2man from their --help
+# so that they never drift from it: the usage, the options, and the exit codes
+# as EXIT STATUS (packaging/man/from-help.sed). packaging/man/<target>.h2m adds
+# what --help does not say (files, environment); <target>.sed, where present,
+# fits that program's help to the page's sections.
+find_program(HALL_HELP2MAN help2man)
+function(hall_install_help_manpage target summary component)
+    if(NOT HALL_HELP2MAN)
+        message(STATUS "help2man not found: no manual page for ${target}")
+        return()
+    endif()
+    set(dir ${HALL_PACKAGING_BINARY_DIR}/man)
+    set(out ${dir}/${target}.1.gz)
+    set(sed_scripts -f ${HALL_PACKAGING_DIR}/man/from-help.sed)
+    if(EXISTS ${HALL_PACKAGING_DIR}/man/${target}.sed)
+        list(APPEND sed_scripts -f ${HALL_PACKAGING_DIR}/man/${target}.sed)
+    endif()
+    add_custom_command(
+        OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 LANG=C.UTF-8
+            ${HALL_HELP2MAN} --no-info --section=1 --version-string=${PROJECT_VERSION}
+            --name=${summary} --include=${HALL_PACKAGING_DIR}/man/${target}.h2m
+            --output=${dir}/${target}.help2man $<TARGET_FILE:${target}>
+        COMMAND sed ${sed_scripts} ${dir}/${target}.help2man > ${dir}/${target}.1
+        COMMAND gzip -9nc ${dir}/${target}.1 > ${out}
+        DEPENDS ${target} ${HALL_PACKAGING_DIR}/man/${target}.h2m ${HALL_PACKAGING_DIR}/man/from-help.sed
+        VERBATIM)
+    add_custom_target(hall_manpage_${target} ALL DEPENDS ${out})
+    install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+endfunction()
+
 # Where the product's folder goes is decided at install time, when the prefix is
 # known: HALL_INSTALLED_PRODUCT_DIR (absolute, without DESTDIR) and
 # HALL_PRODUCT_DIR_FROM_PREFIX (the same, relative to the prefix) for the rules below.
@@ -100,7 +132,8 @@ if(TARGET Brevane)
     hall_install_manpage(brevane.1 brevane)
     if(TARGET brevane-provision)
         hall_install_product_program(brevane-provision brevane-provision brevane)
-        hall_install_manpage(brevane-provision.1 brevane)
+        hall_install_help_manpage(brevane-provision
+            "creates the snooker hall product's database on SQL Server without a window" brevane)
     endif()
     install(FILES ${HALL_PACKAGING_DIR}/brevane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT brevane)
@@ -116,7 +149,8 @@ if(TARGET sqlserver-standin)
     install(TARGETS sqlserver-standin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sqlserver-standin)
     install(FILES ${HALL_PACKAGING_DIR}/sqlserver-standin/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sqlserver-standin COMPONENT sqlserver-standin)
-    hall_install_manpage(sqlserver-standin.1 sqlserver-standin)
+    hall_install_help_manpage(sqlserver-standin
+        "test server answering the statements of the snooker hall tools" sqlserver-standin)
     hall_install_package_docs(sqlserver-standin)
     list(APPEND hall_packages sqlserver-standin)
 endif()
@@ -132,7 +166,8 @@ foreach(component libquilvet1 libquilvet-dev quilvet-designer-plugin quilvet-hos
     endif()
 endforeach()
 if("quilvet-host" IN_LIST hall_packages)
-    hall_install_manpage(quilvet-host.1 quilvet-host)
+    hall_install_help_manpage(quilvet-host
+        "example host program for the Quilvet time-slot pricing control" quilvet-host)
 endif()
 
 # --- CPack -----------------------------------------------------------------------
@@ -146,7 +181,10 @@ set(CPACK_INSTALL_PREFIX /usr)
 # The package root is DESTDIR and the prefix /usr, so Brevane's folder lands at
 # HALL_PRODUCT_DIR inside the package.
 set(CPACK_SET_DESTDIR ON)
-set(CPACK_STRIP_FILES ON)
+# Debug information goes into -dbgsym packages (.ddeb), the programs and the
+# library are stripped of it (and of unneeded symbols) in their own packages.
+set(CPACK_STRIP_FILES OFF)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -180,7 +218,9 @@ if(TARGET brevane-provision)
 endif()
 set(CPACK_DEBIAN_BREVANE_PACKAGE_NAME brevane)
 set(CPACK_DEBIAN_BREVANE_PACKAGE_SECTION database)
-set(CPACK_DEBIAN_BREVANE_PACKAGE_DEPENDS "tdsodbc | msodbcsql18 | msodbcsql17")
+# Qt's translations speak Qt's own texts (message boxes, file dialogs) in the
+# user's language; the SVG plugins draw the window's icon from the hicolor theme.
+set(CPACK_DEBIAN_BREVANE_PACKAGE_DEPENDS "tdsodbc | msodbcsql18 | msodbcsql17, qt6-translations-l10n, libqt6svg6")
 set(CPACK_DEBIAN_BREVANE_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 set(CPACK_COMPONENT_BREVANE_DESCRIPTION
     "creates the snooker hall product's database on SQL Server
@@ -202,18 +242,29 @@ set(CPACK_DEBIAN_SQLSERVER-STANDIN_PACKAGE_SECTION database)
 set(CPACK_COMPONENT_SQLSERVER-STANDIN_DESCRIPTION
     "test server answering the statements of the snooker hall tools
 sqlserver-standin is a test server, not a database server. It speaks SQL
-Server's wire protocol (TDS 7.4) over loopback and answers only the statements
-that Brevane and brevane-provision send: the log-on, the backup file list, the
-database and dump device queries, and the restore, with SQL Server's own
-message numbers and texts. It stores no data and runs no other SQL.
+Server's wire protocol (TDS 7.4, with TLS) over loopback and answers the
+statements that Brevane and brevane-provision send (the log-on, the backup file
+list, the database and dump device queries, the restore), the session options
+and sp_executesql calls of common client libraries, with SQL Server's own
+message numbers and texts. It stores no data; any other statement gets error
+50000 naming what it does not run.
 
 It serves demonstrations and tests of those tools and of other clients of the
 same statements. It also writes template backups its restore accepts.")
 
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_NAME libquilvet1)
 set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_SECTION libs)
-# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.
-set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA ${HALL_PACKAGING_DIR}/libquilvet1/triggers)
+# Installable for several architectures at once: the library is in the
+# architecture's own folder and the shared files are byte-identical.
+# CPack writes no Multi-Arch field; a script adds it once the package is built.
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/MultiArchSame.cmake)
+set(CPACK_HALL_MULTIARCH_SAME_PACKAGES libquilvet1)
+# The control's captions are Chinese: a face with Chinese glyphs shows them.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+# The dynamic linker's cache is refreshed by dpkg's ldconfig trigger; the symbols
+# file pins every exported symbol with the version that brought it.
+set(CPACK_DEBIAN_LIBQUILVET1_PACKAGE_CONTROL_EXTRA
+    ${HALL_PACKAGING_DIR}/libquilvet1/triggers ${HALL_PACKAGING_DIR}/libquilvet1/symbols)
 set(CPACK_COMPONENT_LIBQUILVET1_DESCRIPTION
     "time-slot pricing control for snooker hall programs
 Quilvet holds one embeddable Qt widget, clsQuilvet: a slider divides the day
@@ -247,6 +298,8 @@ control, in its widget box under Quilvet, so that it can be placed on forms.")
 
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_NAME quilvet-host)
 set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_QUILVET-HOST_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 set(CPACK_COMPONENT_QUILVET-HOST_DEPENDS libquilvet1)
 set(CPACK_COMPONENT_QUILVET-HOST_DESCRIPTION
     "example host program for the Quilvet time-slot pricing control

@@ -23,7 +23,7 @@ configure_package_config_file(cmake/QuilvetConfig.cmake.in ${CMAKE_CURRENT_BINAR
     INSTALL_DESTINATION ${QUILVET_CMAKE_DIR}
 )
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuilvetConfigVersion.cmake
-    VERSION 1.0.0 COMPATIBILITY SameMajorVersion
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion
 )
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuilvetConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/QuilvetConfigVersion.cmake
     DESTINATION ${QUILVET_CMAKE_DIR} COMPONENT libquilvet-dev

@@ -1,5 +1,6 @@
 #include "QtUserPrompts.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -50,12 +51,28 @@ QString toQtFilter(const QString &filter)
 
 namespace {
 
+// Qt's own dialog on every desktop: its filter list can show the request's
+// caption while it filters by the Qt pattern.
 QFileDialog::Options toQtOptions(const FileDialogRequest &request)
 {
-    QFileDialog::Options options;
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
     if (!request.confirmOverwrite)
         options |= QFileDialog::DontConfirmOverwrite;
     return options;
+}
+
+// A dialog for request, with its filter list showing the request's caption
+// ("*.*") while it filters by the Qt pattern ("*").
+void prepareDialog(QFileDialog &dialog, const FileDialogRequest &request)
+{
+    dialog.setOptions(toQtOptions(request));
+    const QString qtFilter = toQtFilter(request.filter);
+    if (qtFilter.isEmpty())
+        return;
+    dialog.setNameFilter(qtFilter);
+    auto captions = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    if (captions && captions->count() == 1 && qtFilter != request.filter)
+        captions->setItemText(0, request.filter);
 }
 
 } // namespace
@@ -83,11 +100,11 @@ std::optional<QString> QtUserPrompts::saveFileName(QWidget *parent, const FileDi
     QString start = request.fileName;
     if (!request.initialDir.isEmpty())
         start = request.initialDir + QLatin1Char('/') + request.fileName;
-    QFileDialog dialog(parent, request.title, start, toQtFilter(request.filter));
+    QFileDialog dialog(parent, request.title, start);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // Choosing an existing file asks before it is taken, unless the request says otherwise.
-    dialog.setOptions(toQtOptions(request));
+    prepareDialog(dialog, request);
     for (;;) {
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -115,10 +132,10 @@ std::optional<QString> QtUserPrompts::openFileName(QWidget *parent, const FileDi
                                              : request.initialDir + QLatin1Char('/') + request.fileName;
     // Unless the request says otherwise, the open dialog also takes the name
     // of a file that does not exist; the caller checks the path itself.
-    QFileDialog dialog(parent, request.title, start, toQtFilter(request.filter));
+    QFileDialog dialog(parent, request.title, start);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setOptions(toQtOptions(request));
+    prepareDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

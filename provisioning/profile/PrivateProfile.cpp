@@ -23,37 +23,9 @@ std::optional<QByteArray> readFile(const QString &path)
     return bytes;
 }
 
-// A profile value has no way to hold a line break: written as it is, it would
-// end the line and turn the rest of the text into lines of their own.
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(u'\r') || text.contains(u'\n');
-}
-
-bool isTabLike(QChar c)
-{
-    return c == u'\t' || c == u'\v';
-}
-
-// A name is written less its outer blanks; what remains must read back as the
-// same name. A header ends at its first "]" and loses outer tabs; a key ends
-// at its first "=", loses outer tabs, and a line that starts with "[" or ";"
-// is a header or a comment, not a key.
-bool roundTrips(QString name, bool isSection)
-{
-    while (name.startsWith(u' ')) {
-        name.remove(0, 1);
-    }
-    while (name.endsWith(u' ')) {
-        name.chop(1);
-    }
-    if (!name.isEmpty() && (isTabLike(name.front()) || isTabLike(name.back()))) {
-        return false;
-    }
-    if (isSection) {
-        return !name.contains(u']');
-    }
-    return !name.contains(u'=') && !name.startsWith(u'[') && !name.startsWith(u';');
 }
 
 QString withoutTrailingBlanks(QString text)
@@ -115,12 +87,7 @@ template<typename Edit> bool PrivateProfile::edit(const QString &path, Edit &&ap
 bool PrivateProfile::writeString(const QString &section, const std::optional<QString> &key,
     const std::optional<QString> &value, const QString &path) const
 {
-    if (holdsLineBreak(section) || holdsLineBreak(key.value_or(QString()))
-        || holdsLineBreak(value.value_or(QString()))) {
-        return false;
-    }
-    // Names the file could not give back are refused where they would be written.
-    if (key && value && (!roundTrips(section, true) || !roundTrips(*key, false))) {
+    if (refusal(section, key, value)) {
         return false;
     }
     const QString sectionName = m_codePage.roundTrip(section);
@@ -133,6 +100,21 @@ bool PrivateProfile::writeString(const QString &section, const std::optional<QSt
             document.setValue(sectionName, m_codePage.roundTrip(*key), m_codePage.roundTrip(*value));
         }
     });
+}
+
+std::optional<WriteRefusal> PrivateProfile::refusal(
+    const QString &section, const std::optional<QString> &key, const std::optional<QString> &value)
+{
+    if (holdsLineBreak(section)) {
+        return WriteRefusal::SectionHoldsLineBreak;
+    }
+    if (key && holdsLineBreak(*key)) {
+        return WriteRefusal::KeyHoldsLineBreak;
+    }
+    if (value && holdsLineBreak(*value)) {
+        return WriteRefusal::ValueHoldsLineBreak;
+    }
+    return std::nullopt;
 }
 
 bool PrivateProfile::clearSection(const QString &section, const QString &path) const

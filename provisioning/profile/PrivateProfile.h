@@ -9,6 +9,11 @@
 
 namespace brevane::profile {
 
+// Why a write is refused before the file is touched. A line break in a name or
+// in the value would end the written line and turn the rest into lines of
+// their own, for every reader of the file.
+enum class WriteRefusal { SectionHoldsLineBreak, KeyHoldsLineBreak, ValueHoldsLineBreak };
+
 // Reads and writes private-profile files as the platform's 8-bit profile
 // functions do: names and values cross in the ANSI code page, every call reads
 // the file afresh, and a write replaces the file as a whole and atomically.
@@ -31,13 +36,16 @@ public:
 
     // Sets key in section to value, creating the key, the section and the
     // file as needed. A missing value removes the key; a missing key removes
-    // the whole section. The folder must exist. Text with a line break in a
-    // name or the value is refused, since the file could not hold it; so is,
-    // when a value is set, a name that would not read back as itself: a section
-    // holding "]", a key holding "=" or starting with "[" or ";", and either
-    // starting or ending with a tab.
+    // the whole section. The folder must exist. Names are written as the
+    // platform writes them, also those that do not read back as themselves: a
+    // key starting with ";" adds a comment line, a section holding "]" a header
+    // that reads as the text before it. Only what refusal() names is refused.
     bool writeString(const QString &section, const std::optional<QString> &key,
         const std::optional<QString> &value, const QString &path) const;
+
+    // Why writeString refuses these texts, or nothing when it writes them.
+    static std::optional<WriteRefusal> refusal(
+        const QString &section, const std::optional<QString> &key, const std::optional<QString> &value);
 
     // Removes every key of section and keeps its header: writing the section
     // with an empty list of keys.

@@ -1,7 +1,8 @@
 // The settings-file layer on real files: the input chooses a code page, a section, a key,
 // a value and the file's bytes. Reading the file and writing it unchanged keeps every
-// byte; a write that succeeds reads back as written and changes at most the one line of
-// the key, every other line (and so every other section) keeping its bytes.
+// byte; only line breaks are refused; a write changes at most the one line of the key,
+// every other line (and so every other section) keeping its bytes, and reads back as
+// written unless the names are of those that read back as other names.
 #include "AnsiCodePage.h"
 #include "FuzzCheck.h"
 #include "PrivateProfile.h"
@@ -40,6 +41,32 @@ bool readsBackVerbatim(const QString &value)
     const bool quoted = value.size() >= 2 && value.front() == value.back()
         && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''));
     return !quoted;
+}
+
+QString withoutOuterBlanks(QString name)
+{
+    while (name.startsWith(QLatin1Char(' ')))
+        name.remove(0, 1);
+    while (name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    return name;
+}
+
+// A name is written less its outer blanks, as the platform writes it; it reads
+// back as itself unless reading cuts it: a header ends at its first "]", a key
+// at its first "=", both lose outer tabs, and a key line that starts with "["
+// or ";" is a header or a comment.
+bool nameReadsBack(const QString &written, bool isSection)
+{
+    const QString name = withoutOuterBlanks(written);
+    if (name.isEmpty())
+        return false;
+    if (isBlank(name.front()) || isBlank(name.back()))
+        return false;
+    if (isSection)
+        return !name.contains(QLatin1Char(']'));
+    return !name.contains(QLatin1Char('=')) && !name.startsWith(QLatin1Char('['))
+        && !name.startsWith(QLatin1Char(';'));
 }
 
 bool isLineBreakUnit(const QByteArray &bytes, qsizetype index, bool utf16)
@@ -115,12 +142,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             file.open(QIODevice::WriteOnly) && file.write(before) == before.size(), "the file is written");
     }
     const PrivateProfile profile(codePage);
-    if (!profile.writeString(section, key, value, path))
+    const bool written = profile.writeString(section, key, value, path);
+    FUZZ_CHECK(written == !PrivateProfile::refusal(section, key, value), "only line breaks are refused");
+    if (!written)
         return 0;
     const QByteArray after = fileBytes(path);
     if (fileExists)
         FUZZ_CHECK(changesAtMostOneLine(before, after, document.isUnicode()), "other lines keep their bytes");
-    if (section.trimmed().isEmpty() || key.trimmed().isEmpty() || !readsBackVerbatim(value))
+    if (!nameReadsBack(section, true) || !nameReadsBack(key, false) || !readsBackVerbatim(value))
         return 0;
     const QByteArray read = profile.readString(section, key, QStringLiteral("(default)"), 1 << 20, path);
     FUZZ_CHECK(read == codePage.encode(value), "a written value reads back");

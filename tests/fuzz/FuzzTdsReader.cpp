@@ -1,9 +1,10 @@
 // The stand-in's TDS message reader on a real socket: the input is what a client sends,
 // written to one end of a socket pair and read back as messages, whose PRELOGIN and
-// LOGIN7 payloads then go to the stand-in's readers of them.
+// LOGIN7 payloads and remote procedure calls then go to the stand-in's readers of them.
 #include "FuzzCheck.h"
 #include "Login.h"
 #include "PacketIO.h"
+#include "ProcedureCall.h"
 
 #include <cstdint>
 #include <sys/socket.h>
@@ -24,7 +25,9 @@ void readMessages(int fd)
         FUZZ_CHECK(
             message->status & standin::PacketStatus::EndOfMessage, "a message ends with its EOM packet");
         if (message->type == standin::PacketType::Prelogin) {
-            standin::preloginReply(message->payload);
+            standin::preloginReply(message->payload, {}, standin::preloginEncryption(message->payload));
+        } else if (message->type == standin::PacketType::Rpc) {
+            standin::callRequest(message->payload);
         } else if (message->type == standin::PacketType::Login7) {
             if (const std::optional<standin::Login7> login = standin::parseLogin7(message->payload)) {
                 FUZZ_CHECK(standin::unscramblePassword(standin::scramblePassword(login->password))

@@ -13,6 +13,7 @@
 
 using brevane::profile::AnsiCodePage;
 using brevane::profile::PrivateProfile;
+using brevane::profile::WriteRefusal;
 
 namespace {
 
@@ -53,6 +54,8 @@ QByteArray utf16(const QString &text)
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Call>)
+Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(WriteRefusal)
 
 class TestPrivateProfile : public QObject
 {
@@ -78,9 +81,8 @@ private Q_SLOTS:
     void shouldFailOnAReadOnlyFileSystem();
     void shouldLeaveAReadOnlyFileAsItIs();
     void shouldKeepTheOldFileWhenTheDiskIsFull();
-    void shouldRefuseLineBreaksInNamesAndValues();
-    void shouldRefuseNamesThatCannotReadBack_data();
-    void shouldRefuseNamesThatCannotReadBack();
+    void shouldRefuseOnlyLineBreaks_data();
+    void shouldRefuseOnlyLineBreaks();
 
 private:
     QString filePath() const { return m_dir->filePath(QStringLiteral("Connect.sys")); }
@@ -165,10 +167,21 @@ void TestPrivateProfile::shouldEditTheFileAsThePlatformDoes_data()
         << QByteArray("[S]\r\nb=value\r\na=value\r\n")
         << QList<Call> { set("S", "z", ""), set("S", "b", ""), set("S", "y", ""), set("S", "a", "") }
         << QByteArray("[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n");
-    QTest::newRow("new keys go before trailing comments")
+    QTest::newRow("new keys go before trailing comments, a ; key adds a comment")
         << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=value\r\n;comment2\r\na=value\r\n")
-        << QList<Call> { set("S", "z", ""), set("S", "y", ""), set("S", "a", ""), set("S", "b", "") }
-        << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=\r\n;comment2\r\na=\r\nz=\r\ny=\r\n");
+        << QList<Call> { set("S", "z", ""), set("S", ";x", ""), set("S", "y", ""), set("S", "a", ""),
+               set("S", "b", "") }
+        << QByteArray(";comment0\r\n[S]\r\n;comment1\r\nb=\r\n;comment2\r\na=\r\nz=\r\ny=\r\n;x=\r\n");
+    QTest::newRow("a ; key adds a comment line each time, the latest first in a section without keys")
+        << QByteArray("[S]\r\n;x=\r\n") << QList<Call> { set("S", ";x", ""), set("S", " ;x ", "1") }
+        << QByteArray("[S]\r\n;x=1\r\n;x=\r\n;x=\r\n");
+    QTest::newRow("a section holding ] is written as given, and again on the next write")
+        << Missing << QList<Call> { set("sec]whoops", "K", "V"), set("sec]whoops", "K", "W") }
+        << QByteArray("[sec]whoops]\r\nK=V\r\n[sec]whoops]\r\nK=W\r\n");
+    QTest::newRow("names that read back as other names are written as given")
+        << QByteArray("[S]\r\nk=1\r\n")
+        << QList<Call> { set("S", "k=v", "2"), set("S", "[k", "3"), set("\tT", "k\t", "4") }
+        << QByteArray("[S]\r\nk=1\r\nk=v=2\r\n[k=3\r\n[\tT]\r\nk\t=4\r\n");
     QTest::newRow("new key above a comment at the section end")
         << QByteArray("[S]\r\nz=\r\n;y=\r\n") << QList<Call> { set("S", "a", "") }
         << QByteArray("[S]\r\nz=\r\na=\r\n;y=\r\n");
@@ -405,6 +418,9 @@ void TestPrivateProfile::shouldReadValuesAsThePlatformDoes_data()
     QTest::newRow("header up to the first bracket") << QByteArray("[sec]whoops]\r\nK=V\r\n") << "sec"
                                                     << "K"
                                                     << "" << 1000 << QByteArray("V");
+    QTest::newRow("a section holding ] is not found") << QByteArray("[sec]whoops]\r\nK=V\r\n") << "sec]whoops"
+                                                      << "K"
+                                                      << "def" << 1000 << QByteArray("def");
     QTest::newRow("comment after blanks") << QByteArray("[S]\r\n ;K=V\r\n") << "S"
                                           << "K"
                                           << "def" << 1000 << QByteArray("def");
@@ -637,53 +653,42 @@ void TestPrivateProfile::shouldKeepTheOldFileWhenTheDiskIsFull()
     QCOMPARE(folderEntries(), QStringList { QStringLiteral("Connect.sys") });
 }
 
-void TestPrivateProfile::shouldRefuseLineBreaksInNamesAndValues()
-{
-    const QByteArray original("[S]\r\nK=V\r\n");
-    writeFile(original);
-    QVERIFY(!m_profile.writeString("S", "User", QStringLiteral("sa\r\n[Other]\r\nk=v"), filePath()));
-    QVERIFY(!m_profile.writeString("S", "Us\ner", QStringLiteral("sa"), filePath()));
-    QVERIFY(!m_profile.writeString("S\r", "User", QStringLiteral("sa"), filePath()));
-    QCOMPARE(readFile(), original);
-}
-
-void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack_data()
+void TestPrivateProfile::shouldRefuseOnlyLineBreaks_data()
 {
     QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("section holding ]") << "a]b"
-                                       << "k";
-    QTest::newRow("section starting with a tab") << "\tS"
-                                                 << "k";
-    QTest::newRow("section starting with a tab after blanks") << " \tS"
-                                                              << "k";
-    QTest::newRow("section ending with a tab") << "S\t"
-                                               << "k";
-    QTest::newRow("key holding =") << "S"
-                                   << "k=v";
-    QTest::newRow("key starting with [") << "S"
-                                         << "[k";
-    QTest::newRow("key starting with ;") << "S"
-                                         << ";k";
-    QTest::newRow("key starting with ; after blanks") << "S"
-                                                      << "  ;k";
-    QTest::newRow("key ending with a tab") << "S"
-                                           << "k\t";
-    QTest::newRow("key starting with a tab") << "S"
-                                             << "\tk";
+    QTest::addColumn<std::optional<QString>>("key");
+    QTest::addColumn<std::optional<QString>>("value");
+    QTest::addColumn<WriteRefusal>("refusal");
+
+    const std::optional<QString> none;
+    const auto text = [](const char *t) { return std::optional<QString>(QString::fromUtf8(t)); };
+    QTest::newRow("CR in a section") << "S\r" << text("User") << text("sa")
+                                     << WriteRefusal::SectionHoldsLineBreak;
+    QTest::newRow("LF in a section being deleted")
+        << "S\n[K]" << none << none << WriteRefusal::SectionHoldsLineBreak;
+    QTest::newRow("LF in a key") << "S" << text("Us\ner") << text("sa") << WriteRefusal::KeyHoldsLineBreak;
+    QTest::newRow("CR LF in a key being deleted")
+        << "S" << text("K\r\n") << none << WriteRefusal::KeyHoldsLineBreak;
+    QTest::newRow("a value that would add a section")
+        << "S" << text("User") << text("sa\r\n[Other]\r\nk=v") << WriteRefusal::ValueHoldsLineBreak;
+    QTest::newRow("a lone CR ending a value")
+        << "S" << text("User") << text("sa\r") << WriteRefusal::ValueHoldsLineBreak;
 }
 
-void TestPrivateProfile::shouldRefuseNamesThatCannotReadBack()
+void TestPrivateProfile::shouldRefuseOnlyLineBreaks()
 {
     QFETCH(QString, section);
-    QFETCH(QString, key);
+    QFETCH(std::optional<QString>, key);
+    QFETCH(std::optional<QString>, value);
+    QFETCH(WriteRefusal, refusal);
+
     const QByteArray original("[S]\r\nK=V\r\n");
     writeFile(original);
-    QVERIFY(!m_profile.writeString(section, key, QStringLiteral("x"), filePath()));
+    QVERIFY(PrivateProfile::refusal(section, key, value) == refusal);
+    QVERIFY(!m_profile.writeString(section, key, value, filePath()));
     QCOMPARE(readFile(), original);
-    // A name that reads back is still written.
-    QVERIFY(m_profile.writeString("S", "k]x", QStringLiteral("1"), filePath()));
-    QCOMPARE(m_profile.readString("S", "k]x", "", 1000, filePath()), QByteArray("1"));
+    // Every other name is written, those that read back as other names included.
+    QVERIFY(!PrivateProfile::refusal("s]x\t", QStringLiteral(";k=\t"), QStringLiteral(" v ")));
 }
 
 QTEST_GUILESS_MAIN(TestPrivateProfile)

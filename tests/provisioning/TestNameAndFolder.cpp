@@ -1,10 +1,14 @@
 #include "Dialog.h"
 #include "FakePlatform.h"
+#include "QtTranslations.h"
 #include "QtUserPrompts.h"
 #include "RecordingPrompts.h"
 #include "frmDBConnect.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -18,6 +22,8 @@
 
 using namespace brevane;
 using namespace brevane::test;
+
+Q_DECLARE_METATYPE(brevane::LanguageId)
 
 namespace {
 
@@ -57,7 +63,22 @@ private Q_SLOTS:
     void backupChooserListsFilesWithoutAnExtension();
     void saveDialogAsksForAMissingFolderAndAnExistingFile_data();
     void saveDialogAsksForAMissingFolderAndAnExistingFile();
+    void shouldShowQtTextsInTheLanguageOfTheMessages_data();
+    void shouldShowQtTextsInTheLanguageOfTheMessages();
 };
+
+namespace {
+
+QStringList buttonTexts(const QList<QAbstractButton *> &buttons)
+{
+    QStringList texts;
+    for (const QAbstractButton *button : buttons)
+        texts << button->text();
+    texts.sort();
+    return texts;
+}
+
+} // namespace
 
 void TestNameAndFolder::fileNamesFollowTheNameInTheirFolder()
 {
@@ -335,6 +356,7 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
     }
 
     QStringList listed;
+    QString caption;
     int ticks = 0;
     QTimer user;
     user.setInterval(20);
@@ -342,6 +364,7 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
         auto files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!files)
             return;
+        caption = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText();
         auto view = files->findChild<QListView *>(QStringLiteral("listView"));
         listed.clear();
         for (int row = 0; view && row < view->model()->rowCount(view->rootIndex()); ++row)
@@ -357,6 +380,8 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
 
     listed.sort();
     QCOMPARE(listed, (QStringList { QStringLiteral("Makefile"), QStringLiteral("hall.bak") }));
+    // The list shows the caption as written, while it lists every file.
+    QCOMPARE(caption, QStringLiteral("Sql Server Database Bakup file (*.*)"));
     QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database Bakup file (*.*)")),
         QStringLiteral("Sql Server Database Bakup file (*)"));
     QCOMPARE(toQtFilter(QStringLiteral("Sql Server Database (*.mdf)")),
@@ -416,6 +441,68 @@ void TestNameAndFolder::saveDialogAsksForAMissingFolderAndAnExistingFile()
                                                                 : QStringLiteral("Hall.mdf")),
         qPrintable(boxes.first()));
     QCOMPARE(chosen, std::nullopt);
+}
+
+void TestNameAndFolder::shouldShowQtTextsInTheLanguageOfTheMessages_data()
+{
+    QTest::addColumn<LanguageId>("language");
+    QTest::addColumn<QStringList>("folderDialogButtons");
+    QTest::addColumn<QStringList>("messageButtons");
+    QTest::newRow("zh_CN") << LanguageId::ChineseSimplified
+                           << QStringList { QStringLiteral("保存(&S)"), QStringLiteral("取消") }
+                           << QStringList { QStringLiteral("确定") };
+    QTest::newRow("zh_TW") << LanguageId::ChineseTraditional
+                           << QStringList { QStringLiteral("儲存(&S)"), QStringLiteral("取消") }
+                           << QStringList { QStringLiteral("確定") };
+    QTest::newRow("en_US") << LanguageId::EnglishUnitedStates << QStringList { "&Save", "Cancel" }
+                           << QStringList { "OK" };
+}
+
+void TestNameAndFolder::shouldShowQtTextsInTheLanguageOfTheMessages()
+{
+    QFETCH(LanguageId, language);
+    QFETCH(QStringList, folderDialogButtons);
+    QFETCH(QStringList, messageButtons);
+    // The language the program chose for its message table at start-up.
+    setUserInterfaceLanguageOverride(language);
+    installQtTranslations(language);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    UserPrompts::setCurrent(nullptr);
+    ScopedPlatform platform;
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    // The folder dialog, then the message it shows for a folder that does not exist.
+    QStringList dialogButtons;
+    QStringList boxButtons;
+    QTimer user;
+    user.setInterval(20);
+    connect(&user, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto box = qobject_cast<QMessageBox *>(modal)) {
+            boxButtons = buttonTexts(box->buttons());
+            box->accept();
+        } else if (auto files = qobject_cast<QFileDialog *>(modal)) {
+            if (!dialogButtons.isEmpty()) {
+                files->reject();
+                return;
+            }
+            dialogButtons = buttonTexts(files->findChild<QDialogButtonBox *>()->buttons());
+            files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                ->setText(folder.filePath(QStringLiteral("missing/Hall.mdf")));
+            QMetaObject::invokeMethod(
+                files, [files] { static_cast<QDialog *>(files)->accept(); }, Qt::QueuedConnection);
+        }
+    });
+    user.start();
+    frmDBConnect window;
+    window.cmdPath_Click();
+    user.stop();
+    installQtTranslations(LanguageId::EnglishUnitedStates);
+    setUserInterfaceLanguageOverride(std::nullopt);
+
+    QCOMPARE(dialogButtons, folderDialogButtons);
+    QCOMPARE(boxButtons, messageButtons);
 }
 
 QTEST_MAIN(TestNameAndFolder)

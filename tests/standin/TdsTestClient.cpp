@@ -208,7 +208,8 @@ bool TdsTestClient::waitForClosed(int timeoutMs)
 
 QByteArray TdsTestClient::freetdsPrelogin()
 {
-    // VERSION, ENCRYPTION (OFF), INSTOPT "MSSQLServer", THREADID, MARS 0: what FreeTDS sends.
+    // VERSION, ENCRYPTION (NOT_SUP), INSTOPT "MSSQLServer", THREADID, MARS 0: what FreeTDS sends
+    // with encryption off.
     return QByteArray::fromHex("00001a0006"
                                "0100200001"
                                "020021000c"
@@ -216,7 +217,7 @@ QByteArray TdsTestClient::freetdsPrelogin()
                                "0400310001"
                                "ff"
                                "090000000000"
-                               "00"
+                               "02"
                                "4d5353514c53657276657200"
                                "00000000"
                                "00");

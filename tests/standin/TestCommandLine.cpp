@@ -129,6 +129,8 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         "sa:x", "--fault-delay-match", "(" };
     QTest::newRow("unknown option") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
         "sa:x", "--tls" };
+    QTest::newRow("certificate without its key") << QStringList { "serve", "--port", "0", "--data-dir", "d",
+        "--login", "sa:x", "--certificate", "c.pem" };
     QTest::newRow("version of two parts") << QStringList { "serve", "--port", "0", "--data-dir", "d",
         "--login", "sa:x", "--server-version", "15.0" };
     QTest::newRow("unknown platform") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
@@ -137,6 +139,10 @@ void TestCommandLine::shouldRefuseIncompleteServeCommands_data()
         << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--service-account" };
     QTest::newRow("unknown code page")
         << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login", "sa:x", "--code-page", "4" };
+    QTest::newRow("no connections allowed") << QStringList { "serve", "--port", "0", "--data-dir", "d",
+        "--login", "sa:x", "--max-connections", "0" };
+    QTest::newRow("time-out in words") << QStringList { "serve", "--port", "0", "--data-dir", "d", "--login",
+        "sa:x", "--logon-timeout", "30s" };
 }
 
 void TestCommandLine::shouldRefuseIncompleteServeCommands()

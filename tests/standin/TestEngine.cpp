@@ -628,6 +628,14 @@ void TestEngine::shouldRefuseWhatItDoesNotRun_data()
     QTest::newRow("other statement") << QStringLiteral("DROP TABLE Hall") << 50000
                                      << QStringLiteral(
                                             "The SQL Server stand-in does not run DROP statements.");
+    QTest::newRow("valid SQL the stand-in does not run")
+        << QStringLiteral("SELECT 1/0") << 50000
+        << QStringLiteral("The SQL Server stand-in does not run SELECT statements with '/'.");
+    QTest::newRow("unknown session option") << QStringLiteral("SET NOCOUNT ON\nSET FASTER ON") << 195
+                                            << QStringLiteral("'FASTER' is not a recognized SET option.");
+    QTest::newRow("session option that changes every answer")
+        << QStringLiteral("SET ANSI_NULLS, NOEXEC ON") << 50000
+        << QStringLiteral("The SQL Server stand-in does not run SET NOEXEC ON.");
     QTest::newRow("REPLACE") << QStringLiteral("RESTORE DATABASE Hall FROM DISK = 'x.Bak' WITH REPLACE")
                              << 50000
                              << QStringLiteral(

@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "StandinProcess.h"
 #include "TsqlRunner.h"
 
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,6 +35,8 @@ private Q_SLOTS:
     void shouldReportRestoreFailuresWithSqlServersMessages();
     void shouldReportSyntaxErrors();
     void shouldRefuseARestoreThatDoesNotFitOnTheVolume();
+    void shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue_data();
+    void shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue();
     void shouldRefuseDeepNestingAndKeepServing();
     void shouldConvertLiteralsWithoutNThroughTheCodePage_data();
     void shouldConvertLiteralsWithoutNThroughTheCodePage();
@@ -334,6 +338,19 @@ public:
     SmallVolume &operator=(const SmallVolume &) = delete;
 
     bool mounted() const { return m_mounted; }
+    // Takes every free page but pagesLeft, so writes beyond those fail.
+    bool fill(int pagesLeft = 0) const
+    {
+        QFile filler(m_path + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size() && filler.flush()) { }
+        filler.close();
+        if (QStorageInfo(m_path).bytesAvailable() >= page.size())
+            return false;
+        return pagesLeft == 0 || QFile::resize(filler.fileName(), filler.size() - pagesLeft * page.size());
+    }
 
 private:
     QString m_path;
@@ -362,6 +379,109 @@ void TestTsql::shouldRefuseARestoreThatDoesNotFitOnTheVolume()
         qPrintable(run.output));
     QVERIFY2(run.output.contains(QStringLiteral("name\n1> ")), qPrintable(run.output)); // no row
     QVERIFY(QDir(file(QStringLiteral("small"))).entryList(QDir::Files).isEmpty());
+}
+
+void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue_data()
+{
+    // %1 the backup, %2 a folder with room, %3 the full volume (which holds the catalogue).
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pagesLeft");
+    const QString fullMaster = QStringLiteral(
+        "\"Could not allocate space for object 'sys.sysobjvalues' in database 'master' because the 'PRIMARY' "
+        "filegroup is full.");
+    QTest::newRow("add a device") << QStringLiteral("exec sp_addumpdevice 'disk', 'second', '%2/second.Bak'")
+                                  << QStringList { QStringLiteral("1105/17/2") } << fullMaster << 0;
+    QTest::newRow("drop a device") << QStringLiteral("exec sp_dropdevice 'first'")
+                                   << QStringList { QStringLiteral("1105/17/2") } << fullMaster << 0;
+    QTest::newRow("restore that runs out of room")
+        << QStringLiteral(
+               "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%2/Late.Mdf', "
+               "MOVE 'rivazadUZ_Log' TO '%2/Late_Log.Ldf'")
+        << QStringList { QStringLiteral("4035/0/1"), QStringLiteral("4035/0/1"), QStringLiteral("3634/16/1"),
+               QStringLiteral("3013/16/1") }
+        << QStringLiteral("\"The operating system returned the error '112(There is not enough space on the "
+                          "disk.)' while attempting 'WriteFile' on '%3/catalogue.json'.\"")
+        << 0;
+    QTest::newRow("restore that cannot fit")
+        << QStringLiteral(
+               "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%3/Late.Mdf', "
+               "MOVE 'rivazadUZ_Log' TO '%3/Late_Log.Ldf'")
+        << QStringList { QStringLiteral("3257/16/1"), QStringLiteral("3119/16/4"),
+               QStringLiteral("3013/16/1") }
+        << QStringLiteral("\"There is insufficient free space on disk volume '%3/'") << 0;
+    QTest::newRow("restore that fills its volume")
+        << QStringLiteral(
+               "RESTORE DATABASE Late FROM DISK = '%1' WITH MOVE 'rivazadUZ_Data' TO '%3/Late.Mdf', "
+               "MOVE 'rivazadUZ_Log' TO '%3/Late_Log.Ldf'")
+        << QStringList { QStringLiteral("3634/16/1"), QStringLiteral("3013/16/1") }
+        << QStringLiteral("\"The operating system returned the error '112(There is not enough space on the "
+                          "disk.)' while attempting 'WriteFile' on '%3/Late_Log.Ldf'.\"")
+        << 1;
+}
+
+void TestTsql::shouldFailEveryCatalogueChangeOnAFullVolumeAndKeepTheCatalogue()
+{
+    QFETCH(QString, statement);
+    QFETCH(QStringList, headers);
+    QFETCH(QString, text);
+    QFETCH(int, pagesLeft);
+    // Files of a byte each: a single free page passes the restore's check for room.
+    const QString backup = file(QStringLiteral("tiny.Bak"));
+    QVERIFY(StandinProcess::makeBackup(backup,
+        { QStringLiteral("--file"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF:D:1"),
+            QStringLiteral("--file"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF:L:1") }));
+    const QString small = file(QStringLiteral("small"));
+    const auto place = [&](QString pattern) {
+        return pattern.replace(QStringLiteral("%1"), backup)
+            .replace(QStringLiteral("%2"), file(QStringLiteral("dbs")))
+            .replace(QStringLiteral("%3"), small);
+    };
+    SmallVolume volume(small);
+    if (!volume.mounted())
+        QSKIP("cannot mount a tmpfs here (needs root or CAP_SYS_ADMIN)");
+    StandinProcess::Options options;
+    options.dataDir = small;
+    auto server = std::make_unique<StandinProcess>(options);
+    QVERIFY2(server->start(), qPrintable(server->errorString()));
+    const QString sa = QStringLiteral("sa");
+    const QString password = QStringLiteral("Secret#1");
+    TsqlRun run = runTsql(server->port(), sa, password,
+        { QStringLiteral("exec sp_addumpdevice 'disk', 'first', '%1'").arg(backup),
+            QStringLiteral("RESTORE DATABASE Early FROM first WITH MOVE 'rivazadUZ_Data' TO '%1', MOVE "
+                           "'rivazadUZ_Log' TO '%2'")
+                .arg(file(QStringLiteral("dbs/Early.Mdf")), file(QStringLiteral("dbs/Early_Log.Ldf"))) });
+    QCOMPARE(messageHeaders(run.output), QStringList({ "4035/0/1", "4035/0/1", "3014/0/1" }));
+    const QString catalogue = small + QStringLiteral("/catalogue.json");
+    const QByteArray before = readAll(catalogue);
+    QVERIFY(before.contains("Early"));
+    QVERIFY(volume.fill(pagesLeft));
+
+    // The statement fails as on a server whose disk is full, and the catalogue, in memory and on
+    // disk, is what it was; a restore leaves none of its files behind.
+    const QStringList checks { QStringLiteral("SELECT name FROM master.dbo.sysdevices"),
+        QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE name = N'Early' OR name = N'Late'") };
+    run = runTsql(server->port(), sa, password, QStringList { place(statement) } + checks);
+    QCOMPARE(messageHeaders(run.output), headers);
+    QVERIFY2(run.output.contains(place(text)), qPrintable(run.output));
+    const QString kept = QStringLiteral("name\nfirst\n(1 row affected)");
+    const QString early = QStringLiteral("name\nEarly\n(1 row affected)");
+    QVERIFY2(run.output.contains(kept) && run.output.contains(early), qPrintable(run.output));
+    QCOMPARE(readAll(catalogue), before);
+    // Besides the catalogue and the filler, only the system databases' placeholders are there.
+    QCOMPARE(QDir(small).entryList(QDir::Files | QDir::Hidden),
+        QStringList({ "catalogue.json", "filler", "master.mdf", "mastlog.ldf", "model.mdf", "modellog.ldf",
+            "MSDBData.mdf", "MSDBLog.ldf", "tempdb.mdf", "templog.ldf" }));
+    QCOMPARE(QDir(file(QStringLiteral("dbs"))).entryList(QDir::Files),
+        QStringList({ "Early.Mdf", "Early_Log.Ldf" }));
+
+    // A restarted server reads the catalogue and serves the earlier databases and devices.
+    server.reset();
+    server = std::make_unique<StandinProcess>(options);
+    QVERIFY2(server->start(), qPrintable(server->errorString()));
+    run = runTsql(server->port(), sa, password, checks);
+    QVERIFY2(run.output.contains(kept) && run.output.contains(early), qPrintable(run.output));
 }
 
 void TestTsql::shouldRefuseDeepNestingAndKeepServing()

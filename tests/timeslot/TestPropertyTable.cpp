@@ -39,17 +39,31 @@ void TestPropertyTable::tableListsTheInterfaceInSlotOrder()
 void TestPropertyTable::eachRowIsAQtPropertyOfTheControlWithTheSameType()
 {
     const QMetaObject &meta = clsQuilvet::staticMetaObject;
-    // The control declares exactly the table's properties, in its order.
+    // The control declares exactly the table's properties, each with the
+    // setter Qt expects, so that forms call it.
     QCOMPARE(meta.propertyCount() - meta.propertyOffset(), int(Properties.size()));
-    for (std::size_t i = 0; i < Properties.size(); ++i) {
-        const PropertyInfo &row = Properties[i];
-        const QMetaProperty property = meta.property(meta.propertyOffset() + int(i));
-        QCOMPARE(property.name(), row.name);
-        QVERIFY2(property.isReadable() && property.isWritable(), row.name);
+    for (const PropertyInfo &row : Properties) {
+        const int index = meta.indexOfProperty(row.name);
+        QVERIFY2(index >= meta.propertyOffset(), row.name);
+        const QMetaProperty property = meta.property(index);
+        QVERIFY2(property.isReadable() && property.isWritable() && property.hasStdCppSet(), row.name);
         const int expected = row.type == PropertyType::Boolean ? QMetaType::Bool
             : row.type == PropertyType::Int32                  ? QMetaType::Int
                                                                : QMetaType::QString;
         QCOMPARE(property.metaType().id(), expected);
+    }
+    // Forms set properties in declaration order: Max before the positions
+    // measured against it, the prices from Monday on.
+    QStringList order;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+        order << QString::fromLatin1(meta.property(i).name());
+    }
+    for (const char *position : { "Value", "SelStart", "SelLength" }) {
+        QVERIFY2(order.indexOf(QStringLiteral("Max")) < order.indexOf(QLatin1String(position)), position);
+    }
+    for (int day = 1; day < PriceRowCount; ++day) {
+        QVERIFY(order.indexOf(QStringLiteral("PriceWeek%1").arg(day))
+            < order.indexOf(QStringLiteral("PriceWeek%1").arg(day + 1)));
     }
 }
 

@@ -2,11 +2,13 @@
 #include "ComTestSinks.h"
 #include "DispatchCalls.h"
 #include "FilePropertyBag.h"
+#include "LibraryLocation.h"
 #include "QuilvetExports.h"
 #include "Registry.h"
 #include "TimeSlider.h"
 #include "TypeLibrary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -15,11 +17,83 @@
 #include <quilvet/clsQuilvet.h>
 
 #include <cfenv>
+#include <cstring>
+#include <limits>
 
 using namespace quilvet::com;
 using namespace quilvet;
 
 namespace {
+
+// A put's argument of any type, by value and by reference to that value.
+struct PutArgument
+{
+    VARIANT value;
+    DECIMAL decimal;
+    VARIANT byReference;
+
+    PutArgument(VARTYPE vt, const QVariant &payload)
+    {
+        VariantInit(&value);
+        switch (vt) {
+        case VT_I1:
+            value.cVal = static_cast<char>(payload.toInt());
+            break;
+        case VT_UI1:
+            value.bVal = static_cast<BYTE>(payload.toUInt());
+            break;
+        case VT_I2:
+            value.iVal = static_cast<SHORT>(payload.toInt());
+            break;
+        case VT_UI2:
+            value.uiVal = static_cast<USHORT>(payload.toUInt());
+            break;
+        case VT_I4:
+        case VT_INT:
+            value.lVal = payload.toInt();
+            break;
+        case VT_UI4:
+        case VT_UINT:
+            value.ulVal = payload.toUInt();
+            break;
+        case VT_I8:
+        case VT_CY:
+            value.llVal = payload.toLongLong();
+            break;
+        case VT_UI8:
+            value.ullVal = payload.toULongLong();
+            break;
+        case VT_R4:
+            value.fltVal = payload.toFloat();
+            break;
+        case VT_R8:
+        case VT_DATE:
+            value.dblVal = payload.toDouble();
+            break;
+        case VT_BOOL:
+            value.boolVal = payload.toBool() ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case VT_BSTR:
+            value.bstrVal = toBstr(payload.toString());
+            break;
+        case VT_DECIMAL: { // mantissa, scale, negative
+            const QVariantList parts = payload.toList();
+            decimal = { 0, static_cast<BYTE>(parts.at(1).toInt()),
+                static_cast<BYTE>(parts.at(2).toBool() ? DECIMAL_NEG : 0), 0, parts.at(0).toULongLong() };
+            std::memcpy(&value, &decimal, sizeof decimal);
+            break;
+        }
+        }
+        value.vt = vt;
+        VariantInit(&byReference);
+        byReference.vt = static_cast<VARTYPE>(vt | VT_BYREF);
+        byReference.byref
+            = vt == VT_DECIMAL ? static_cast<void *>(&decimal) : static_cast<void *>(&value.llVal);
+    }
+    ~PutArgument() { VariantClear(&value); }
+    PutArgument(const PutArgument &) = delete;
+    PutArgument &operator=(const PutArgument &) = delete;
+};
 
 QByteArray fileBytes(const QString &path)
 {
@@ -43,6 +117,8 @@ private Q_SLOTS:
     void bindingByIdAndByNameReachTheSameMembers_data();
     void bindingByIdAndByNameReachTheSameMembers();
     void invokeAnswersWithThePlatformsStatusCodes();
+    void shouldConvertPutArgumentsAsThePlatformDoes_data();
+    void shouldConvertPutArgumentsAsThePlatformDoes();
     void fractionalPutsRoundHalfToEvenInEveryRoundingMode_data();
     void fractionalPutsRoundHalfToEvenInEveryRoundingMode();
     void refusedSlotCountComesBackAsAnException();
@@ -53,6 +129,8 @@ private Q_SLOTS:
     void wrongTypeInTheBagStopsTheLoad();
     void factoryServesOnlyItsOwnClass();
     void registrationRoundTripLeavesTheRegistryAsItWas();
+    void shouldRegisterTheLibraryByItsSoname_data();
+    void shouldRegisterTheLibraryByItsSoname();
 
 private:
     IDispatch *createControl();
@@ -160,6 +238,102 @@ void TestQuilvetComponent::invokeAnswersWithThePlatformsStatusCodes()
     QCOMPARE(get(m_control.get(), 0x68030012).toInt(), 30);
     QCOMPARE(put(m_control.get(), 0x68030007, 25), S_OK);
     QCOMPARE(get(m_control.get(), 0x68030000), QVariant(QStringLiteral("25")));
+}
+
+void TestQuilvetComponent::shouldConvertPutArgumentsAsThePlatformDoes_data()
+{
+    QTest::addColumn<int>("vt");
+    QTest::addColumn<QVariant>("payload");
+    QTest::addColumn<bool>("byReference");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QVariant>("expected");
+    QTest::addColumn<HRESULT>("status");
+
+    constexpr int Value = 0x68030012, ToolTipText = 0x68030011, SelectRange = 0x6803000A;
+    const auto decimal = [](qulonglong mantissa, int scale, bool negative) {
+        return QVariant(QVariantList { mantissa, scale, negative });
+    };
+    const auto rows = [](const char *name, int vt, const QVariant &payload, int id, const QVariant &expected,
+                          HRESULT status = S_OK) {
+        for (const bool reference : { false, true }) {
+            QTest::addRow("%s%s", reference ? "by reference, " : "", name)
+                << vt << payload << reference << id << expected << status;
+        }
+    };
+    rows("I1 to Value", VT_I1, 100, Value, 100);
+    rows("UI1 to Value", VT_UI1, 200, Value, 200);
+    rows("I2 to Value", VT_I2, 300, Value, 300);
+    rows("UI2 to Value", VT_UI2, 400, Value, 400);
+    rows("I4 to Value", VT_I4, 500, Value, 500);
+    rows("UI4 to Value", VT_UI4, 600, Value, 600);
+    rows("I8 to Value", VT_I8, 700, Value, 700);
+    rows("UI8 to Value", VT_UI8, 800, Value, 800);
+    rows("INT to Value", VT_INT, 900, Value, 900);
+    rows("UINT to Value", VT_UINT, 1000, Value, 1000);
+    rows("R4 2.5 to Value, half to even", VT_R4, 2.5, Value, 2);
+    rows("R8 3.5 to Value, half to even", VT_R8, 3.5, Value, 4);
+    rows("DATE 10.5 to Value", VT_DATE, 10.5, Value, 10);
+    rows("CY 2.5 to Value, half to even", VT_CY, 25000, Value, 2);
+    rows("CY 3.5001 to Value", VT_CY, 35001, Value, 4);
+    rows("DECIMAL 12.5 to Value, half to even", VT_DECIMAL, decimal(125, 1, false), Value, 12);
+    rows("DECIMAL 13.5 to Value", VT_DECIMAL, decimal(135, 1, false), Value, 14);
+    rows("BSTR to Value", VT_BSTR, QStringLiteral("42"), Value, 42);
+    rows("BOOL True to text", VT_BOOL, true, ToolTipText, QStringLiteral("True"));
+    rows("BOOL False to text", VT_BOOL, false, ToolTipText, QStringLiteral("False"));
+    rows("I1 to text", VT_I1, -5, ToolTipText, QStringLiteral("-5"));
+    rows("I8 to text", VT_I8, Q_INT64_C(-9000000000), ToolTipText, QStringLiteral("-9000000000"));
+    rows("UI8 to text", VT_UI8, std::numeric_limits<qulonglong>::max(), ToolTipText,
+        QStringLiteral("18446744073709551615"));
+    rows("R4 to text", VT_R4, 2.5, ToolTipText, QStringLiteral("2.5"));
+    rows("CY to text", VT_CY, 123400, ToolTipText, QStringLiteral("12.34"));
+    rows("DECIMAL to text", VT_DECIMAL, decimal(125, 3, true), ToolTipText, QStringLiteral("-0.125"));
+    rows("DATE to text", VT_DATE, 45000.5, ToolTipText, QStringLiteral("3/15/2023 12:00:00 PM"));
+    rows("DATE of day 0 to text", VT_DATE, 0.25, ToolTipText, QStringLiteral("6:00:00 AM"));
+    rows("DATE at midnight to text", VT_DATE, 2.0, ToolTipText, QStringLiteral("1/1/1900"));
+    rows("I8 0 to SelectRange", VT_I8, 0, SelectRange, false);
+    rows("UI1 0 to SelectRange", VT_UI1, 0, SelectRange, false);
+    rows("R4 0 to SelectRange", VT_R4, 0.0, SelectRange, false);
+    rows("CY 0 to SelectRange", VT_CY, 0, SelectRange, false);
+    rows("DECIMAL 0 to SelectRange", VT_DECIMAL, decimal(0, 2, false), SelectRange, false);
+    rows("BSTR False to SelectRange", VT_BSTR, QStringLiteral("False"), SelectRange, false);
+    rows("I8 2^31 to Value", VT_I8, Q_INT64_C(2147483648), Value, {}, DISP_E_OVERFLOW);
+    rows("UI4 2^31 to Value", VT_UI4, 2147483648u, Value, {}, DISP_E_OVERFLOW);
+    rows("UI8 beyond 2^63 to Value", VT_UI8, std::numeric_limits<qulonglong>::max(), Value, {},
+        DISP_E_OVERFLOW);
+    rows("R8 3e9 to Value", VT_R8, 3e9, Value, {}, DISP_E_OVERFLOW);
+    rows("CY 2^31 to Value", VT_CY, Q_INT64_C(21474836480000), Value, {}, DISP_E_OVERFLOW);
+    rows("DECIMAL -2^40 to Value", VT_DECIMAL, decimal(Q_UINT64_C(1099511627776), 0, true), Value, {},
+        DISP_E_OVERFLOW);
+    rows("BSTR beyond a double to Value", VT_BSTR, QStringLiteral("1e999"), Value, {}, DISP_E_OVERFLOW);
+    rows("BSTR no number to Value", VT_BSTR, QStringLiteral("ten"), Value, {}, DISP_E_TYPEMISMATCH);
+    rows("BSTR no Boolean to SelectRange", VT_BSTR, QStringLiteral("yes"), SelectRange, {},
+        DISP_E_TYPEMISMATCH);
+}
+
+void TestQuilvetComponent::shouldConvertPutArgumentsAsThePlatformDoes()
+{
+    QFETCH(int, vt);
+    QFETCH(QVariant, payload);
+    QFETCH(bool, byReference);
+    QFETCH(int, id);
+    QFETCH(QVariant, expected);
+    QFETCH(HRESULT, status);
+    QCOMPARE(put(m_control.get(), 0x68030009, 1440), S_OK);
+    const QVariant before = get(m_control.get(), id);
+
+    PutArgument argument(static_cast<VARTYPE>(vt), payload);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params { byReference ? &argument.byReference : &argument.value, &named, 1, 1 };
+    UINT argumentError = 99;
+    QCOMPARE(m_control->Invoke(
+                 id, IID_NULL, 0x0409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, &argumentError),
+        status);
+    if (SUCCEEDED(status)) {
+        QCOMPARE(get(m_control.get(), id), expected);
+    } else {
+        QCOMPARE(argumentError, 0u);
+        QCOMPARE(get(m_control.get(), id), before);
+    }
 }
 
 void TestQuilvetComponent::fractionalPutsRoundHalfToEvenInEveryRoundingMode_data()
@@ -427,6 +601,40 @@ void TestQuilvetComponent::registrationRoundTripLeavesTheRegistryAsItWas()
     QCOMPARE(DllUnregisterServer(), S_OK);
     QVERIFY(!QFile::exists(path));
     *m_control.put() = createControl();
+}
+
+void TestQuilvetComponent::shouldRegisterTheLibraryByItsSoname_data()
+{
+    QTest::addColumn<QString>("loaded"); // below the folder lib/
+    QTest::addColumn<bool>("searched"); // lib/ is one of the loader's folders
+    QTest::addColumn<QString>("expected"); // "lib/" stands for the folder's path
+
+    QTest::newRow("versioned file in a loader's folder")
+        << "libQuilvet.so.1.0.0" << true << "libQuilvet.so.1";
+    QTest::newRow("SONAME link in a loader's folder") << "libQuilvet.so.1" << true << "libQuilvet.so.1";
+    QTest::newRow("versioned file elsewhere") << "libQuilvet.so.1.0.0" << false << "lib/libQuilvet.so.1";
+    QTest::newRow("development link elsewhere") << "libQuilvet.so" << false << "lib/libQuilvet.so.1";
+    QTest::newRow("a copy no SONAME link leads to")
+        << "copy/libQuilvet.so.1.0.0" << true << "lib/copy/libQuilvet.so.1.0.0";
+}
+
+void TestQuilvetComponent::shouldRegisterTheLibraryByItsSoname()
+{
+    QFETCH(QString, loaded);
+    QFETCH(bool, searched);
+    QFETCH(QString, expected);
+    const QString lib = m_folder.filePath(QStringLiteral("lib/"));
+    QDir().mkpath(lib + QStringLiteral("copy"));
+    for (const QString &file :
+        { QStringLiteral("libQuilvet.so.1.0.0"), QStringLiteral("copy/libQuilvet.so.1.0.0") }) {
+        QFile created(lib + file);
+        QVERIFY(created.open(QIODevice::WriteOnly));
+    }
+    QFile::link(QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1"));
+    QFile::link(QStringLiteral("libQuilvet.so.1"), lib + QStringLiteral("libQuilvet.so"));
+    const QStringList folders { QStringLiteral("/usr/lib"), searched ? lib : QStringLiteral("/lib") };
+    QCOMPARE(LibraryLocation::serverPath(lib + loaded, QStringLiteral("libQuilvet.so.1"), folders),
+        expected.replace(QStringLiteral("lib/"), lib));
 }
 
 QTEST_MAIN(TestQuilvetComponent)

@@ -1,8 +1,11 @@
 #include "ComSupport.h"
 #include "HostWindow.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,10 +19,12 @@ class TestQuilvetHost : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod_data();
     void dragReportsScrollsThenAChangeAndARestartRestoresThePeriod();
+    void shouldCreateTheControlAfterAnUpgradeReplacedTheLibraryFile();
 
 private:
-    HostWindow::Options options() const;
+    HostWindow::Options options(ControlFile::Format format) const;
     static void mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons);
 
     QTemporaryDir m_folder;
@@ -31,9 +36,11 @@ void TestQuilvetHost::initTestCase()
     qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("registry")).toLocal8Bit());
 }
 
-HostWindow::Options TestQuilvetHost::options() const
+HostWindow::Options TestQuilvetHost::options(ControlFile::Format format) const
 {
-    return { m_folder.filePath(QStringLiteral("store/control.json")), QStringLiteral(QUILVET_LIBRARY) };
+    const QString store = format == ControlFile::Format::Stream ? QStringLiteral("store/control.stream")
+                                                                : QStringLiteral("store/control.json");
+    return { m_folder.filePath(store), QStringLiteral(QUILVET_LIBRARY), format };
 }
 
 void TestQuilvetHost::mouse(QWidget *target, QEvent::Type type, int x, Qt::MouseButtons buttons)
@@ -44,14 +51,24 @@ void TestQuilvetHost::mouse(QWidget *target, QEvent::Type type, int x, Qt::Mouse
     QApplication::sendEvent(target, &event);
 }
 
+void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod_data()
+{
+    QTest::addColumn<ControlFile::Format>("format");
+    // The first row registers the library on its first start.
+    QTest::newRow("saved through a property bag") << ControlFile::Format::PropertyBag;
+    QTest::newRow("saved through a stream") << ControlFile::Format::Stream;
+}
+
 void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod()
 {
+    QFETCH(ControlFile::Format, format);
     {
-        HostWindow window(options());
+        HostWindow window(options(format));
         window.show();
         QString error;
         QVERIFY2(window.start(&error), qPrintable(error));
-        QVERIFY(window.log().first().contains(QStringLiteral("registering")));
+        QCOMPARE(window.log().first().contains(QStringLiteral("registering")),
+            format == ControlFile::Format::PropertyBag);
         QWidget *control = window.controlWidget();
         QVERIFY(control);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -82,7 +99,7 @@ void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod(
         window.close();
     }
     {
-        HostWindow window(options());
+        HostWindow window(options(format));
         QString error;
         QVERIFY2(window.start(&error), qPrintable(error));
         QVERIFY(window.log().join(QLatin1Char('\n')).contains(QStringLiteral("Loaded the properties")));
@@ -95,6 +112,36 @@ void TestQuilvetHost::dragReportsScrollsThenAChangeAndARestartRestoresThePeriod(
         QCOMPARE(control->property("PriceWeek5").toString(), QStringLiteral("0"));
         QVERIFY(control->property("EndTime").toString() != QStringLiteral("23:59"));
     }
+}
+
+void TestQuilvetHost::shouldCreateTheControlAfterAnUpgradeReplacedTheLibraryFile()
+{
+    // An installed library: the versioned file and its SONAME link. The host is
+    // registered against the versioned file, as an installer names it.
+    const QString lib = m_folder.filePath(QStringLiteral("upgrade/lib/"));
+    QVERIFY(QDir().mkpath(lib));
+    const QString built = QFileInfo(QStringLiteral(QUILVET_LIBRARY)).canonicalFilePath();
+    QVERIFY(QFile::copy(built, lib + QStringLiteral("libQuilvet.so.1.0.0")));
+    QVERIFY(QFile::link(QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1")));
+    const QByteArray registryBefore = qgetenv("HALL_COMPONENT_REGISTRY");
+    qputenv("HALL_COMPONENT_REGISTRY", m_folder.filePath(QStringLiteral("upgrade/registry")).toLocal8Bit());
+    QProcess host;
+    host.start(QStringLiteral(QUILVET_HOST),
+        { QStringLiteral("--register"), lib + QStringLiteral("libQuilvet.so.1.0.0") });
+    QVERIFY(host.waitForFinished(60000));
+    QVERIFY2(host.exitCode() == 0, host.readAllStandardError().constData());
+    QCOMPARE(inprocServerPath(quilvet::CLSID_clsQuilvet), lib + QStringLiteral("libQuilvet.so.1"));
+
+    // The upgrade: a new versioned file, the link moved on, the old file gone.
+    QVERIFY(QFile::remove(lib + QStringLiteral("libQuilvet.so.1")));
+    QVERIFY(QFile::rename(
+        lib + QStringLiteral("libQuilvet.so.1.0.0"), lib + QStringLiteral("libQuilvet.so.1.0.1")));
+    QVERIFY(QFile::link(QStringLiteral("libQuilvet.so.1.0.1"), lib + QStringLiteral("libQuilvet.so.1")));
+    ComPtr<IDispatch> control;
+    const HRESULT created
+        = createInstance(quilvet::CLSID_clsQuilvet, nullptr, IID_IDispatch, control.putVoid());
+    qputenv("HALL_COMPONENT_REGISTRY", registryBefore);
+    QCOMPARE(created, S_OK);
 }
 
 QTEST_MAIN(TestQuilvetHost)

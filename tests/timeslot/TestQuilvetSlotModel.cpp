@@ -27,6 +27,7 @@ private Q_SLOTS:
     void unlistedButWholeSlotCountsAreAccepted();
     void refusedSlotCountRaises901AndKeepsTheCount_data();
     void refusedSlotCountRaises901AndKeepsTheCount();
+    void refusalThroughThePropertySystemIsSignalled_data();
     void refusalThroughThePropertySystemIsSignalled();
     void hostWritesLeaveTheCaptionsAlone();
     void writingBeginTimeMovesNothingUntilTheNextDrag();
@@ -213,20 +214,36 @@ void TestQuilvetSlotModel::refusedSlotCountRaises901AndKeepsTheCount()
     QCOMPARE(propertyChanged.count(), 0);
 }
 
+void TestQuilvetSlotModel::refusalThroughThePropertySystemIsSignalled_data()
+{
+    QTest::addColumn<bool>("throughSetMax");
+    QTest::newRow("QObject::setProperty") << false;
+    QTest::newRow("setMax, as forms call it") << true;
+}
+
 void TestQuilvetSlotModel::refusalThroughThePropertySystemIsSignalled()
 {
+    QFETCH(bool, throughSetMax);
+    const auto writeMax = [&](int slots) {
+        if (throughSetMax) {
+            m_control->setMax(slots);
+        } else {
+            m_control->setProperty("Max", slots);
+        }
+    };
     QSignalSpy refused(m_control.get(), &clsQuilvet::writeRefused);
     QSignalSpy propertyChanged(m_control.get(), &clsQuilvet::PropertyChanged);
-    m_control->setProperty("Max", 100);
+    writeMax(100);
     QCOMPARE(m_control->maximum(), 48);
     QCOMPARE(propertyChanged.count(), 0);
     QCOMPARE(refused.count(), 1);
     QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("Max"));
     QCOMPARE(refused.at(0).at(1).toInt(), 901);
 
-    m_control->setProperty("Max", 96);
+    writeMax(96);
     QCOMPARE(m_control->maximum(), 96);
     QCOMPARE(refused.count(), 1);
+    QCOMPARE(propertyChanged.count(), 1);
 }
 
 void TestQuilvetSlotModel::hostWritesLeaveTheCaptionsAlone()

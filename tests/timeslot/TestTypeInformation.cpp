@@ -30,6 +30,9 @@ private Q_SLOTS:
     void connectionPointsAndConnectionsCanBeEnumerated();
     void functionTableAgreesWithInvokeForEveryProperty();
     void functionTableReturnsTheRefusalOfMax();
+    void shouldDescribeTheFunctionTableAndTheIDispatchBase();
+    void shouldBindNamesThroughTheTypeComp_data();
+    void shouldBindNamesThroughTheTypeComp();
 
 private:
     ComPtr<ITypeInfo> interfaceType();
@@ -392,6 +395,115 @@ void TestTypeInformation::functionTableReturnsTheRefusalOfMax()
     QCOMPARE(dual->get_Max(&max), S_OK);
     QCOMPARE(max, 48);
     QCOMPARE(dual->get_Max(nullptr), E_POINTER);
+}
+
+void TestTypeInformation::shouldDescribeTheFunctionTableAndTheIDispatchBase()
+{
+    const ComPtr<ITypeInfo> dispatchView = interfaceType();
+    const auto referenced = [](ITypeInfo *from, UINT index) {
+        ComPtr<ITypeInfo> type;
+        HREFTYPE reference = 0;
+        if (SUCCEEDED(from->GetRefTypeOfImplType(index, &reference))) {
+            from->GetRefTypeInfo(reference, type.put());
+        }
+        return type;
+    };
+    const auto attributesOf = [](ITypeInfo *type) {
+        TYPEATTR *attributes = nullptr;
+        type->GetTypeAttr(&attributes);
+        const TYPEATTR copy = *attributes;
+        type->ReleaseTypeAttr(attributes);
+        return copy;
+    };
+    QCOMPARE(attributesOf(dispatchView.get()).cImplTypes, WORD(1));
+
+    // Both views and the event interface derive from IDispatch.
+    const ComPtr<ITypeInfo> table = referenced(dispatchView.get(), static_cast<UINT>(-1));
+    QVERIFY(table);
+    for (ITypeInfo *derived : { dispatchView.get(), table.get() }) {
+        const ComPtr<ITypeInfo> base = referenced(derived, 0);
+        QVERIFY(base);
+        const TYPEATTR attributes = attributesOf(base.get());
+        QVERIFY(IsEqualGUID(attributes.guid, IID_IDispatch));
+        QCOMPARE(attributes.cbSizeVft, WORD(7 * sizeof(void *)));
+        BSTR name = nullptr;
+        QCOMPARE(base->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
+        QCOMPARE(takeText(name), QStringLiteral("IDispatch"));
+    }
+
+    // The table of functions: each property's get and put at their places.
+    const TYPEATTR attributes = attributesOf(table.get());
+    QCOMPARE(attributes.typekind, TKIND_INTERFACE);
+    QVERIFY(IsEqualGUID(attributes.guid, IID__clsQuilvet));
+    QCOMPARE(attributes.cFuncs, WORD(2 * Properties.size()));
+    QCOMPARE(attributes.cbSizeVft, WORD((7 + 2 * Properties.size()) * sizeof(void *)));
+    for (UINT index = 0; index < attributes.cFuncs; ++index) {
+        FUNCDESC *function = nullptr;
+        QCOMPARE(table->GetFuncDesc(index, &function), S_OK);
+        const PropertyInfo &property = Properties[index / 2];
+        const bool isGet = index % 2 == 0;
+        QCOMPARE(function->memid, property.dispatchId);
+        QCOMPARE(function->oVft, SHORT((7 + index) * sizeof(void *)));
+        QCOMPARE(function->invkind, isGet ? INVOKE_PROPERTYGET : INVOKE_PROPERTYPUT);
+        QCOMPARE(function->elemdescFunc.tdesc.vt, VARTYPE(VT_HRESULT));
+        QCOMPARE(function->cParams, SHORT(1));
+        const ELEMDESC &parameter = function->lprgelemdescParam[0];
+        if (isGet) {
+            QCOMPARE(parameter.tdesc.vt, VARTYPE(VT_PTR));
+            QCOMPARE(parameter.tdesc.lptdesc->vt, varTypeOf(property.type));
+            QCOMPARE(parameter.paramdesc.wParamFlags, USHORT(PARAMFLAG_FOUT | PARAMFLAG_FRETVAL));
+        } else {
+            QCOMPARE(parameter.tdesc.vt, varTypeOf(property.type));
+        }
+        table->ReleaseFuncDesc(function);
+    }
+    const ComPtr<ITypeInfo> back = referenced(table.get(), static_cast<UINT>(-1));
+    QCOMPARE(attributesOf(back.get()).typekind, TKIND_DISPATCH);
+}
+
+void TestTypeInformation::shouldBindNamesThroughTheTypeComp_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("invokeKind");
+
+    QTest::newRow("a get") << "Max" << int(INVOKE_PROPERTYGET) << int(DESCKIND_FUNCDESC) << 0x68030009
+                           << int(INVOKE_PROPERTYGET);
+    QTest::newRow("a put, in another case")
+        << "priceweek8" << int(INVOKE_PROPERTYPUT) << int(DESCKIND_FUNCDESC) << 0x68030000
+        << int(INVOKE_PROPERTYPUT);
+    QTest::newRow("any kind") << "Value" << 0 << int(DESCKIND_FUNCDESC) << 0x68030012
+                              << int(INVOKE_PROPERTYGET);
+    QTest::newRow("a property called as a method")
+        << "Value" << int(INVOKE_FUNC) << int(DESCKIND_NONE) << 0 << 0;
+    QTest::newRow("no such member") << "Min" << 0 << int(DESCKIND_NONE) << 0 << 0;
+}
+
+void TestTypeInformation::shouldBindNamesThroughTheTypeComp()
+{
+    QFETCH(QString, name);
+    QFETCH(int, flags);
+    QFETCH(int, kind);
+    QFETCH(int, id);
+    QFETCH(int, invokeKind);
+    const ComPtr<ITypeInfo> type = interfaceType();
+    ComPtr<ITypeComp> comp;
+    QCOMPARE(type->GetTypeComp(comp.put()), S_OK);
+    ComPtr<ITypeInfo> bound;
+    DESCKIND found = DESCKIND_MAX;
+    BINDPTR binding {};
+    auto *text = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(name.utf16()));
+    QCOMPARE(comp->Bind(text, 0, static_cast<WORD>(flags), bound.put(), &found, &binding), S_OK);
+    QCOMPARE(int(found), kind);
+    if (found == DESCKIND_FUNCDESC) {
+        QCOMPARE(binding.lpfuncdesc->memid, id);
+        QCOMPARE(int(binding.lpfuncdesc->invkind), invokeKind);
+        bound->ReleaseFuncDesc(binding.lpfuncdesc);
+    } else {
+        QVERIFY(!bound);
+    }
 }
 
 QTEST_MAIN(TestTypeInformation)

@@ -22,32 +22,9 @@ HRESULT ClassFactory::create(REFIID riid, void **object)
     return hr;
 }
 
-HRESULT ClassFactory::QueryInterface(REFIID riid, void **object)
+void *ClassFactory::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IClassFactory)) {
-        *object = static_cast<IClassFactory *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG ClassFactory::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG ClassFactory::Release()
-{
-    const ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return IsEqualGUID(riid, IID_IClassFactory) ? static_cast<IClassFactory *>(this) : nullptr;
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown *outer, REFIID riid, void **object)

@@ -1,28 +1,23 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
-
-#include <atomic>
 
 namespace quilvet {
 
 // The class factory of clsQuilvet.
-class ClassFactory final : public IClassFactory
+class ClassFactory final : public ComObject<ClassFactory, lifetime::Own, IClassFactory>
 {
 public:
     static HRESULT create(REFIID riid, void **object);
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
     HRESULT QUILVET_COMCALL CreateInstance(IUnknown *outer, REFIID riid, void **object) override;
     HRESULT QUILVET_COMCALL LockServer(BOOL lock) override;
 
 private:
     ClassFactory();
-    ~ClassFactory();
-
-    std::atomic<ULONG> m_references { 1 };
+    ~ClassFactory() override;
 };
 
 } // namespace quilvet

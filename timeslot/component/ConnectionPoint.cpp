@@ -15,28 +15,9 @@ ConnectionPoint::~ConnectionPoint()
     releaseAll();
 }
 
-HRESULT ConnectionPoint::QueryInterface(REFIID riid, void **object)
+void *ConnectionPoint::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IConnectionPoint)) {
-        *object = static_cast<IConnectionPoint *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG ConnectionPoint::AddRef()
-{
-    return m_container->AddRef();
-}
-
-ULONG ConnectionPoint::Release()
-{
-    return m_container->Release();
+    return IsEqualGUID(riid, IID_IConnectionPoint) ? static_cast<IConnectionPoint *>(this) : nullptr;
 }
 
 HRESULT ConnectionPoint::GetConnectionInterface(IID *iid)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
 
 #include <QList>
@@ -10,19 +11,18 @@ namespace quilvet {
 
 // One connection point of a control object: the sinks a host has advised for
 // one outgoing interface. Its reference count is that of its container.
-class ConnectionPoint final : public IConnectionPoint
+class ConnectionPoint final : public ComObject<ConnectionPoint, lifetime::Shared, IConnectionPoint>
 {
 public:
     // fallback is an interface a sink may answer instead of iid (IID_IDispatch
     // for an event dispinterface); IID_NULL when there is none.
     ConnectionPoint(IConnectionPointContainer *container, const IID &iid, const IID &fallback);
-    ~ConnectionPoint();
+    ~ConnectionPoint() override;
     ConnectionPoint(const ConnectionPoint &) = delete;
     ConnectionPoint &operator=(const ConnectionPoint &) = delete;
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
+    IUnknown *lifetimeOwner() const { return m_container; }
     HRESULT QUILVET_COMCALL GetConnectionInterface(IID *iid) override;
     HRESULT QUILVET_COMCALL GetConnectionPointContainer(IConnectionPointContainer **container) override;
     HRESULT QUILVET_COMCALL Advise(IUnknown *sink, DWORD *cookie) override;

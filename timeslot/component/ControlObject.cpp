@@ -1,8 +1,9 @@
 #include "ControlObject.h"
 
-#include "BagPropertyStore.h"
 #include "ComSupport.h"
+#include "ControlPersistence.h"
 #include "Enumerators.h"
+#include "ExceptionInfo.h"
 #include "QuilvetError.h"
 #include "QuilvetTypeLib.h"
 #include "TypeLibrary.h"
@@ -10,8 +11,6 @@
 
 #include <QApplication>
 #include <QMetaProperty>
-
-#include <cstring>
 
 using namespace quilvet::com;
 
@@ -24,68 +23,10 @@ std::atomic<long> g_objects { 0 };
 thread_local int t_delivering = 0;
 std::atomic<long> g_locks { 0 };
 
-void clearException(EXCEPINFO *exception)
-{
-    if (exception) {
-        std::memset(exception, 0, sizeof(EXCEPINFO));
-    }
-}
-
-class KeepAlive
-{
-public:
-    explicit KeepAlive(IUnknown *object)
-        : m_object(object)
-    {
-        m_object->AddRef();
-    }
-    ~KeepAlive() { m_object->Release(); }
-    KeepAlive(const KeepAlive &) = delete;
-    KeepAlive &operator=(const KeepAlive &) = delete;
-
-private:
-    IUnknown *m_object;
-};
-
 QMetaProperty metaPropertyOf(const QObject *control, const PropertyInfo &property)
 {
     const QMetaObject *meta = control->metaObject();
     return meta->property(meta->indexOfProperty(property.name));
-}
-
-// Invoke reports a control error in an EXCEPINFO even when its caller gave
-// none; then the error goes to one that is freed afterwards.
-class DiscardableException
-{
-public:
-    explicit DiscardableException(EXCEPINFO *given)
-        : m_given(given)
-    {
-        std::memset(&m_own, 0, sizeof m_own);
-    }
-    ~DiscardableException()
-    {
-        SysFreeString(m_own.bstrSource);
-        SysFreeString(m_own.bstrDescription);
-    }
-    DiscardableException(const DiscardableException &) = delete;
-    DiscardableException &operator=(const DiscardableException &) = delete;
-    EXCEPINFO *get() { return m_given ? m_given : &m_own; }
-
-private:
-    EXCEPINFO *m_given;
-    EXCEPINFO m_own;
-};
-
-HRESULT raise(const Error &error, EXCEPINFO *exception)
-{
-    if (exception) {
-        clearException(exception);
-        exception->bstrSource = toBstr(error.source());
-        exception->bstrDescription = toBstr(error.description());
-        exception->scode = controlResult(error.number());
-    }
-    return DISP_E_EXCEPTION;
 }
 
 } // namespace
@@ -168,43 +109,33 @@ HRESULT ControlObject::create(REFIID riid, void **object)
     return hr;
 }
 
-HRESULT ControlObject::QueryInterface(REFIID riid, void **object)
+void *ControlObject::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
+    if (IsEqualGUID(riid, IID_IDispatch)) {
+        return static_cast<IDispatch *>(this);
     }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)) {
-        *object = static_cast<IDispatch *>(this);
-    } else if (IsEqualGUID(riid, IID__clsQuilvet)) {
-        *object = m_dual.asInterface();
-    } else if (IsEqualGUID(riid, IID_IProvideClassInfo) || IsEqualGUID(riid, IID_IProvideClassInfo2)) {
-        *object = static_cast<IProvideClassInfo2 *>(this);
-    } else if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
-        *object = static_cast<IConnectionPointContainer *>(this);
-    } else if (IsEqualGUID(riid, IID_IPersist) || IsEqualGUID(riid, IID_IPersistPropertyBag)) {
-        *object = static_cast<IPersistPropertyBag *>(this);
-    } else if (IsEqualGUID(riid, IID_IQtControl)) {
-        *object = static_cast<IQtControl *>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
+    if (IsEqualGUID(riid, IID__clsQuilvet)) {
+        return m_dual.asInterface();
     }
-    AddRef();
-    return S_OK;
-}
-
-ULONG ControlObject::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG ControlObject::Release()
-{
-    const ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
+    if (IsEqualGUID(riid, IID_IProvideClassInfo) || IsEqualGUID(riid, IID_IProvideClassInfo2)) {
+        return static_cast<IProvideClassInfo2 *>(this);
     }
-    return left;
+    if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
+        return static_cast<IConnectionPointContainer *>(this);
+    }
+    if (IsEqualGUID(riid, IID_IPersist) || IsEqualGUID(riid, IID_IPersistPropertyBag)) {
+        return static_cast<IPersistPropertyBag *>(this);
+    }
+    if (IsEqualGUID(riid, IID_IPersistStream)) {
+        return static_cast<IPersistStream *>(this);
+    }
+    if (IsEqualGUID(riid, IID_IPersistStreamInit)) {
+        return static_cast<IPersistStreamInit *>(this);
+    }
+    if (IsEqualGUID(riid, IID_IQtControl)) {
+        return static_cast<IQtControl *>(this);
+    }
+    return nullptr;
 }
 
 HRESULT ControlObject::GetTypeInfoCount(UINT *count)
@@ -328,10 +259,10 @@ HRESULT ControlObject::guarded(EXCEPINFO *exception, const std::function<HRESULT
     try {
         return call();
     } catch (const Error &error) {
-        return exception ? raise(error, exception) : controlResult(error.number());
+        return exception ? raiseException(error, exception) : controlResult(error.number());
     } catch (const std::exception &error) {
         const Error wrapped(ErrorNumber::InvalidPropertyValue, QString::fromLocal8Bit(error.what()));
-        return exception ? raise(wrapped, exception) : controlResult(wrapped.number());
+        return exception ? raiseException(wrapped, exception) : controlResult(wrapped.number());
     } catch (...) {
         return E_UNEXPECTED;
     }
@@ -399,7 +330,7 @@ HRESULT ControlObject::InitNew()
         return E_UNEXPECTED;
     }
     m_control->InitProperties();
-    return S_OK;
+    return cleanAfter(S_OK);
 }
 
 HRESULT ControlObject::Load(IPropertyBag *bag, IErrorLog *errorLog)
@@ -407,25 +338,7 @@ HRESULT ControlObject::Load(IPropertyBag *bag, IErrorLog *errorLog)
     if (!bag) {
         return E_POINTER;
     }
-    if (!m_control) {
-        return E_UNEXPECTED;
-    }
-    try {
-        BagPropertyStore store(bag);
-        m_control->ReadProperties(store);
-        return S_OK;
-    } catch (const Error &error) {
-        if (errorLog) {
-            EXCEPINFO info;
-            raise(error, &info);
-            errorLog->AddError(reinterpret_cast<LPCOLESTR>(u"ReadProperties"), &info);
-            SysFreeString(info.bstrSource);
-            SysFreeString(info.bstrDescription);
-        }
-        return controlResult(error.number());
-    } catch (...) {
-        return E_FAIL;
-    }
+    return m_control ? cleanAfter(ControlPersistence::loadBag(*m_control, bag, errorLog)) : E_UNEXPECTED;
 }
 
 HRESULT ControlObject::Save(IPropertyBag *bag, BOOL clearDirty, BOOL)
@@ -433,21 +346,45 @@ HRESULT ControlObject::Save(IPropertyBag *bag, BOOL clearDirty, BOOL)
     if (!bag) {
         return E_POINTER;
     }
-    if (!m_control) {
-        return E_UNEXPECTED;
+    return m_control ? cleanAfter(ControlPersistence::saveBag(*m_control, bag), clearDirty) : E_UNEXPECTED;
+}
+
+HRESULT ControlObject::IsDirty()
+{
+    return m_dirty ? S_OK : S_FALSE;
+}
+
+HRESULT ControlObject::Load(IStream *stream)
+{
+    if (!stream) {
+        return E_POINTER;
     }
-    try {
-        BagPropertyStore store(bag);
-        m_control->WriteProperties(store);
-        if (clearDirty) {
-            m_dirty = false;
-        }
-        return S_OK;
-    } catch (const Error &error) {
-        return controlResult(error.number());
-    } catch (...) {
-        return E_FAIL;
+    return m_control ? cleanAfter(ControlPersistence::loadStream(*m_control, stream)) : E_UNEXPECTED;
+}
+
+HRESULT ControlObject::Save(IStream *stream, BOOL clearDirty)
+{
+    if (!stream) {
+        return E_POINTER;
     }
+    return m_control ? cleanAfter(ControlPersistence::saveStream(*m_control, stream), clearDirty)
+                     : E_UNEXPECTED;
+}
+
+HRESULT ControlObject::GetSizeMax(ULARGE_INTEGER *size)
+{
+    if (!size) {
+        return E_POINTER;
+    }
+    return m_control ? ControlPersistence::sizeMax(*m_control, size) : E_UNEXPECTED;
+}
+
+HRESULT ControlObject::cleanAfter(HRESULT hr, bool clean)
+{
+    if (SUCCEEDED(hr) && clean) {
+        m_dirty = false;
+    }
+    return hr;
 }
 
 HRESULT ControlObject::GetWidget(QWidget **widget)

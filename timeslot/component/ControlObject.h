@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
 #include "ConnectionPoint.h"
 #include "DualInterface.h"
@@ -7,7 +8,6 @@
 
 #include <QPointer>
 
-#include <atomic>
 #include <functional>
 
 class clsQuilvet;
@@ -17,24 +17,23 @@ namespace quilvet {
 // The component object of one clsQuilvet: its dual interface (_clsQuilvet, by
 // dispatch and as a table of functions), its class and type information, the
 // connection points for the events (__clsQuilvet) and for property-change
-// notices (IPropertyNotifySink), persistence through a property bag, and the
-// widget for a Qt host (IQtControl). Errors the control raises come back from
+// notices (IPropertyNotifySink), persistence through a property bag and through
+// a stream (IPersistStreamInit and IPersistStream, the same functions), and the
+// widget for a Qt host (IQtControl). IsDirty answers S_OK after any change
+// notice until the next save that clears it; a load or InitNew leaves the
+// object clean. Errors the control raises come back from
 // Invoke as DISP_E_EXCEPTION with the error's number (as a FACILITY_CONTROL
 // code), source and description, and from the table of functions as that code;
 // no C++ exception leaves the object.
-class ControlObject final : public IDispatch,
-                            public IProvideClassInfo2,
-                            public IConnectionPointContainer,
-                            public IPersistPropertyBag,
-                            public IQtControl
+class ControlObject final
+    : public ComObject<ControlObject, lifetime::Own, IDispatch, IProvideClassInfo2, IConnectionPointContainer,
+          IPersistPropertyBag, IPersistStream, IPersistStreamInit, IQtControl>
 {
 public:
     // Needs a QApplication; E_UNEXPECTED otherwise.
     static HRESULT create(REFIID riid, void **object);
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
 
     HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
     HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
@@ -53,6 +52,10 @@ public:
     HRESULT QUILVET_COMCALL InitNew() override;
     HRESULT QUILVET_COMCALL Load(IPropertyBag *bag, IErrorLog *errorLog) override;
     HRESULT QUILVET_COMCALL Save(IPropertyBag *bag, BOOL clearDirty, BOOL saveAllProperties) override;
+    HRESULT QUILVET_COMCALL IsDirty() override;
+    HRESULT QUILVET_COMCALL Load(IStream *stream) override;
+    HRESULT QUILVET_COMCALL Save(IStream *stream, BOOL clearDirty) override;
+    HRESULT QUILVET_COMCALL GetSizeMax(ULARGE_INTEGER *size) override;
 
     HRESULT QUILVET_COMCALL GetWidget(QWidget **widget) override;
 
@@ -64,13 +67,14 @@ public:
 
 private:
     ControlObject();
-    ~ControlObject();
+    ~ControlObject() override;
+    // The result of a load or save, after which the object is clean.
+    HRESULT cleanAfter(HRESULT hr, bool clean = true);
 
     static HRESULT guarded(EXCEPINFO *exception, const std::function<HRESULT()> &call);
     void fireEvent(DISPID id);
     void notifyChanged(const QString &propertyName);
 
-    std::atomic<ULONG> m_references { 1 };
     QPointer<clsQuilvet> m_control;
     ConnectionPoint m_events;
     ConnectionPoint m_propertyNotify;

@@ -1,36 +1,25 @@
 #include "DualInterface.h"
 
-#include "ComSupport.h"
 #include "ControlObject.h"
-#include "PropertyTable.h"
-
-#include <array>
-#include <cstddef>
-#include <typeinfo>
-#include <utility>
 
 namespace quilvet {
 
 namespace {
 
-// The type each property crosses the table of functions as.
+// The type each kind of property crosses the table of functions as.
 template<PropertyType Type> struct Abi;
 template<> struct Abi<PropertyType::Boolean>
 {
     using type = VARIANT_BOOL;
-    static constexpr VARTYPE vt = VT_BOOL;
 };
 template<> struct Abi<PropertyType::Int32>
 {
     using type = LONG;
-    static constexpr VARTYPE vt = VT_I4;
 };
 template<> struct Abi<PropertyType::Text>
 {
     using type = BSTR;
-    static constexpr VARTYPE vt = VT_BSTR;
 };
-template<std::size_t Row> using RowAbi = Abi<Properties[Row].type>;
 
 VARIANT toVariant(VARIANT_BOOL value)
 {
@@ -77,19 +66,21 @@ void take(VARIANT &variant, BSTR *out)
     variant.vt = VT_EMPTY;
 }
 
-ControlObject *ownerOf(void *self)
-{
-    return static_cast<DualInterface *>(self)->owner;
-}
+} // namespace
 
-template<std::size_t Row> HRESULT QUILVET_COMCALL getProperty(void *self, typename RowAbi<Row>::type *out)
+DualInterface::DualInterface(ControlObject *owner)
+    : m_owner(owner)
+{ }
+
+template<std::size_t Row, typename T> HRESULT DualInterface::get(T *out)
 {
+    static_assert(std::is_same_v<T, typename Abi<Properties[Row].type>::type>, "the row's type");
     if (!out) {
         return E_POINTER;
     }
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = ownerOf(self)->getProperty(Properties[Row], &result, nullptr);
+    const HRESULT hr = m_owner->getProperty(Properties[Row], &result, nullptr);
     if (SUCCEEDED(hr)) {
         take(result, out);
     }
@@ -97,96 +88,47 @@ template<std::size_t Row> HRESULT QUILVET_COMCALL getProperty(void *self, typena
     return hr;
 }
 
-template<std::size_t Row> HRESULT QUILVET_COMCALL putProperty(void *self, typename RowAbi<Row>::type value)
+template<std::size_t Row, typename T> HRESULT DualInterface::put(T value)
 {
+    static_assert(std::is_same_v<T, typename Abi<Properties[Row].type>::type>, "the row's type");
     VARIANT argument = toVariant(value);
-    return ownerOf(self)->putProperty(Properties[Row], &argument, nullptr);
+    return m_owner->putProperty(Properties[Row], &argument, nullptr);
 }
 
-HRESULT QUILVET_COMCALL queryInterface(void *self, REFIID riid, void **object)
+HRESULT DualInterface::QueryInterface(REFIID riid, void **object)
 {
-    return static_cast<IDispatch *>(ownerOf(self))->QueryInterface(riid, object);
+    return static_cast<IDispatch *>(m_owner)->QueryInterface(riid, object);
 }
 
-ULONG QUILVET_COMCALL addRef(void *self)
+ULONG DualInterface::AddRef()
 {
-    return static_cast<IDispatch *>(ownerOf(self))->AddRef();
+    return static_cast<IDispatch *>(m_owner)->AddRef();
 }
 
-ULONG QUILVET_COMCALL release(void *self)
+ULONG DualInterface::Release()
 {
-    return static_cast<IDispatch *>(ownerOf(self))->Release();
+    return static_cast<IDispatch *>(m_owner)->Release();
 }
 
-HRESULT QUILVET_COMCALL getTypeInfoCount(void *self, UINT *count)
+HRESULT DualInterface::GetTypeInfoCount(UINT *count)
 {
-    return ownerOf(self)->GetTypeInfoCount(count);
+    return m_owner->GetTypeInfoCount(count);
 }
 
-HRESULT QUILVET_COMCALL getTypeInfo(void *self, UINT index, LCID locale, ITypeInfo **typeInfo)
+HRESULT DualInterface::GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo)
 {
-    return ownerOf(self)->GetTypeInfo(index, locale, typeInfo);
+    return m_owner->GetTypeInfo(index, locale, typeInfo);
 }
 
-HRESULT QUILVET_COMCALL getIDsOfNames(
-    void *self, REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids)
+HRESULT DualInterface::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids)
 {
-    return ownerOf(self)->GetIDsOfNames(riid, names, count, locale, ids);
+    return m_owner->GetIDsOfNames(riid, names, count, locale, ids);
 }
 
-HRESULT QUILVET_COMCALL invoke(void *self, DISPID id, REFIID riid, LCID locale, WORD flags,
-    DISPPARAMS *params, VARIANT *result, EXCEPINFO *exception, UINT *argumentError)
+HRESULT DualInterface::Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
+    VARIANT *result, EXCEPINFO *exception, UINT *argumentError)
 {
-    return ownerOf(self)->Invoke(id, riid, locale, flags, params, result, exception, argumentError);
+    return m_owner->Invoke(id, riid, locale, flags, params, result, exception, argumentError);
 }
-
-using Function = void (*)();
-
-template<typename F> Function entry(F function)
-{
-    return reinterpret_cast<Function>(function);
-}
-
-constexpr std::size_t FunctionCount = 7 + 2 * Properties.size();
-
-// The table with the two words a C++ compiler expects before the functions
-// of a polymorphic type (offset to the complete object, type information), so
-// that a host's run-time type checks see a _clsQuilvet.
-struct Table
-{
-    std::ptrdiff_t offsetToTop;
-    const std::type_info *type;
-    std::array<Function, FunctionCount> functions;
-};
-static_assert(offsetof(Table, functions) == 2 * sizeof(void *));
-
-template<std::size_t... Rows> Table buildTable(std::index_sequence<Rows...>)
-{
-    // IUnknown, IDispatch, then get and put of each row.
-    Table table { 0, &typeid(_clsQuilvet), {} };
-    table.functions = {
-        entry(&queryInterface),
-        entry(&addRef),
-        entry(&release),
-        entry(&getTypeInfoCount),
-        entry(&getTypeInfo),
-        entry(&getIDsOfNames),
-        entry(&invoke),
-    };
-    std::size_t next = 7;
-    ((table.functions[next++] = entry(&getProperty<Rows>),
-         table.functions[next++] = entry(&putProperty<Rows>)),
-        ...);
-    return table;
-}
-
-const Table FunctionTable = buildTable(std::make_index_sequence<Properties.size()>());
-
-} // namespace
-
-DualInterface::DualInterface(ControlObject *owner)
-    : functionTable(FunctionTable.functions.data())
-    , owner(owner)
-{ }
 
 } // namespace quilvet

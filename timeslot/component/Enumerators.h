@@ -1,10 +1,9 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
 
 #include <QList>
-
-#include <atomic>
 
 namespace quilvet {
 
@@ -24,7 +23,9 @@ struct HeldConnection
 // A snapshot enumerator of the kind the connection-point interfaces hand out:
 // Next copies items out (each with a reference the caller releases), Skip and
 // Reset move the position, Clone copies the snapshot and the position.
-template<typename Interface, typename Item, typename Held> class SnapshotEnumerator final : public Interface
+template<typename Interface, typename Item, typename Held>
+class SnapshotEnumerator final
+    : public ComObject<SnapshotEnumerator<Interface, Item, Held>, lifetime::Own, Interface>
 {
 public:
     explicit SnapshotEnumerator(QList<Item> items, qsizetype position = 0)
@@ -36,27 +37,9 @@ public:
         }
     }
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override
+    void *interfaceFor(REFIID riid)
     {
-        if (!object) {
-            return E_POINTER;
-        }
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, interfaceId())) {
-            *object = static_cast<Interface *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG QUILVET_COMCALL AddRef() override { return ++m_references; }
-    ULONG QUILVET_COMCALL Release() override
-    {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
+        return IsEqualGUID(riid, interfaceId()) ? static_cast<Interface *>(this) : nullptr;
     }
 
     HRESULT QUILVET_COMCALL Next(ULONG count, Item *items, ULONG *fetched) override
@@ -96,7 +79,7 @@ public:
     }
 
 private:
-    ~SnapshotEnumerator()
+    ~SnapshotEnumerator() override
     {
         for (const Item &item : m_items) {
             Held::release(item);
@@ -106,7 +89,6 @@ private:
 
     QList<Item> m_items;
     qsizetype m_position;
-    std::atomic<ULONG> m_references { 1 };
 };
 
 using ConnectionPointEnumerator

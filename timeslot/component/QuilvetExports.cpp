@@ -2,39 +2,27 @@
 
 #include "ClassFactory.h"
 #include "ControlObject.h"
+#include "LibraryLocation.h"
 #include "QuilvetTypeLib.h"
 #include "Registration.h"
 #include "TypeLibrary.h"
 
 #include <QFileInfo>
 
-#include <dlfcn.h>
-
 using namespace quilvet;
-
-namespace {
-
-// The path this library was loaded from.
-QString libraryPath()
-{
-    Dl_info info {};
-    if (dladdr(reinterpret_cast<void *>(&DllGetClassObject), &info) == 0 || !info.dli_fname) {
-        return QString();
-    }
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
-}
-
-} // namespace
 
 QUILVET_ENTRY_POINT DllRegisterServer()
 {
     try {
-        const QString path = libraryPath();
+        const QString loaded = LibraryLocation::loadedFile();
         quilvet::com::Registry registry;
-        if (path.isEmpty() || !registry.load()) {
+        if (loaded.isEmpty() || !registry.load()) {
             return SELFREG_E_CLASS;
         }
-        for (const Registration::Entry &entry : Registration::entries(path)) {
+        const QString server = LibraryLocation::serverPath(
+            loaded, LibraryLocation::soname(), LibraryLocation::loaderFolders());
+        for (const Registration::Entry &entry :
+            Registration::entries(server, QFileInfo(loaded).absolutePath())) {
             // A path the registry file cannot hold (a line break) fails the registration.
             if (!registry.setValue(entry.key, entry.name, entry.value)) {
                 return SELFREG_E_CLASS;

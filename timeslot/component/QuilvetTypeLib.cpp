@@ -18,6 +18,12 @@ QuilvetTypeLib *QuilvetTypeLib::instance()
 
 TypeInfo *QuilvetTypeLib::typeInfo(TypeInfo::Kind kind)
 {
+    if (kind == TypeInfo::Kind::FunctionTable) {
+        return &m_functionTable;
+    }
+    if (kind == TypeInfo::Kind::DispatchBase) {
+        return &m_dispatchBase;
+    }
     for (TypeInfo &type : m_types) {
         if (type.kind() == kind) {
             return &type;
@@ -28,30 +34,15 @@ TypeInfo *QuilvetTypeLib::typeInfo(TypeInfo::Kind kind)
 
 UINT QuilvetTypeLib::indexOf(const TypeInfo *typeInfo) const
 {
+    if (typeInfo == &m_functionTable) {
+        typeInfo = &m_types[1]; // the other view of the default interface
+    }
     return static_cast<UINT>(typeInfo - m_types.data());
 }
 
-HRESULT QuilvetTypeLib::QueryInterface(REFIID riid, void **object)
+void *QuilvetTypeLib::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ITypeLib)) {
-        *object = static_cast<ITypeLib *>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG QuilvetTypeLib::AddRef()
-{
-    return 1;
-}
-
-ULONG QuilvetTypeLib::Release()
-{
-    return 1;
+    return IsEqualGUID(riid, IID_ITypeLib) ? static_cast<ITypeLib *>(this) : nullptr;
 }
 
 UINT QuilvetTypeLib::GetTypeInfoCount()

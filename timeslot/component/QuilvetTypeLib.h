@@ -9,7 +9,7 @@ namespace quilvet {
 // The type library of Quilvet (13.0, locale 0x0409, a control library): the
 // class clsQuilvet (index 0), its default interface _clsQuilvet (1) and its
 // event interface __clsQuilvet (2). One object for the life of the library.
-class QuilvetTypeLib final : public ITypeLib
+class QuilvetTypeLib final : public ComObject<QuilvetTypeLib, lifetime::Elsewhere, ITypeLib>
 {
 public:
     static QuilvetTypeLib *instance();
@@ -17,9 +17,7 @@ public:
     TypeInfo *typeInfo(TypeInfo::Kind kind);
     UINT indexOf(const TypeInfo *typeInfo) const;
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
 
     UINT QUILVET_COMCALL GetTypeInfoCount() override;
     HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, ITypeInfo **typeInfo) override;
@@ -38,6 +36,10 @@ private:
     QuilvetTypeLib();
 
     std::array<TypeInfo, 3> m_types;
+    // Reached through references only: the default interface's table of
+    // functions, and the interfaces' base IDispatch.
+    TypeInfo m_functionTable { TypeInfo::Kind::FunctionTable };
+    TypeInfo m_dispatchBase { TypeInfo::Kind::DispatchBase };
 };
 
 } // namespace quilvet

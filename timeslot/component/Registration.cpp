@@ -4,7 +4,6 @@
 #include "TypeLibrary.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 using quilvet::com::RegistryValue;
 
@@ -56,7 +55,7 @@ const QString AutomationProxyStub = QStringLiteral("{00020424-0000-0000-C000-000
 
 } // namespace
 
-QList<Entry> entries(const QString &libraryPath)
+QList<Entry> entries(const QString &libraryPath, const QString &folder)
 {
     const QString progId = QString::fromUtf16(ProgId_clsQuilvet);
     const QString clsid = quilvet::com::guidText(CLSID_clsQuilvet);
@@ -98,7 +97,7 @@ QList<Entry> entries(const QString &libraryPath)
         { typeLibKey() + QStringLiteral("\\0\\linux"), {}, text(libraryPath) },
         { typeLibKey() + QStringLiteral("\\FLAGS"), {},
             text(QString::number(TypeLibrary::TheLibrary.flags)) },
-        { typeLibKey() + QStringLiteral("\\HELPDIR"), {}, text(QFileInfo(libraryPath).absolutePath()) },
+        { typeLibKey() + QStringLiteral("\\HELPDIR"), {}, text(folder) },
     };
     const std::pair<const GUID *, const char16_t *> interfaces[] = {
         { &IID__clsQuilvet, TypeLibrary::DefaultInterfaceName },

@@ -9,13 +9,13 @@
 //  Quilvet.clsQuilvet\CLSID                      the class id of the ProgID
 //  CLSID\{class}                                 "Quilvet.clsQuilvet", with the subkeys
 //    Control, Implemented Categories\{control category}, InprocServer32 (the
-//    library's path, ThreadingModel "Apartment"), MiscStatus and MiscStatus\1
-//    (0x20191 = 131473), ProgID, ToolboxBitmap32 ("<library>, 30000" and, as this
-//    platform's libraries carry no resources, the bitmap itself in "30000"),
-//    TypeLib, VERSION "13.0", and VersionInfo (the version resource: numeric
-//    versions, and the strings of block 080404B0, language 0x0804, code page 1200)
+//    library as LibraryLocation::serverPath gives it, ThreadingModel "Apartment"), MiscStatus and
+//    MiscStatus\1 (0x20191 = 131473), ProgID, ToolboxBitmap32 ("<library>, 30000" and, as this platform's
+//    libraries carry no resources, the bitmap itself in "30000"), TypeLib, VERSION "13.0", and VersionInfo
+//    (the version resource: numeric versions, and the strings of block 080404B0, language 0x0804, code page
+//    1200)
 //  TypeLib\{library}\13.0                        "Quilvet", with 0\linux (the path),
-//    FLAGS "2" (a control library) and HELPDIR
+//    FLAGS "2" (a control library) and HELPDIR (the library's folder)
 //  Interface\{_clsQuilvet}, Interface\{__clsQuilvet}   name, proxy-stub class, TypeLib
 namespace quilvet::Registration {
 
@@ -26,7 +26,8 @@ struct Entry
     quilvet::com::RegistryValue value;
 };
 
-QList<Entry> entries(const QString &libraryPath);
+// serverPath: the library as hosts load it; folder: where it lies.
+QList<Entry> entries(const QString &serverPath, const QString &folder);
 // The keys that unregistering removes, each with everything below it.
 QStringList ownedKeys();
 

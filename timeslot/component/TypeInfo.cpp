@@ -12,12 +12,17 @@ namespace {
 // References of the class's two interfaces, as GetRefTypeOfImplType gives them.
 constexpr HREFTYPE DefaultInterfaceReference = 1;
 constexpr HREFTYPE EventInterfaceReference = 2;
+constexpr HREFTYPE DispatchBaseReference = 3;
+constexpr HREFTYPE FunctionTableReference = 4;
+// The implemented type through which a dual interface leads from one view to the other.
+constexpr UINT OtherView = static_cast<UINT>(-1);
 constexpr WORD IDispatchFunctionCount = 7;
 
 struct FunctionDescription
 {
     FUNCDESC description; // first, so that the FUNCDESC handed out is the whole
     ELEMDESC parameter;
+    TYPEDESC pointee; // of a parameter passed by pointer
 };
 
 void setText(BSTR *out, const QString &text)
@@ -54,7 +59,10 @@ const GUID &TypeInfo::guid() const
     case Kind::Class:
         return CLSID_clsQuilvet;
     case Kind::DefaultInterface:
+    case Kind::FunctionTable:
         return IID__clsQuilvet;
+    case Kind::DispatchBase:
+        return IID_IDispatch;
     case Kind::EventInterface:
         break;
     }
@@ -63,7 +71,15 @@ const GUID &TypeInfo::guid() const
 
 TYPEKIND TypeInfo::typeKind() const
 {
-    return m_kind == Kind::Class ? TKIND_COCLASS : TKIND_DISPATCH;
+    switch (m_kind) {
+    case Kind::Class:
+        return TKIND_COCLASS;
+    case Kind::FunctionTable:
+    case Kind::DispatchBase:
+        return TKIND_INTERFACE;
+    default:
+        return TKIND_DISPATCH;
+    }
 }
 
 const char16_t *TypeInfo::name() const
@@ -72,7 +88,10 @@ const char16_t *TypeInfo::name() const
     case Kind::Class:
         return TypeLibrary::ClassName;
     case Kind::DefaultInterface:
+    case Kind::FunctionTable:
         return TypeLibrary::DefaultInterfaceName;
+    case Kind::DispatchBase:
+        return u"IDispatch";
     case Kind::EventInterface:
         break;
     }
@@ -88,8 +107,10 @@ UINT TypeInfo::functionCount() const
 {
     switch (m_kind) {
     case Kind::Class:
+    case Kind::DispatchBase:
         return 0;
     case Kind::DefaultInterface:
+    case Kind::FunctionTable:
         return static_cast<UINT>(2 * Properties.size());
     case Kind::EventInterface:
         break;
@@ -99,7 +120,7 @@ UINT TypeInfo::functionCount() const
 
 bool TypeInfo::member(MEMBERID id, const char **name, const char16_t **help) const
 {
-    if (m_kind == Kind::DefaultInterface) {
+    if (describesProperties()) {
         if (const PropertyInfo *property = TypeLibrary::findProperty(id)) {
             *name = property->name;
             *help = property->helpString;
@@ -115,27 +136,9 @@ bool TypeInfo::member(MEMBERID id, const char **name, const char16_t **help) con
     return false;
 }
 
-HRESULT TypeInfo::QueryInterface(REFIID riid, void **object)
+void *TypeInfo::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ITypeInfo)) {
-        *object = static_cast<ITypeInfo *>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TypeInfo::AddRef()
-{
-    return 1;
-}
-
-ULONG TypeInfo::Release()
-{
-    return 1;
+    return IsEqualGUID(riid, IID_ITypeInfo) ? static_cast<ITypeInfo *>(this) : nullptr;
 }
 
 HRESULT TypeInfo::GetTypeAttr(TYPEATTR **attributes)
@@ -167,17 +170,28 @@ HRESULT TypeInfo::GetTypeAttr(TYPEATTR **attributes)
         result->cbSizeVft = IDispatchFunctionCount * sizeof(void *);
         result->wTypeFlags = TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE;
         break;
+    case Kind::FunctionTable:
+        result->cbSizeVft = static_cast<WORD>((IDispatchFunctionCount + functionCount()) * sizeof(void *));
+        result->wTypeFlags
+            = TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
+        break;
+    case Kind::DispatchBase:
+        result->cbSizeVft = IDispatchFunctionCount * sizeof(void *);
+        result->wTypeFlags = TYPEFLAG_FOLEAUTOMATION;
+        break;
     }
+    result->cImplTypes = m_kind == Kind::Class ? 2 : m_kind == Kind::DispatchBase ? 0 : 1;
     *attributes = result;
     return S_OK;
 }
 
 HRESULT TypeInfo::GetTypeComp(ITypeComp **typeComp)
 {
-    if (typeComp) {
-        *typeComp = nullptr;
+    if (!typeComp) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    *typeComp = &m_comp;
+    return S_OK;
 }
 
 HRESULT TypeInfo::GetFuncDesc(UINT index, FUNCDESC **function)
@@ -198,6 +212,8 @@ HRESULT TypeInfo::GetFuncDesc(UINT index, FUNCDESC **function)
     if (m_kind == Kind::EventInterface) {
         description.memid = Events[index].dispatchId;
         description.invkind = INVOKE_FUNC;
+    } else if (m_kind == Kind::FunctionTable) {
+        describeFunctionTableEntry(index, description, result->parameter, result->pointee);
     } else {
         // Get before put, property by property in slot order.
         const PropertyInfo &property = Properties[index / 2];
@@ -215,6 +231,27 @@ HRESULT TypeInfo::GetFuncDesc(UINT index, FUNCDESC **function)
     }
     *function = &description;
     return S_OK;
+}
+
+void TypeInfo::describeFunctionTableEntry(
+    UINT index, FUNCDESC &description, ELEMDESC &parameter, TYPEDESC &pointee) const
+{
+    const PropertyInfo &property = Properties[index / 2];
+    const VARTYPE type = TypeLibrary::varType(property.type);
+    description.memid = property.dispatchId;
+    description.funckind = FUNC_PUREVIRTUAL;
+    description.elemdescFunc = element(VT_HRESULT, PARAMFLAG_NONE);
+    description.cParams = 1;
+    description.lprgelemdescParam = &parameter;
+    if (index % 2 == 0) {
+        description.invkind = INVOKE_PROPERTYGET;
+        pointee.vt = type;
+        parameter = element(VT_PTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL);
+        parameter.tdesc.lptdesc = &pointee;
+    } else {
+        description.invkind = INVOKE_PROPERTYPUT;
+        parameter = element(type, PARAMFLAG_FIN);
+    }
 }
 
 HRESULT TypeInfo::GetVarDesc(UINT, VARDESC **variable)
@@ -248,10 +285,15 @@ HRESULT TypeInfo::GetRefTypeOfImplType(UINT index, HREFTYPE *reference)
     if (!reference) {
         return E_POINTER;
     }
-    if (m_kind != Kind::Class || index > 1) {
+    if (m_kind == Kind::Class && index <= 1) {
+        *reference = index == 0 ? DefaultInterfaceReference : EventInterfaceReference;
+    } else if (m_kind != Kind::Class && m_kind != Kind::DispatchBase && index == 0) {
+        *reference = DispatchBaseReference;
+    } else if (describesProperties() && index == OtherView) {
+        *reference = m_kind == Kind::DefaultInterface ? FunctionTableReference : DefaultInterfaceReference;
+    } else {
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    *reference = index == 0 ? DefaultInterfaceReference : EventInterfaceReference;
     return S_OK;
 }
 
@@ -260,10 +302,13 @@ HRESULT TypeInfo::GetImplTypeFlags(UINT index, int *flags)
     if (!flags) {
         return E_POINTER;
     }
-    if (m_kind != Kind::Class || index > 1) {
+    if (m_kind == Kind::Class && index <= 1) {
+        *flags = index == 0 ? IMPLTYPEFLAG_FDEFAULT : IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
+    } else if (m_kind != Kind::Class && m_kind != Kind::DispatchBase && index == 0) {
+        *flags = 0;
+    } else {
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    *flags = index == 0 ? IMPLTYPEFLAG_FDEFAULT : IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
     return S_OK;
 }
 
@@ -275,7 +320,7 @@ HRESULT TypeInfo::GetIDsOfNames(LPOLESTR *names, UINT count, MEMBERID *ids)
     const QString name = fromOleText(names[0]);
     HRESULT hr = S_OK;
     ids[0] = MEMBERID_NIL;
-    if (m_kind == Kind::DefaultInterface) {
+    if (describesProperties()) {
         if (const PropertyInfo *property = TypeLibrary::findProperty(name)) {
             ids[0] = property->dispatchId;
         }
@@ -301,7 +346,7 @@ HRESULT TypeInfo::Invoke(void *instance, MEMBERID id, WORD flags, DISPPARAMS *pa
     if (!instance) {
         return E_INVALIDARG;
     }
-    if (m_kind != Kind::DefaultInterface) {
+    if (!describesProperties()) {
         return DISP_E_MEMBERNOTFOUND;
     }
     // Both views of _clsQuilvet begin with IDispatch.
@@ -344,17 +389,19 @@ HRESULT TypeInfo::GetRefTypeInfo(HREFTYPE reference, ITypeInfo **typeInfo)
         return E_POINTER;
     }
     *typeInfo = nullptr;
-    if (m_kind != Kind::Class) {
-        return TYPE_E_ELEMENTNOTFOUND;
+    const std::pair<HREFTYPE, Kind> references[] = {
+        { DefaultInterfaceReference, Kind::DefaultInterface },
+        { EventInterfaceReference, Kind::EventInterface },
+        { DispatchBaseReference, Kind::DispatchBase },
+        { FunctionTableReference, Kind::FunctionTable },
+    };
+    for (const auto &[known, kind] : references) {
+        if (reference == known) {
+            *typeInfo = QuilvetTypeLib::instance()->typeInfo(kind);
+            return S_OK;
+        }
     }
-    if (reference == DefaultInterfaceReference) {
-        *typeInfo = QuilvetTypeLib::instance()->typeInfo(Kind::DefaultInterface);
-    } else if (reference == EventInterfaceReference) {
-        *typeInfo = QuilvetTypeLib::instance()->typeInfo(Kind::EventInterface);
-    } else {
-        return TYPE_E_ELEMENTNOTFOUND;
-    }
-    return S_OK;
+    return TYPE_E_ELEMENTNOTFOUND;
 }
 
 HRESULT TypeInfo::AddressOfMember(MEMBERID, INVOKEKIND, void **address)
@@ -390,6 +437,9 @@ HRESULT TypeInfo::GetMops(MEMBERID, BSTR *mops)
 
 HRESULT TypeInfo::GetContainingTypeLib(ITypeLib **typeLib, UINT *index)
 {
+    if (m_kind == Kind::DispatchBase) {
+        return TYPE_E_ELEMENTNOTFOUND; // the platform's, not this library's
+    }
     if (typeLib) {
         *typeLib = QuilvetTypeLib::instance();
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ComObject.h"
 #include "ComponentTypes.h"
+#include "TypeComp.h"
 
 namespace quilvet {
 
@@ -12,15 +14,24 @@ namespace quilvet {
 //  - DefaultInterface: _clsQuilvet, dual, as its dispatch view: for each
 //    property in slot order a get (no parameter, the property's type) and
 //    then a put (one parameter of that type);
+//  - FunctionTable: _clsQuilvet as its table of functions, which a dual
+//    interface's dispatch view leads to as implemented type -1 (and back): the
+//    same functions, each returning HRESULT at its place after IDispatch's
+//    seven, a get's value as an [out, retval] pointer;
 //  - EventInterface: __clsQuilvet, dispatch only: Change and Scroll, neither
-//    with a parameter nor a value.
-// The objects live as long as the library; reference counting is a formality.
-class TypeInfo final : public ITypeInfo
+//    with a parameter nor a value;
+//  - DispatchBase: IDispatch, the base of the three interfaces (implemented
+//    type 0), named and sized only.
+// GetTypeComp binds the names of a type's functions. The objects live as long
+// as the library; reference counting is a formality.
+class TypeInfo final : public ComObject<TypeInfo, lifetime::Elsewhere, ITypeInfo>
 {
 public:
-    enum class Kind { Class, DefaultInterface, EventInterface };
+    enum class Kind { Class, DefaultInterface, EventInterface, FunctionTable, DispatchBase };
 
     explicit TypeInfo(Kind kind);
+    TypeInfo(const TypeInfo &) = delete;
+    TypeInfo &operator=(const TypeInfo &) = delete;
 
     Kind kind() const { return m_kind; }
     const GUID &guid() const;
@@ -28,9 +39,7 @@ public:
     const char16_t *name() const;
     const char16_t *helpString() const;
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
 
     HRESULT QUILVET_COMCALL GetTypeAttr(TYPEATTR **attributes) override;
     HRESULT QUILVET_COMCALL GetTypeComp(ITypeComp **typeComp) override;
@@ -57,10 +66,17 @@ public:
 
 private:
     UINT functionCount() const;
+    bool describesProperties() const
+    {
+        return m_kind == Kind::DefaultInterface || m_kind == Kind::FunctionTable;
+    }
+    void describeFunctionTableEntry(
+        UINT index, FUNCDESC &description, ELEMDESC &parameter, TYPEDESC &pointee) const;
     // The member's name and help string; false when the type has no such member.
     bool member(MEMBERID id, const char **name, const char16_t **help) const;
 
     Kind m_kind;
+    TypeComp m_comp { this };
 };
 
 } // namespace quilvet

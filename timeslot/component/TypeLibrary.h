@@ -2,6 +2,7 @@
 
 #include "ComponentTypes.h"
 #include "PropertyTable.h"
+#include "QuilvetInternal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,16 +27,16 @@ inline constexpr char16_t ClassName[] = u"clsQuilvet";
 inline constexpr char16_t DefaultInterfaceName[] = u"_clsQuilvet";
 inline constexpr char16_t EventInterfaceName[] = u"__clsQuilvet";
 
-QUILVET_EXPORT const PropertyInfo *findProperty(com::DISPID id);
+QUILVET_INTERNAL const PropertyInfo *findProperty(com::DISPID id);
 // Names compare without regard to case, as dispatch names do.
-QUILVET_EXPORT const PropertyInfo *findProperty(const QString &name);
-QUILVET_EXPORT const EventInfo *findEvent(const QString &name);
-QUILVET_EXPORT const EventInfo *findEvent(com::DISPID id);
+QUILVET_INTERNAL const PropertyInfo *findProperty(const QString &name);
+QUILVET_INTERNAL const EventInfo *findEvent(const QString &name);
+QUILVET_INTERNAL const EventInfo *findEvent(com::DISPID id);
 
 // The variant type a property is exchanged as: VT_BOOL, VT_I4 or VT_BSTR.
-QUILVET_EXPORT com::VARTYPE varType(PropertyType type);
+QUILVET_INTERNAL com::VARTYPE varType(PropertyType type);
 
 // A help string as the type library stores it: in code page 936.
-QUILVET_EXPORT QByteArray codePage936(const char16_t *text);
+QUILVET_INTERNAL QByteArray codePage936(const char16_t *text);
 
 } // namespace quilvet::TypeLibrary

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QColor>
 #include <QFont>
@@ -39,17 +39,17 @@ constexpr int toPixels(int twips)
     return twips / TwipsPerPixel;
 }
 
-QUILVET_EXPORT std::span<const Child> children();
-QUILVET_EXPORT const Child *find(const char *name);
+QUILVET_INTERNAL std::span<const Child> children();
+QUILVET_INTERNAL const Child *find(const char *name);
 
 // Client area of the control: 10470 x 1500 twips.
-QUILVET_EXPORT QSize clientSize();
+QUILVET_INTERNAL QSize clientSize();
 
 // SimSun at 9 points when it is installed, otherwise the first installed face of a
 // list of Simplified Chinese faces (so the captions never fall back to boxes).
-QUILVET_EXPORT QFont captionFont();
-QUILVET_EXPORT QFont emphasisedFont();
+QUILVET_INTERNAL QFont captionFont();
+QUILVET_INTERNAL QFont emphasisedFont();
 // Blue, the colour value 0x00FF0000 of the platform's blue-green-red order.
-QUILVET_EXPORT QColor emphasisColour();
+QUILVET_INTERNAL QColor emphasisColour();
 
 } // namespace quilvet::Layout

@@ -77,18 +77,25 @@ void clsQuilvet::ReadProperties(PropertyStore &store)
 {
     constexpr std::size_t ValueRow = propertyIndex("Value");
     constexpr std::size_t MaxRow = propertyIndex("Max");
-    // A value equal to the saved maximum is not stored, and its default is read
-    // before the maximum is restored: such a value follows the restored maximum.
-    bool valueIsTheMaximum = false;
+    // A value equal to the saved maximum is not stored. "Value" is therefore read
+    // with a default no stored value can have (no value at all): when it comes
+    // back, the value takes the slider's maximum of the moment, and once the
+    // maximum is restored, that maximum.
+    bool valueFollowsMaximum = false;
     for (const std::uint8_t row : PersistenceSteps) {
         const PropertyInfo &property = Properties[row];
         const QString name = QString::fromLatin1(property.name);
+        if (row == ValueRow) {
+            const QVariant stored = store.readProperty(name, QVariant());
+            valueFollowsMaximum = !stored.isValid();
+            d->restoreProperty(property,
+                valueFollowsMaximum ? QVariant::fromValue<qint32>(maximum()) : converted(property, stored));
+            continue;
+        }
         const QVariant stored = store.readProperty(name, defaultFor(*this, property));
         d->restoreProperty(property, converted(property, stored));
-        if (row == ValueRow) {
-            valueIsTheMaximum = store.holds(name) == std::optional<bool>(false);
-        } else if (row == MaxRow && valueIsTheMaximum) {
-            d->Slider_Time->setValue(d->Slider_Time->maximum());
+        if (row == MaxRow && valueFollowsMaximum) {
+            d->restoreProperty(Properties[ValueRow], QVariant::fromValue<qint32>(maximum()));
         }
     }
 }

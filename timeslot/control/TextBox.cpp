@@ -14,6 +14,13 @@ TextBox::TextBox(QWidget *parent)
     connect(this, &QLineEdit::textChanged, this, &TextBox::changed);
 }
 
+void TextBox::setText(const QString &text)
+{
+    if (text != this->text()) {
+        QLineEdit::setText(text);
+    }
+}
+
 void TextBox::focusOutEvent(QFocusEvent *event)
 {
     // Switching to another window or opening a popup keeps the box as the

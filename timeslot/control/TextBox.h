@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QLineEdit>
 
@@ -11,12 +11,17 @@ namespace quilvet {
 // inside the write (and not for a write that leaves the text as it was), and
 // validating() just before the focus leaves the box for another control. The
 // text has no length limit.
-class QUILVET_EXPORT TextBox : public QLineEdit
+class QUILVET_INTERNAL TextBox : public QLineEdit
 {
     Q_OBJECT
 
 public:
     explicit TextBox(QWidget *parent = nullptr);
+
+    // QLineEdit::setText for a text that changed. A write of the same text does
+    // nothing: QLineEdit would report it to accessibility clients as a
+    // replacement, and the price cascade rewrites unchanged boxes many times.
+    void setText(const QString &text);
 
 Q_SIGNALS:
     void changed();

@@ -129,6 +129,17 @@ public:
             QAccessibleValueChangeEvent event(q, value);
             QAccessible::updateAccessibility(&event);
         }
+        announceTime();
+    }
+
+    // The thumb's clock time is the slider's accessible description: Qt's AT-SPI
+    // bridge passes on no value text, and refreshes a description only when told.
+    void announceTime()
+    {
+        if (QAccessible::isActive()) {
+            QAccessibleEvent event(q, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&event);
+        }
     }
 
     void showThumbTime()
@@ -192,6 +203,7 @@ void TimeSlider::setMaximum(qint32 maximum)
     }
     d->maximum = maximum;
     update();
+    d->announceTime();
 }
 
 qint32 TimeSlider::value() const

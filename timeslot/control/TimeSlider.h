@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QWidget>
 
@@ -28,7 +28,7 @@ namespace quilvet {
 // clamped to the track. Operator actions always produce positions in 0..maximum.
 // A negative maximum is refused with error 380; a maximum of 0 is accepted and
 // leaves the thumb immovable.
-class QUILVET_EXPORT TimeSlider : public QWidget
+class QUILVET_INTERNAL TimeSlider : public QWidget
 {
     Q_OBJECT
 

@@ -28,7 +28,9 @@ void *TimeSliderAccessible::interface_cast(QAccessible::InterfaceType type)
 
 QString TimeSliderAccessible::text(QAccessible::Text kind) const
 {
-    if (kind != QAccessible::Value) {
+    const bool isTime = kind == QAccessible::Value
+        || (kind == QAccessible::Description && widget()->accessibleDescription().isEmpty());
+    if (!isTime) {
         return QAccessibleWidget::text(kind);
     }
     const std::optional<qint16> step = SlotClock::step(slider()->maximum());

@@ -8,7 +8,8 @@ class TimeSlider;
 
 // What an accessibility client sees of a TimeSlider: a slider whose value is
 // the thumb, from 0 to the slot count in steps of one slot, and whose value text
-// is the thumb's clock time. A value set through it moves the thumb as the
+// and description are the thumb's clock time ("18:00"; screen readers on AT-SPI
+// get no value text from Qt, so they read the description). A value set through it moves the thumb as the
 // operator's keyboard would, so the slider reports changed().
 class TimeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {

@@ -55,8 +55,9 @@ void clsQuilvetPrivate::buildLayout()
             widget = Slider_Time;
             break;
         case Layout::Kind::Label: {
-            const bool isPeriod
-                = name == QLatin1String("lblTimeBegin") || name == QLatin1String("lblTimeEnd");
+            const bool isPeriod = name == QLatin1String("lblNote(16)")
+                || name == QLatin1String("lblTimeBegin") || name == QLatin1String("lblNote(17)")
+                || name == QLatin1String("lblTimeEnd");
             auto *label = isPeriod ? new PeriodLabel(parent) : new QLabel(parent);
             // Captions are shown as written: a host's text is never taken for markup.
             label->setTextFormat(Qt::PlainText);
@@ -90,8 +91,8 @@ void clsQuilvetPrivate::buildLayout()
     txtMaxMinute = pic1->findChild<TextBox *>(QStringLiteral("txtMaxMinute"));
     txtRoomFee_All = pic1->findChild<TextBox *>(QStringLiteral("txtRoomFee_All"));
     lblNo = pic1->findChild<QLabel *>(QStringLiteral("lblNo"));
-    lblTimeBegin = pic1->findChild<QLabel *>(QStringLiteral("lblTimeBegin"));
-    lblTimeEnd = pic1->findChild<QLabel *>(QStringLiteral("lblTimeEnd"));
+    lblTimeBegin = pic1->findChild<PeriodLabel *>(QStringLiteral("lblTimeBegin"));
+    lblTimeEnd = pic1->findChild<PeriodLabel *>(QStringLiteral("lblTimeEnd"));
 
     // Tab order: the slider, the prices from Monday to holidays, then the limits.
     QWidget *previous = Slider_Time;
@@ -181,12 +182,12 @@ void clsQuilvetPrivate::txtRoomFee_All_Change()
     }
 }
 
-void clsQuilvetPrivate::notifyPropertyChanged(const char *name)
+void clsQuilvetPrivate::notifyPropertyChanged(PropertyRow property)
 {
     if (quietWrites > 0) {
         return;
     }
-    Q_EMIT q->PropertyChanged(QString::fromLatin1(name));
+    Q_EMIT q->PropertyChanged(QString::fromLatin1(quilvet::Properties[property.index].name));
 }
 
 clsQuilvet::clsQuilvet(QWidget *parent)
@@ -216,10 +217,15 @@ bool clsQuilvet::enabledState() const
     return !testAttribute(Qt::WA_ForceDisabled);
 }
 
+void clsQuilvet::setEnabled(bool enabled)
+{
+    QWidget::setEnabled(enabled);
+    d->notifyPropertyChanged("Enabled");
+}
+
 void clsQuilvet::setEnabledState(bool enabled)
 {
     setEnabled(enabled);
-    d->notifyPropertyChanged("Enabled");
 }
 
 qint32 clsQuilvet::value() const
@@ -271,10 +277,15 @@ QString clsQuilvet::roomFeeAll() const
     return d->txtRoomFee_All->text();
 }
 
-void clsQuilvet::setRoomFeeAll(const QString &text)
+void clsQuilvet::setRoomFee_All(const QString &text)
 {
     d->txtRoomFee_All->setText(text);
     d->notifyPropertyChanged("RoomFee_All");
+}
+
+void clsQuilvet::setRoomFeeAll(const QString &text)
+{
+    setRoomFee_All(text);
 }
 
 QString clsQuilvet::timeIndex() const
@@ -333,7 +344,7 @@ void clsQuilvet::setMaximum(qint32 slotCount)
     d->notifyPropertyChanged("Max");
 }
 
-void clsQuilvet::writeMaxProperty(int slotCount)
+void clsQuilvet::setMax(qint32 slotCount)
 {
     try {
         setMaximum(slotCount);
@@ -367,5 +378,5 @@ void clsQuilvet::setPriceWeek(int index, const QString &text)
         throw Error::subscriptOutOfRange();
     }
     d->txtPrice_Week[index]->setText(text);
-    d->notifyPropertyChanged(Properties[FirstPriceRow + index].name);
+    d->notifyPropertyChanged(clsQuilvetPrivate::PropertyRow(FirstPriceRow + index));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PeriodLabel.h"
 #include "PropertyTable.h"
 #include "TextBox.h"
 #include "TimeSlider.h"
@@ -33,8 +34,21 @@ public:
     // Every change of the fee: trimmed, and "0" unless it is a number.
     void txtRoomFee_All_Change();
 
-    // Sends PropertyChanged(name), unless a restore is writing the property.
-    void notifyPropertyChanged(const char *name);
+    // A row of the property table; a name written in the code is checked
+    // against the table when it compiles.
+    struct PropertyRow
+    {
+        consteval PropertyRow(const char *name)
+            : index(quilvet::propertyIndex(name))
+        { }
+        constexpr explicit PropertyRow(std::size_t row)
+            : index(row)
+        { }
+        std::size_t index;
+    };
+    // Sends PropertyChanged with the property's name as the table spells it,
+    // unless a restore is writing the property.
+    void notifyPropertyChanged(PropertyRow property);
     // Puts a restored value through the property's own write, without the
     // change notice and without the check of a checked put.
     void restoreProperty(const quilvet::PropertyInfo &property, const QVariant &value);
@@ -46,8 +60,8 @@ public:
     quilvet::TextBox *txtMaxMinute = nullptr;
     quilvet::TextBox *txtRoomFee_All = nullptr;
     QLabel *lblNo = nullptr;
-    QLabel *lblTimeBegin = nullptr;
-    QLabel *lblTimeEnd = nullptr;
+    quilvet::PeriodLabel *lblTimeBegin = nullptr;
+    quilvet::PeriodLabel *lblTimeEnd = nullptr;
     QString toolTipText;
     int quietWrites = 0;
 };

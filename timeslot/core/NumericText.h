@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QString>
 
@@ -8,7 +8,7 @@
 namespace quilvet::NumericText {
 
 // Removes the space characters (U+0020 only) at both ends; spaces inside stay.
-QUILVET_EXPORT QString trimSpaces(const QString &text);
+QUILVET_INTERNAL QString trimSpaces(const QString &text);
 
 // Whether text reads as a number. Accepted: an optional leading sign (+ or -),
 // decimal digits with at most one decimal point ('.') and at least one digit,
@@ -17,6 +17,6 @@ QUILVET_EXPORT QString trimSpaces(const QString &text);
 // any kind (the callers trim first), group separators, currency signs,
 // hexadecimal forms, full-width digits and words. The form is tested, never
 // the range: any number of digits passes.
-QUILVET_EXPORT bool isNumeric(const QString &text);
+QUILVET_INTERNAL bool isNumeric(const QString &text);
 
 } // namespace quilvet::NumericText

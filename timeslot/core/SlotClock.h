@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quilvet_export.h"
+#include "QuilvetInternal.h"
 
 #include <QString>
 
@@ -17,22 +17,22 @@ inline constexpr char16_t EndOfDayText[] = u"23:59";
 // Slot length in minutes: 60 / (slotCount / 24) in double precision, rounded to the
 // nearest whole number (halves to the even neighbour) into a 16-bit integer. Empty
 // when the quotient is undefined (no slots) or does not fit 16 bits.
-QUILVET_EXPORT std::optional<qint16> step(qint32 slotCount);
+QUILVET_INTERNAL std::optional<qint16> step(qint32 slotCount);
 
 // True for the slot counts the Max property accepts: a non-zero multiple of 24
 // whose number of slots per hour divides 60.
-QUILVET_EXPORT bool isAcceptedSlotCount(qint32 slotCount);
+QUILVET_INTERNAL bool isAcceptedSlotCount(qint32 slotCount);
 
 // Throws Error 901 unless isAcceptedSlotCount(slotCount).
-QUILVET_EXPORT void checkSlotCount(qint32 slotCount);
+QUILVET_INTERNAL void checkSlotCount(qint32 slotCount);
 
 // "hh:mm" of position * step minutes after 00:00. Whole days fall away and a
 // negative count gives a time of the day before. The product is formed in 64
 // bits, so no position can overflow it.
-QUILVET_EXPORT QString slotTimeText(qint32 position, qint16 step);
+QUILVET_INTERNAL QString slotTimeText(qint32 position, qint16 step);
 
 // Text of the period's end: slotTimeText(value) before the last boundary,
 // "23:59" at or beyond slotCount.
-QUILVET_EXPORT QString endTimeText(qint32 value, qint32 slotCount, qint16 step);
+QUILVET_INTERNAL QString endTimeText(qint32 value, qint32 slotCount, qint16 step);
 
 } // namespace quilvet::SlotClock

@@ -1,7 +1,9 @@
 #include "ComSupport.h"
 #include "Registry.h"
 
+#include <QFileInfo>
 #include <QLibrary>
+#include <QRegularExpression>
 #include <quilvet/Component.h>
 
 #include <map>
@@ -20,6 +22,20 @@ QString classesKey(const QString &below)
     return QString::fromUtf16(Registry::ClassesRoot) + QLatin1Char('\\') + below;
 }
 
+// A registered library that is no longer where it was registered (an upgrade
+// moved it, as from /usr/lib to the multiarch folder) is asked of the dynamic
+// loader by its major-version name, libX.so.N, wherever the loader finds it.
+QString pathToLoad(const QString &registered)
+{
+    const QFileInfo file(registered);
+    if (file.exists() || !file.isAbsolute()) {
+        return registered;
+    }
+    static const QRegularExpression versioned(QStringLiteral("^(.+\\.so\\.[0-9]+)(\\.[0-9]+)*$"));
+    const QRegularExpressionMatch match = versioned.match(file.fileName());
+    return match.hasMatch() ? match.captured(1) : registered;
+}
+
 // Loaded libraries stay loaded (see Activation.h); one QLibrary per path.
 QLibrary *loadLibrary(const QString &path, QString *error)
 {
@@ -28,7 +44,7 @@ QLibrary *loadLibrary(const QString &path, QString *error)
     if (found != loaded.end()) {
         return found->second.get();
     }
-    auto library = std::make_unique<QLibrary>(path);
+    auto library = std::make_unique<QLibrary>(pathToLoad(path));
     library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load()) {
         if (error) {

@@ -16,32 +16,9 @@ FilePropertyBag *FilePropertyBag::create()
     return new FilePropertyBag();
 }
 
-HRESULT FilePropertyBag::QueryInterface(REFIID riid, void **object)
+void *FilePropertyBag::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IPropertyBag)) {
-        *object = static_cast<IPropertyBag *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG FilePropertyBag::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG FilePropertyBag::Release()
-{
-    const ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return IsEqualGUID(riid, IID_IPropertyBag) ? static_cast<IPropertyBag *>(this) : nullptr;
 }
 
 HRESULT FilePropertyBag::Read(LPCOLESTR name, VARIANT *value, IErrorLog *)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "ComObject.h"
+
 #include <QMap>
 #include <QString>
 #include <QVariant>
 #include <quilvet/Component.h>
-
-#include <atomic>
 
 namespace quilvet::com {
 
@@ -16,14 +16,12 @@ namespace quilvet::com {
 // values: true/false for Booleans, numbers for integers, strings for texts.
 // Names compare without regard to case. A read of a name that holds nothing
 // answers E_INVALIDARG, as the platform's bags do.
-class FilePropertyBag final : public IPropertyBag
+class FilePropertyBag final : public ComObject<FilePropertyBag, lifetime::Own, IPropertyBag>
 {
 public:
     static FilePropertyBag *create(); // reference count 1
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
     HRESULT QUILVET_COMCALL Read(LPCOLESTR name, VARIANT *value, IErrorLog *errorLog) override;
     HRESULT QUILVET_COMCALL Write(LPCOLESTR name, VARIANT *value) override;
 
@@ -40,9 +38,8 @@ public:
 
 private:
     FilePropertyBag() = default;
-    ~FilePropertyBag() = default;
+    ~FilePropertyBag() override = default;
 
-    std::atomic<ULONG> m_references { 1 };
     QMap<QString, std::pair<QString, QVariant>> m_values; // folded name -> (name, value)
 };
 

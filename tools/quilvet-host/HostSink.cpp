@@ -7,32 +7,12 @@ HostSink::HostSink(std::function<void(DISPID)> onEvent, std::function<void(DISPI
     , m_onChanged(std::move(onChanged))
 { }
 
-HRESULT HostSink::QueryInterface(REFIID riid, void **object)
+void *HostSink::interfaceFor(REFIID riid)
 {
-    if (!object) {
-        return E_POINTER;
+    if (IsEqualGUID(riid, IID_IDispatch) || IsEqualGUID(riid, m_eventInterface)) {
+        return static_cast<IDispatch *>(this);
     }
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch)
-        || IsEqualGUID(riid, m_eventInterface)) {
-        *object = static_cast<IDispatch *>(this);
-    } else if (IsEqualGUID(riid, IID_IPropertyNotifySink)) {
-        *object = static_cast<IPropertyNotifySink *>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG HostSink::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG HostSink::Release()
-{
-    return --m_references;
+    return IsEqualGUID(riid, IID_IPropertyNotifySink) ? static_cast<IPropertyNotifySink *>(this) : nullptr;
 }
 
 HRESULT HostSink::GetTypeInfoCount(UINT *count)

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "ComObject.h"
+
 #include <quilvet/Component.h>
 
 #include <functional>
 
 // The host's side of the control's connections: the event interface (called by
-// dispatch id) and the property-change sink. Both forward to callbacks.
-class HostSink final : public quilvet::com::IDispatch, public quilvet::com::IPropertyNotifySink
+// dispatch id) and the property-change sink. Both forward to callbacks. The
+// window owns it; the control's references to it are a formality.
+class HostSink final : public quilvet::com::ComObject<HostSink, quilvet::com::lifetime::Elsewhere,
+                           quilvet::com::IDispatch, quilvet::com::IPropertyNotifySink>
 {
 public:
     using HRESULT = quilvet::com::HRESULT;
@@ -28,9 +32,7 @@ public:
     // The control's event interface, learnt from its type information.
     void setEventInterface(const IID &eventInterface) { m_eventInterface = eventInterface; }
 
-    HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
-    ULONG QUILVET_COMCALL AddRef() override;
-    ULONG QUILVET_COMCALL Release() override;
+    void *interfaceFor(REFIID riid);
 
     HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
     HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
@@ -46,5 +48,4 @@ private:
     IID m_eventInterface {};
     std::function<void(DISPID)> m_onEvent;
     std::function<void(DISPID)> m_onChanged;
-    ULONG m_references = 1; // owned by the window; the count only guards the protocol
 };

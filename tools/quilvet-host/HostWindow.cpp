@@ -1,6 +1,6 @@
 #include "HostWindow.h"
 
-#include "FilePropertyBag.h"
+#include "ControlFile.h"
 #include "TypeDescription.h"
 
 #include <QCloseEvent>
@@ -22,10 +22,7 @@ namespace {
 // identifier. Members and the event interface come from its type information.
 const QString ProgId = QString::fromUtf16(quilvet::ProgId_clsQuilvet);
 
-QString statusText(HRESULT hr)
-{
-    return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0'));
-}
+using ControlFile::statusText;
 
 } // namespace
 
@@ -137,22 +134,19 @@ bool HostWindow::start(QString *error)
         }
     }
 
-    ComPtr<IPersistPropertyBag> persist;
-    hr = m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
-    if (FAILED(hr)) {
-        return fail(QStringLiteral("The control cannot be persisted (%1)").arg(statusText(hr)));
-    }
     if (QFileInfo::exists(m_options.storePath)) {
-        FilePropertyBag *bag = FilePropertyBag::create();
         QString loadError;
-        if (!bag->load(m_options.storePath, &loadError)) {
-            bag->Release();
+        hr = ControlFile::load(m_control.get(), m_options.storePath, m_options.storeFormat, &loadError);
+        if (!loadError.isEmpty()) {
             return fail(QStringLiteral("Cannot read %1: %2").arg(m_options.storePath, loadError));
         }
-        hr = persist->Load(bag, nullptr);
-        bag->Release();
         append(QStringLiteral("Loaded the properties from %1 (%2)").arg(m_options.storePath, statusText(hr)));
     } else {
+        ComPtr<IPersistPropertyBag> persist;
+        hr = m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
+        if (FAILED(hr)) {
+            return fail(QStringLiteral("The control cannot be persisted (%1)").arg(statusText(hr)));
+        }
         hr = persist->InitNew();
         append(QStringLiteral("New control: defaults (%1)").arg(statusText(hr)));
     }
@@ -171,19 +165,9 @@ bool HostWindow::save(QString *error)
     if (!m_control) {
         return true;
     }
-    ComPtr<IPersistPropertyBag> persist;
-    m_control->QueryInterface(IID_IPersistPropertyBag, persist.putVoid());
-    FilePropertyBag *bag = FilePropertyBag::create();
-    const HRESULT hr = persist->Save(bag, 1, 0);
-    bool saved = SUCCEEDED(hr);
     QString message;
-    if (!saved) {
-        message = QStringLiteral("the control refused to save (%1)").arg(statusText(hr));
-    } else {
-        QDir().mkpath(QFileInfo(m_options.storePath).absolutePath());
-        saved = bag->save(m_options.storePath, &message);
-    }
-    bag->Release();
+    const bool saved
+        = ControlFile::save(m_control.get(), m_options.storePath, m_options.storeFormat, &message);
     if (!saved) {
         if (error) {
             *error = message;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComSupport.h"
+#include "ControlFile.h"
 #include "HostSink.h"
 
 #include <QHash>
@@ -28,6 +29,7 @@ public:
     {
         QString storePath; // where the control's properties are kept
         QString defaultLibrary; // registered when the class is not registered yet
+        ControlFile::Format storeFormat = ControlFile::Format::PropertyBag;
     };
 
     explicit HostWindow(Options options, QWidget *parent = nullptr);

@@ -5,10 +5,13 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <quilvet/Component.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -32,16 +35,40 @@ int describeControl(const QString &defaultLibrary)
     return 0;
 }
 
+// Whether the command line asks for the window: help, version, registration
+// and --describe run without a display.
+bool wantsWindow(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument = QByteArray(argv[i]).split('=').first();
+        for (const char *windowless : { "-h", "-?", "--help", "--help-all", "-v", "--version", "--describe",
+                 "--register", "--unregister" }) {
+            if (argument == windowless) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quilvet-host"));
+    const std::unique_ptr<QCoreApplication> app(
+        wantsWindow(argc, argv) ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("quilvet-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILVET_HOST_VERSION));
+    // Qt's own buttons and dialogs in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Hosts clsQuilvet through its component registration."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption registerOption(QStringLiteral("register"),
         QStringLiteral("Register the component library <library> and quit."), QStringLiteral("library"));
     const QCommandLineOption unregisterOption(QStringLiteral("unregister"),
@@ -53,9 +80,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption describeOption(QStringLiteral("describe"),
         QStringLiteral(
             "Print the control's properties and events, read from its type information, and quit."));
+    const QCommandLineOption streamOption(QStringLiteral("stream"),
+        QStringLiteral("Save and load the control through its stream persistence (the control's binary "
+                       "stream format) instead of a property bag (JSON)."));
     parser.addOption(storeOption);
+    parser.addOption(streamOption);
     parser.addOption(describeOption);
-    parser.process(app);
+    parser.process(*app);
 
     for (const auto &[option, unregister] :
         { std::pair { &registerOption, false }, std::pair { &unregisterOption, true } }) {
@@ -70,14 +101,19 @@ int main(int argc, char *argv[])
     }
 
     HostWindow::Options options;
+    options.storeFormat
+        = parser.isSet(streamOption) ? ControlFile::Format::Stream : ControlFile::Format::PropertyBag;
     options.storePath = parser.isSet(storeOption)
         ? parser.value(storeOption)
         : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
-            + QStringLiteral("/control.json");
+            + (parser.isSet(streamOption) ? QStringLiteral("/control.stream")
+                                          : QStringLiteral("/control.json"));
     const QString installed
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(QUILVET_INSTALLED_LIBRARY));
-    options.defaultLibrary = QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
-                                                          : QStringLiteral(QUILVET_DEFAULT_LIBRARY);
+    options.defaultLibrary = QFileInfo::exists(installed)
+        ? QFileInfo(installed).absoluteFilePath()
+        : QDir::cleanPath(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/" QUILVET_DEFAULT_LIBRARY));
 
     if (parser.isSet(describeOption)) {
         return describeControl(options.defaultLibrary);

@@ -24,6 +24,8 @@ PACKAGES=(
     desktop-file-utils help2man
     # Qt's own translations (message box buttons, file and folder dialogs) for Chinese sessions
     qt6-translations-l10n
+    # Qt's SVG icon engine, which draws Brevane's window icon from the hicolor theme
+    libqt6svg6
     # TLS for the stand-in's encryption
     libssl-dev openssl
     # The accessibility bridge and a screen reader's view of it (AT-SPI), in a private D-Bus session

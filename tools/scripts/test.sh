@@ -2,8 +2,10 @@
 # Installs what is missing and runs every check, each part timed:
 #   ci        build with warnings as errors, run every test
 #   ci-asan   the same build with AddressSanitizer and UBSan, every test again (a finding fails)
-#             except the package tests: they install, run system libraries without the sanitizer
-#             runtime and build a host with the plain compiler, which the ci part already covers
+#             except the package tests (they install, run system libraries without the sanitizer
+#             runtime and build a host with the plain compiler, which the ci part already covers) and
+#             the screen-reader test (label atspi: the host on Xvfb loads xkbcommon, whose
+#             uninstrumented code trips AddressSanitizer)
 #   fuzz      build the libFuzzer targets, run each for FUZZ_SECONDS (30) plus its regression inputs
 #   format    the tracked C++ files against .clang-format
 # Every part runs even when an earlier one fails; the run fails if any part did.

@@ -16,7 +16,7 @@ Statement parseAlterDatabase(SqlCursor &cursor)
         // The stand-in cannot tell where such a statement ends, so it takes the rest of the batch.
         while (cursor.peek().kind != SqlToken::Kind::End)
             cursor.next();
-        statement.body = UnsupportedStatement { QStringLiteral("ALTER DATABASE") };
+        statement.body = UnsupportedStatement { QStringLiteral("ALTER DATABASE"), QString() };
         return statement;
     }
     cursor.next();
@@ -43,34 +43,32 @@ public:
 
     void run(const AlterDatabaseStatement &alter, int line)
     {
+        // Messages go out after the catalogue's lock is released.
+        const QList<ServerMessage> problems = changeState(alter);
+        if (problems.isEmpty())
+            finish(DoneStatus::Final);
+        else
+            fail(problems, line);
+    }
+
+private:
+    QList<ServerMessage> changeState(const AlterDatabaseStatement &alter)
+    {
+        Catalogue::Change change(m_catalogue);
         const std::optional<Database> database = m_catalogue.findDatabase(alter.name);
-        if (!database) {
-            fail({ serverMessage(Msg::CannotAlterDatabase, { alter.name }),
-                     serverMessage(Msg::AlterDatabaseFailed) },
-                line);
-            return;
-        }
+        if (!database)
+            return { serverMessage(Msg::CannotAlterDatabase, { alter.name }),
+                serverMessage(Msg::AlterDatabaseFailed) };
         if (database->system) {
-            fail({ serverMessage(Msg::OptionNotForDatabase, { alter.state, database->name }),
-                     serverMessage(Msg::AlterDatabaseFailed) },
-                line);
-            return;
+            return { serverMessage(Msg::OptionNotForDatabase, { alter.state, database->name }),
+                serverMessage(Msg::AlterDatabaseFailed) };
         }
-        if (database->state == u"RESTORING") {
-            fail({ serverMessage(Msg::DatabaseRestoring), serverMessage(Msg::AlterDatabaseFailed) }, line);
-            return;
-        }
+        if (database->state == u"RESTORING" || m_catalogue.isBeingRestored(database->name))
+            return { serverMessage(Msg::DatabaseRestoring), serverMessage(Msg::AlterDatabaseFailed) };
         m_catalogue.setDatabaseState(database->name, alter.state);
-        QString error;
-        if (!m_catalogue.save(&error)) {
-            m_catalogue.setDatabaseState(database->name, database->state);
-            fail({ serverMessage(Msg::UserDefined,
-                     { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1")
-                             .arg(error) }) },
-                line);
-            return;
-        }
-        finish(DoneStatus::Final);
+        if (!change.commit(nullptr))
+            return { masterFilegroupFull() };
+        return {};
     }
 };
 

@@ -6,7 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSaveFile>
+
+#include <cstdio>
 
 namespace standin {
 
@@ -46,6 +47,61 @@ Catalogue::Catalogue(QString dataDir)
     : m_dataDir(std::move(dataDir))
 { }
 
+Catalogue::Change::Change(Catalogue &catalogue)
+    : m_catalogue(catalogue)
+    , m_lock(catalogue.m_mutex)
+    , m_databases(catalogue.m_databases)
+    , m_devices(catalogue.m_devices)
+{ }
+
+Catalogue::Change::~Change()
+{
+    if (!m_committed) {
+        m_catalogue.m_databases = m_databases;
+        m_catalogue.m_devices = m_devices;
+    }
+}
+
+bool Catalogue::Change::commit(FileWriteError *error)
+{
+    FileWriteError failure;
+    m_committed = m_catalogue.save(&failure);
+    if (!m_committed) {
+        // The client gets the server's message; the operator learns the real cause here.
+        std::fprintf(stderr, "sqlserver-standin: cannot save %s (%s: %s); the change is undone\n",
+            qPrintable(m_catalogue.filePath()), qPrintable(failure.operation), qPrintable(failure.text));
+        std::fflush(stderr);
+        if (error)
+            *error = failure;
+    }
+    return m_committed;
+}
+
+RestoreClaim::RestoreClaim(Catalogue *catalogue, int id)
+    : m_catalogue(catalogue)
+    , m_id(id)
+{ }
+
+RestoreClaim::RestoreClaim(RestoreClaim &&other) noexcept
+    : m_catalogue(std::exchange(other.m_catalogue, nullptr))
+    , m_id(other.m_id)
+{ }
+
+RestoreClaim &RestoreClaim::operator=(RestoreClaim &&other) noexcept
+{
+    std::swap(m_catalogue, other.m_catalogue);
+    std::swap(m_id, other.m_id);
+    return *this;
+}
+
+RestoreClaim::~RestoreClaim()
+{
+    if (m_catalogue) {
+        const std::lock_guard lock(m_catalogue->m_mutex);
+        m_catalogue->m_reservations.remove(m_id);
+    }
+}
+
 QString Catalogue::filePath() const
 {
     return QDir(m_dataDir).filePath(QStringLiteral("catalogue.json"));
@@ -53,6 +109,7 @@ QString Catalogue::filePath() const
 
 bool Catalogue::load(QString *error)
 {
+    const std::lock_guard lock(m_mutex);
     m_databases.clear();
     m_devices.clear();
     if (!QDir().mkpath(m_dataDir)) {
@@ -107,8 +164,9 @@ bool Catalogue::load(QString *error)
     return true;
 }
 
-bool Catalogue::save(QString *error) const
+bool Catalogue::save(FileWriteError *error) const
 {
+    const std::lock_guard lock(m_mutex);
     QJsonArray databases;
     for (const Database &database : m_databases) {
         QJsonArray files;
@@ -126,19 +184,7 @@ bool Catalogue::save(QString *error) const
     }
     const QJsonObject root { { QStringLiteral("version"), 1 }, { QStringLiteral("databases"), databases },
         { QStringLiteral("devices"), devices } };
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(filePath(), QJsonDocument(root).toJson(QJsonDocument::Indented), error);
 }
 
 QList<Database> Catalogue::systemDatabases() const
@@ -168,6 +214,7 @@ QList<Database> Catalogue::systemDatabases() const
 
 QList<Database> Catalogue::databases() const
 {
+    const std::lock_guard lock(m_mutex);
     return systemDatabases() + m_databases;
 }
 
@@ -191,8 +238,39 @@ std::optional<Database> Catalogue::databaseUsingFile(const QString &physicalName
     return std::nullopt;
 }
 
+std::optional<QString> Catalogue::fileOwner(const QString &physicalName) const
+{
+    const std::lock_guard lock(m_mutex);
+    if (const std::optional<Database> database = databaseUsingFile(physicalName))
+        return database->name;
+    return m_reservations.fileOwner(physicalName);
+}
+
+bool Catalogue::isBeingRestored(const QString &name) const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_reservations.hasDatabase(name);
+}
+
+std::optional<RestoreConflict> Catalogue::claimForRestore(
+    const QString &name, const QStringList &files, RestoreClaim *claim)
+{
+    const std::lock_guard lock(m_mutex);
+    if (findDatabase(name))
+        return RestoreConflict { RestoreConflict::Kind::DatabaseExists, {}, {} };
+    if (m_reservations.hasDatabase(name))
+        return RestoreConflict { RestoreConflict::Kind::DatabaseBeingRestored, {}, {} };
+    for (const QString &file : files) {
+        if (const std::optional<QString> owner = fileOwner(file))
+            return RestoreConflict { RestoreConflict::Kind::FileInUse, file, *owner };
+    }
+    *claim = RestoreClaim(this, m_reservations.add(name, files));
+    return std::nullopt;
+}
+
 int Catalogue::nextDatabaseId() const
 {
+    const std::lock_guard lock(m_mutex);
     int id = 4;
     for (const Database &database : m_databases)
         id = qMax(id, database.id);
@@ -201,11 +279,13 @@ int Catalogue::nextDatabaseId() const
 
 void Catalogue::addDatabase(const Database &database)
 {
+    const std::lock_guard lock(m_mutex);
     m_databases << database;
 }
 
 bool Catalogue::removeDatabase(const QString &name)
 {
+    const std::lock_guard lock(m_mutex);
     for (qsizetype i = 0; i < m_databases.size(); ++i) {
         if (sameName(m_databases.at(i).name, name)) {
             m_databases.removeAt(i);
@@ -217,6 +297,7 @@ bool Catalogue::removeDatabase(const QString &name)
 
 bool Catalogue::setDatabaseState(const QString &name, const QString &state)
 {
+    const std::lock_guard lock(m_mutex);
     for (Database &database : m_databases) {
         if (sameName(database.name, name)) {
             database.state = state;
@@ -226,8 +307,15 @@ bool Catalogue::setDatabaseState(const QString &name, const QString &state)
     return false;
 }
 
+QList<BackupDevice> Catalogue::devices() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_devices;
+}
+
 std::optional<BackupDevice> Catalogue::findDevice(const QString &name) const
 {
+    const std::lock_guard lock(m_mutex);
     for (const BackupDevice &device : m_devices) {
         if (sameName(device.name, name))
             return device;
@@ -237,6 +325,7 @@ std::optional<BackupDevice> Catalogue::findDevice(const QString &name) const
 
 std::optional<BackupDevice> Catalogue::findDeviceByPhysicalName(const QString &physicalName) const
 {
+    const std::lock_guard lock(m_mutex);
     for (const BackupDevice &device : m_devices) {
         if (sameName(device.physicalName, physicalName))
             return device;
@@ -246,11 +335,13 @@ std::optional<BackupDevice> Catalogue::findDeviceByPhysicalName(const QString &p
 
 void Catalogue::addDevice(const BackupDevice &device)
 {
+    const std::lock_guard lock(m_mutex);
     m_devices << device;
 }
 
 bool Catalogue::removeDevice(const QString &name)
 {
+    const std::lock_guard lock(m_mutex);
     for (qsizetype i = 0; i < m_devices.size(); ++i) {
         if (sameName(m_devices.at(i).name, name)) {
             m_devices.removeAt(i);

@@ -145,6 +145,21 @@ Command parseServe(const QStringList &arguments)
             options.settings.host.defaultPaths = false;
         } else if (option == u"--fault-leave-restoring") {
             options.settings.host.leaveRestoring = true;
+        } else if (option == u"--max-connections") {
+            if (!need() || !parseInt(value, 1, 100000, &options.limits.maxConnections))
+                return CommandLineError { QStringLiteral(
+                    "--max-connections needs a number from 1 to 100000") };
+        } else if (option == u"--logon-timeout" || option == u"--send-timeout") {
+            int *timeout = option == u"--logon-timeout" ? &options.limits.logonTimeoutMs
+                                                        : &options.limits.sendTimeoutMs;
+            if (!need() || !parseInt(value, 1, 3600000, timeout))
+                return CommandLineError { QStringLiteral("%1 needs milliseconds").arg(option) };
+        } else if (option == u"--certificate" || option == u"--key") {
+            if (!need() || value.isEmpty())
+                return CommandLineError { QStringLiteral("%1 needs a PEM file").arg(option) };
+            (option == u"--key" ? options.keyFile : options.certificateFile) = value;
+        } else if (option == u"--force-encryption") {
+            options.settings.forceEncryption = true;
         } else if (option == u"--fault-silent") {
             options.settings.faults.silent = true;
         } else if (option == u"--fault-drop-after") {
@@ -175,6 +190,8 @@ Command parseServe(const QStringList &arguments)
         return CommandLineError { QStringLiteral("serve needs --port (0 picks a free one)") };
     if (options.dataDir.isEmpty())
         return CommandLineError { QStringLiteral("serve needs --data-dir") };
+    if (options.certificateFile.isEmpty() != options.keyFile.isEmpty())
+        return CommandLineError { QStringLiteral("--certificate and --key go together") };
     if (options.settings.logins.isEmpty())
         return CommandLineError { QStringLiteral(
             "serve needs at least one --login NAME:PASSWORD or --login-file FILE") };
@@ -306,9 +323,10 @@ QString helpText()
     return QStringLiteral(
         "sqlserver-standin: a stand-in for Microsoft SQL Server, for tests and demonstrations.\n"
         "\n"
-        "It speaks SQL Server's wire protocol (TDS 7.4, no encryption) on 127.0.0.1 and answers exactly the\n"
-        "statements the provisioning program sends, with SQL Server's messages. It stores no data and runs\n"
-        "no other SQL: databases are catalogue entries with placeholder files, backups are file lists.\n"
+        "It speaks SQL Server's wire protocol (TDS 7.4, with TLS) on 127.0.0.1 and answers the statements\n"
+        "the provisioning program sends, the session options and sp_executesql calls common clients send,\n"
+        "with SQL Server's messages. It stores no data: databases are catalogue entries with placeholder\n"
+        "files, backups are file lists. Any other statement gets error 50000 naming what it does not run.\n"
         "\n"
         "Usage:\n"
         "  sqlserver-standin serve --port P --data-dir D (--login-file FILE | --login NAME:PASSWORD)...\n"
@@ -316,8 +334,9 @@ QString helpText()
         "  sqlserver-standin make-backup FILE --data LOGICAL=PHYSICAL --log LOGICAL=PHYSICAL\n"
         "                                [--file LOGICAL=PHYSICAL:TYPE[:SIZE] ...] [--database NAME]\n"
         "                                [--server-version VERSION] [--database-version N] [--no-checksum]\n"
-        "  sqlserver-standin --help\n"
+        "  sqlserver-standin --help | --version\n"
         "\n"
+        "Options:\n"
         "serve\n"
         "  Listens on 127.0.0.1 only. The first line of standard output is the port number alone; then it\n"
         "  serves until SIGTERM or SIGINT.\n"
@@ -349,17 +368,34 @@ QString helpText()
         "                           without N is converted through it, so characters it lacks become ?\n"
         "  --statement-log FILE     append every batch received, one JSON string per line; an attention\n"
         "                           (cancel) from a client adds the line {\"attention\":true}, and a\n"
-        "                           line on standard error\n"
+        "                           line on standard error (once between two batches, however many come)\n"
+        "\n"
+        "  Limits (each session runs on its own; none waits for another's client):\n"
+        "  --max-connections N      connections open at once (default 256); a further one is closed at\n"
+        "                           once, and standard error says so\n"
+        "  --logon-timeout MS       close a connection that has not logged on within MS milliseconds\n"
+        "                           (default 30000); logged-on sessions may stay idle\n"
+        "  --send-timeout MS        close a connection whose client leaves a packet of an answer untaken\n"
+        "                           for MS milliseconds (default 30000)\n"
+        "  Pre-login and log-on messages over 64 KiB, and batches over 64 MiB, close the connection.\n"
+        "  When accepting fails (no file descriptors left), it pauses before each retry, up to a second.\n"
+        "                           line on standard error. A remote procedure call is a JSON object:\n"
+        "                           its statement, its parameters' names and types, never their values\n"
+        "  --certificate FILE       TLS certificate (chain), PEM; with --key. Without them a self-signed\n"
+        "  --key FILE               certificate is made at each start and kept in memory only\n"
+        "  --force-encryption       encrypt every connection; a client that cannot is refused. Otherwise a\n"
+        "                           client asking for encryption gets it throughout, one leaving it off\n"
+        "                           gets its log-on packet encrypted (as a server with a certificate does)\n"
         "\n"
         "  Faults, for tests:\n"
-        "  --fault-silent           accept connections but never answer, not even the PRELOGIN\n"
+        "  --fault-silent           accept connections but never answer, not even the PRELOGIN (they are\n"
+        "                           closed at the log-on time-out)\n"
         "  --fault-drop-after N     answer N batches on each connection, then close it on receiving the "
         "next\n"
         "  --fault-drop-mid-restore close the connection during RESTORE DATABASE, right after the first\n"
         "                           \"Processed ... pages\" message; the restore is undone\n"
         "  --fault-leave-restoring  a restore that is cancelled, loses its connection or fails after making\n"
-        "                           its files leaves the database RESTORING, files kept, instead of undoing "
-        "it\n"
+        "                           its files leaves the database RESTORING, files kept, not undone\n"
         "  --fault-delay MS         wait MS milliseconds before answering each batch; an attention (cancel)\n"
         "                           during the wait is acknowledged and the batch is not run. A RESTORE\n"
         "                           DATABASE WITH STATS spreads the wait over its progress messages\n"
@@ -385,19 +421,35 @@ QString helpText()
         "                                                     [, STATS [= n]] [, CHECKSUM]]\n"
         "  Anything else gets the error SQL Server would give for bad syntax, or error 50000 saying that\n"
         "  the stand-in does not run it.\n"
+        "  catalogue.json is replaced as a whole. When it cannot be saved (a full disk) the change is\n"
+        "  undone and the statement fails: sp_addumpdevice and sp_dropdevice with 1105, RESTORE DATABASE\n"
+        "  with 3634 (operating system error 112) and 3013, its new files removed. A restore claims its\n"
+        "  name and files as it starts: meanwhile another restore of the name gets 3101, of a file 1834.\n"
+        "  SET session options (ANSI_NULLS, QUOTED_IDENTIFIER, TEXTSIZE, DATEFORMAT, LANGUAGE us_english,\n"
+        "      TRANSACTION ISOLATION LEVEL, ...); SET NOCOUNT ON takes row counts out of the answers\n"
+        "  sp_executesql calls (RPC): their statement runs with their parameters bound; a procedure called\n"
+        "      by name runs as EXEC. sp_prepare, sp_execute and OUTPUT parameters are refused (50000)\n"
+        "  Bad syntax gets SQL Server's error for it (102, 105, 156, ...); valid SQL it does not run, and\n"
+        "  options that would change answers it cannot give (SET NOEXEC ON, ...), get error 50000.\n"
         "\n"
         "make-backup\n"
-        "  Writes a stand-in backup file: a header line and the list of the database's files, in the order\n"
-        "  given. Physical names are recorded as given (Windows paths are fine). TYPE is D (data), L (log),\n"
-        "  F or S; SIZE in bytes. The database name defaults to the first data file's logical name without\n"
-        "  a \"_Data\" ending. --server-version (default 15.0.2000.5) is the version RESTORE HEADERONLY\n"
-        "  reports as the one that made the backup; --database-version overrides the database version\n"
-        "  that goes with it (904 for 15, 957 for 16). Any other file is \"not a backup\" to the server.\n"
+        "  Writes a stand-in backup file (making its folders as needed): a header line and the list of the\n"
+        "  database's files, in the order given. Physical names are recorded as given (Windows paths are\n"
+        "  fine). TYPE is D (data), L (log), F or S; SIZE in bytes. The database name defaults to the\n"
+        "  first data file's logical name without a \"_Data\" ending. --server-version (default\n"
+        "  15.0.2000.5) is the version RESTORE HEADERONLY reports as the one that made the backup;\n"
+        "  --database-version overrides the database version that goes with it (904 for 15, 957 for 16).\n"
+        "  Any other file is \"not a backup\" to the server.\n"
         "  After the file list come a few pages of made-up data and a checksum line over everything\n"
         "  before it (--no-checksum leaves the checksum out). A changed byte in the data pages or at the\n"
         "  end of the file keeps it a backup: with the checksum, VERIFYONLY reports damage (3189) and\n"
         "  RESTORE DATABASE fails (3183); without it both pass it, as a server does. A file cut short\n"
-        "  fails both with 3203.\n");
+        "  fails both with 3203.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  served until stopped, help or version shown, backup written\n"
+        "  1  the server could not start or the backup could not be written\n"
+        "  2  usage error\n");
 }
 
 } // namespace standin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupFile.h"
+#include "ConnectionLimits.h"
 #include "Session.h"
 
 #include <QString>
@@ -15,7 +16,10 @@ struct ServeOptions
     quint16 port = 0;
     QString dataDir;
     QString statementLog;
+    QString certificateFile; // PEM; empty: a self-signed certificate made at start
+    QString keyFile;
     SessionSettings settings;
+    ConnectionLimits limits;
 };
 
 struct MakeBackupOptions

@@ -33,32 +33,41 @@ public:
     {
         QList<ServerMessage> problems;
         for (const QString &name : drop.names) {
-            const std::optional<Database> database = m_catalogue.findDatabase(name);
-            if (!database) {
-                if (!drop.ifExists)
-                    problems << serverMessage(Msg::CannotDropDatabase, { name });
+            const std::optional<Database> dropped = removeFromCatalogue(name, drop.ifExists, problems);
+            if (!dropped)
                 continue;
-            }
-            if (database->system) {
-                problems << serverMessage(Msg::CannotDropSystemDatabase, { database->name });
-                continue;
-            }
-            m_catalogue.removeDatabase(database->name);
-            QString error;
-            if (!m_catalogue.save(&error)) {
-                m_catalogue.addDatabase(*database);
-                problems << serverMessage(Msg::UserDefined,
-                    { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1")
-                            .arg(error) });
-                continue;
-            }
-            for (const DatabaseFile &file : database->files)
+            for (const DatabaseFile &file : dropped->files)
                 QFile::remove(resolvePath(file.physicalName));
         }
+        // Messages go out after the catalogue's lock is released.
         if (problems.isEmpty())
             finish(DoneStatus::Final);
         else
             fail(problems, line);
+    }
+
+private:
+    // Removes the database and saves the catalogue as one change; the database dropped, if any.
+    std::optional<Database> removeFromCatalogue(
+        const QString &name, bool ifExists, QList<ServerMessage> &problems)
+    {
+        Catalogue::Change change(m_catalogue);
+        const std::optional<Database> database = m_catalogue.findDatabase(name);
+        if (!database) {
+            if (!ifExists)
+                problems << serverMessage(Msg::CannotDropDatabase, { name });
+            return std::nullopt;
+        }
+        if (database->system) {
+            problems << serverMessage(Msg::CannotDropSystemDatabase, { database->name });
+            return std::nullopt;
+        }
+        m_catalogue.removeDatabase(database->name);
+        if (!change.commit(nullptr)) {
+            problems << masterFilegroupFull();
+            return std::nullopt;
+        }
+        return database;
     }
 };
 

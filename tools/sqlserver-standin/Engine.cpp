@@ -7,6 +7,7 @@
 #include "RestoreRunner.h"
 #include "SelectRunner.h"
 #include "ServerPaths.h"
+#include "SessionOptions.h"
 #include "SqlParser.h"
 #include "StatementRunner.h"
 
@@ -24,9 +25,10 @@ public:
         : StatementRunner(batch)
     { }
 
-    Engine::Outcome run(const QString &batch)
+    Engine::Outcome run(const QString &batch, const BoundParameters *parameters)
     {
-        const ParsedBatch parsed = parseSqlBatch(batch, m_batch.server.codePage);
+        const ParsedBatch parsed
+            = parseSqlBatch(batch, m_batch.server.codePage, parameters ? *parameters : BoundParameters());
         if (!parsed.errors.isEmpty()) {
             for (const ServerMessage &error : parsed.errors)
                 m_sink.message(error);
@@ -71,11 +73,15 @@ private:
                 runDropDatabase(m_batch, *drop, statement.line);
             } else if (const auto *alter = std::get_if<AlterDatabaseStatement>(&statement.body)) {
                 runAlterDatabase(m_batch, *alter, statement.line);
+            } else if (const auto *set = std::get_if<SetStatement>(&statement.body)) {
+                runSet(m_batch, *set, statement.line);
             } else if (const auto *unsupported = std::get_if<UnsupportedStatement>(&statement.body)) {
-                fail({ serverMessage(Msg::UserDefined,
-                         { QStringLiteral("The SQL Server stand-in does not run %1 statements.")
-                                 .arg(unsupported->description) }) },
-                    statement.line);
+                const QString text = unsupported->near.isEmpty()
+                    ? QStringLiteral("The SQL Server stand-in does not run %1 statements.")
+                          .arg(unsupported->description)
+                    : QStringLiteral("The SQL Server stand-in does not run %1 statements with '%2'.")
+                          .arg(unsupported->description, unsupported->near);
+                fail({ serverMessage(Msg::UserDefined, { text }) }, statement.line);
             }
         } catch (const StatementError &error) {
             fail(error.messages, statement.line);
@@ -108,11 +114,10 @@ Engine::Engine(Catalogue &catalogue, ServerIdentity server)
     }
 }
 
-Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink)
+Engine::Outcome Engine::executeBatch(const QString &batch, ResponseSink &sink, const BatchContext &context)
 {
-    const std::lock_guard lock(m_mutex);
-    BatchState state { m_catalogue, sink, m_server };
-    return BatchRun(state).run(batch);
+    BatchState state { m_catalogue, sink, m_server, context.options };
+    return BatchRun(state).run(batch, context.parameters);
 }
 
 bool Engine::reportsProgress(const QString &batch)
@@ -126,7 +131,6 @@ bool Engine::reportsProgress(const QString &batch)
 
 std::optional<QString> Engine::databaseName(const QString &name)
 {
-    const std::lock_guard lock(m_mutex);
     if (const auto database = m_catalogue.findDatabase(name))
         return database->name;
     return std::nullopt;

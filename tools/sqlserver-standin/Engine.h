@@ -4,8 +4,8 @@
 #include "Messages.h"
 #include "ResultSet.h"
 #include "ServerVersion.h"
+#include "SqlStatement.h"
 
-#include <mutex>
 #include <optional>
 
 namespace standin {
@@ -38,6 +38,13 @@ public:
     virtual void row(const ResultRow &row) = 0;
     virtual void returnStatus(qint32 status) = 0;
     virtual void done(DoneKind kind, quint16 status, quint16 command, quint64 count) = 0;
+    // An ENVCHANGE of this type (2: language), for a SET that changes the session's environment.
+    virtual void environmentChange(quint8 type, const QString &newValue, const QString &oldValue)
+    {
+        Q_UNUSED(type);
+        Q_UNUSED(newValue);
+        Q_UNUSED(oldValue);
+    }
     // Called after each file a restore has processed: sends what is buffered so the client sees
     // progress, and looks for an attention. Cancelled or Dropped stops the restore.
     virtual Progress restoreProgress() = 0;
@@ -50,7 +57,18 @@ public:
     }
 };
 
-// Runs batches against the catalogue, one at a time, answering as SQL Server does.
+struct SessionOptions;
+
+// What a batch runs with besides its text: the connection's SET options and, for a remote procedure
+// call, the values of its parameters.
+struct BatchContext
+{
+    SessionOptions *options = nullptr;
+    const BoundParameters *parameters = nullptr;
+};
+
+// Runs batches against the catalogue, answering as SQL Server does. Sessions run their batches side by
+// side: only each look at or change of the catalogue takes its lock, never the answer's sending.
 class Engine
 {
 public:
@@ -58,7 +76,7 @@ public:
 
     explicit Engine(Catalogue &catalogue, ServerIdentity server = {});
 
-    Outcome executeBatch(const QString &batch, ResponseSink &sink);
+    Outcome executeBatch(const QString &batch, ResponseSink &sink, const BatchContext &context = {});
     // Whether the batch restores WITH STATS, so a slowed answer is spread over its progress messages
     // instead of coming all at once.
     static bool reportsProgress(const QString &batch);
@@ -68,7 +86,6 @@ public:
 private:
     Catalogue &m_catalogue;
     const ServerIdentity m_server;
-    std::mutex m_mutex;
 };
 
 } // namespace standin

@@ -34,7 +34,19 @@ quint8 swapNibbles(quint8 value)
 
 } // namespace
 
-QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &version)
+quint8 preloginEncryption(const QByteArray &clientPayload)
+{
+    for (qsizetype at = 0; at + 5 <= clientPayload.size() && quint8(clientPayload.at(at)) != OptionTerminator;
+         at += 5) {
+        const int offset = (quint8(clientPayload.at(at + 1)) << 8) | quint8(clientPayload.at(at + 2));
+        const int length = (quint8(clientPayload.at(at + 3)) << 8) | quint8(clientPayload.at(at + 4));
+        if (quint8(clientPayload.at(at)) == OptionEncryption && length >= 1 && offset < clientPayload.size())
+            return quint8(clientPayload.at(offset));
+    }
+    return EncryptNotSupported;
+}
+
+QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &version, quint8 encryption)
 {
     // Options the client listed, in its order; VERSION, ENCRYPTION and MARS always answered.
     QList<quint8> options;
@@ -50,7 +62,7 @@ QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &v
             options << required;
     }
 
-    auto valueOf = [&version](quint8 option) -> QByteArray {
+    auto valueOf = [&version, encryption](quint8 option) -> QByteArray {
         switch (option) {
         case OptionVersion: {
             // major, minor, build (big-endian), sub-build
@@ -62,7 +74,7 @@ QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &v
             return value;
         }
         case OptionEncryption:
-            return QByteArray(1, char(EncryptNotSupported));
+            return QByteArray(1, char(encryption));
         case OptionInstance:
             return QByteArray(1, '\0');
         case OptionMars:

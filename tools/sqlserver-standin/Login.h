@@ -9,9 +9,12 @@
 
 namespace standin {
 
-// The PRELOGIN answer: the options the client sent, in its order, with the server's values
-// (no encryption, no MARS).
-QByteArray preloginReply(const QByteArray &clientPayload, const ServerVersion &version = {});
+// The PRELOGIN answer: the options the client sent, in its order, with the server's values (the
+// given ENCRYPTION answer, no MARS).
+QByteArray preloginReply(
+    const QByteArray &clientPayload, const ServerVersion &version = {}, quint8 encryption = 0x02);
+// The client's PRELOGIN ENCRYPTION value (0x02, not supported, when it sent none).
+quint8 preloginEncryption(const QByteArray &clientPayload);
 
 // What the stand-in reads from a LOGIN7 message.
 struct Login7

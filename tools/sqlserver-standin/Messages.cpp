@@ -1,6 +1,7 @@
 #include "Messages.h"
 
 #include <array>
+#include <cerrno>
 
 namespace standin {
 
@@ -26,14 +27,15 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::IncorrectSyntaxNearKeyword, 15, 1, "Incorrect syntax near the keyword '%1'." },
     MessageDefinition { Msg::MustDeclareVariable, 15, 2, "Must declare the scalar variable \"%1\"." },
     MessageDefinition { Msg::FunctionArgumentCount, 15, 1, "The %1 function requires %2 argument(s)." },
-    MessageDefinition { Msg::UnknownFunction, 15, 10, "'%1' is not a recognized built-in function name." },
     MessageDefinition { Msg::NestedTooDeeply, 15, 1,
         "Some part of your SQL statement is nested too deeply. Rewrite the query or break it up into smaller "
         "queries." },
+    MessageDefinition { Msg::NotRecognised, 15, 1, "'%1' is not a recognized %2." },
     MessageDefinition { Msg::MissingParameter, 16, 4,
         "Procedure or function '%1' expects parameter '%2', which was not supplied." },
     MessageDefinition { Msg::InvalidColumn, 16, 1, "Invalid column name '%1'." },
     MessageDefinition { Msg::InvalidObject, 16, 1, "Invalid object name '%1'." },
+    MessageDefinition { Msg::ParameterOfWrongType, 16, 2, "Procedure expects parameter '%1' of type '%2'." },
     MessageDefinition { Msg::ConversionFailed, 16, 1,
         "Conversion failed when converting the %1 value '%2' to data type %3." },
     MessageDefinition {
@@ -42,12 +44,19 @@ constexpr std::array messageTable {
         "An object or column name is missing or empty. For SELECT INTO statements, verify each column has "
         "a name. For other statements, look for empty alias names. Aliases defined as \"\" or [] are not "
         "allowed. Change the alias to a valid name." },
+    MessageDefinition { Msg::FilegroupFull, 17, 2,
+        "Could not allocate space for object '%1'%2 in database '%3' because the '%4' filegroup is full. "
+        "Create disk space by deleting unneeded files, dropping objects in the filegroup, adding additional "
+        "files to the filegroup, or setting autogrowth on for existing files in the filegroup." },
     MessageDefinition {
         Msg::FileInUse, 16, 1, "The file '%1' cannot be overwritten.  It is being used by database '%2'." },
+    MessageDefinition { Msg::InvalidDateFormat, 16, 1, "SET DATEFORMAT date order '%1' is invalid." },
     MessageDefinition { Msg::StoredProcedureNotFound, 16, 62, "Could not find stored procedure '%1'." },
     MessageDefinition { Msg::TerminatingAbnormally, 16, 1, "%1 is terminating abnormally." },
     MessageDefinition {
         Msg::RestoreSucceeded, 0, 1, "%1 successfully processed %2 pages in %3 seconds (%4 MB/sec)." },
+    MessageDefinition { Msg::ExclusiveAccessDenied, 16, 1,
+        "Exclusive access could not be obtained because the database is in use." },
     MessageDefinition { Msg::RestorePlanningProblems, 16, 1,
         "Problems were identified while planning for the RESTORE statement. Previous messages provide "
         "details." },
@@ -93,6 +102,8 @@ constexpr std::array messageTable {
     MessageDefinition { Msg::InsufficientDiskSpace, 16, 1,
         "There is insufficient free space on disk volume '%1' to create the database. The database "
         "requires %2 additional free bytes, while only %3 bytes are available." },
+    MessageDefinition { Msg::OperatingSystemError, 16, 1,
+        "The operating system returned the error '%1' while attempting '%2' on '%3'." },
     MessageDefinition {
         Msg::PagesProcessed, 0, 1, "Processed %1 pages for database '%2', file '%3' on file 1." },
     MessageDefinition { Msg::CannotOpenDatabase, 11, 1,
@@ -202,6 +213,27 @@ QString accessDenied()
 QString invalidData()
 {
     return QStringLiteral("13(The data is invalid.)");
+}
+QString diskFull()
+{
+    return QStringLiteral("112(There is not enough space on the disk.)");
+}
+QString fromErrno(int code)
+{
+    switch (code) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return diskFull();
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return accessDenied();
+    case ENOENT:
+        return pathNotFound();
+    default:
+        return QStringLiteral("1117(The request could not be performed because of an I/O device error.)");
+    }
 }
 } // namespace OsError
 

@@ -29,17 +29,21 @@ constexpr int IncorrectSyntaxNearKeyword = 156;
 constexpr int MustDeclareVariable = 137;
 constexpr int FunctionArgumentCount = 174;
 constexpr int NestedTooDeeply = 191;
-constexpr int UnknownFunction = 195;
+constexpr int NotRecognised = 195; // '%1' is not a recognized %2 (SET option, built-in function name).
 constexpr int MissingParameter = 201;
 constexpr int InvalidColumn = 207;
 constexpr int InvalidObject = 208;
+constexpr int ParameterOfWrongType = 214;
 constexpr int ConversionFailed = 245;
 constexpr int NoPermission = 297;
 constexpr int EmptyIdentifier = 1038;
+constexpr int FilegroupFull = 1105;
 constexpr int FileInUse = 1834;
+constexpr int InvalidDateFormat = 2741;
 constexpr int StoredProcedureNotFound = 2812;
 constexpr int TerminatingAbnormally = 3013;
 constexpr int RestoreSucceeded = 3014;
+constexpr int ExclusiveAccessDenied = 3101;
 constexpr int RestorePlanningProblems = 3119;
 constexpr int PageErrorInBackup = 3183;
 constexpr int NoChecksumsInBackup = 3187;
@@ -59,6 +63,7 @@ constexpr int BackupSetValid = 3262;
 constexpr int CannotDropDatabase = 3701;
 constexpr int CannotDropSystemDatabase = 3708;
 constexpr int InsufficientDiskSpace = 3257;
+constexpr int OperatingSystemError = 3634;
 constexpr int PagesProcessed = 4035;
 constexpr int CannotOpenDatabase = 4060;
 constexpr int CannotAlterDatabase = 5011;
@@ -99,6 +104,9 @@ QString fileNotFound();
 QString pathNotFound();
 QString accessDenied();
 QString invalidData();
+QString diskFull();
+// The text for an errno value, e.g. ENOSPC as 112 (not enough space on the disk).
+QString fromErrno(int code);
 } // namespace OsError
 
 } // namespace standin

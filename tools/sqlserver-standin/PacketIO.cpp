@@ -1,16 +1,14 @@
 #include "PacketIO.h"
 
+#include <QDeadlineTimer>
+
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace standin {
-
-namespace {
-// A batch larger than this is refused rather than buffered without bound.
-constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
-} // namespace
 
 Socket::Socket(int fd)
     : m_fd(fd)
@@ -22,8 +20,19 @@ Socket::~Socket()
         ::close(m_fd);
 }
 
+template<typename Call> bool Socket::throughLayer(Call call)
+{
+    SecureLayer *layer = std::exchange(m_layer, nullptr);
+    const bool ok = call(*layer);
+    if (layer->active())
+        m_layer = layer;
+    return ok;
+}
+
 Socket::Wait Socket::waitReadable(int timeoutMs) const
 {
+    if (m_layer && m_layer->hasBufferedInput())
+        return Wait::Readable;
     pollfd descriptor { m_fd, POLLIN, 0 };
     while (true) {
         const int ready = ::poll(&descriptor, 1, timeoutMs);
@@ -39,6 +48,8 @@ Socket::Wait Socket::waitReadable(int timeoutMs) const
 
 bool Socket::readExactly(char *buffer, qsizetype size)
 {
+    if (m_layer)
+        return throughLayer([&](SecureLayer &layer) { return layer.read(buffer, size); });
     qsizetype done = 0;
     while (done < size) {
         const ssize_t got = ::recv(m_fd, buffer + done, size_t(size - done), 0);
@@ -53,11 +64,26 @@ bool Socket::readExactly(char *buffer, qsizetype size)
 
 bool Socket::writeAll(const QByteArray &data)
 {
+    if (m_layer)
+        return throughLayer([&](SecureLayer &layer) { return layer.write(data); });
+    const QDeadlineTimer deadline
+        = m_sendTimeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(m_sendTimeoutMs);
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t sent = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL);
+        const ssize_t sent
+            = ::send(m_fd, data.constData() + done, size_t(data.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR)
             continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The client's buffers are full: wait for room, but not past the deadline.
+            pollfd descriptor { m_fd, POLLOUT, 0 };
+            const int ready
+                = ::poll(&descriptor, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
+            m_sendTimedOut = ready == 0;
+            if (ready == 0 || (ready < 0 && errno != EINTR))
+                return false;
+            continue;
+        }
         if (sent <= 0)
             return false;
         done += sent;
@@ -119,7 +145,7 @@ std::optional<TdsMessage> MessageReader::readFromSocket()
             m_error = QStringLiteral("connection closed mid-packet");
             return std::nullopt;
         }
-        if (message.payload.size() + payload.size() > MaxMessageSize) {
+        if (message.payload.size() + payload.size() > m_limit) {
             m_error = QStringLiteral("message too large");
             return std::nullopt;
         }

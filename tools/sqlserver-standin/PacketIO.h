@@ -25,6 +25,23 @@ constexpr quint8 Ignore = 0x02;
 
 constexpr int PacketHeaderSize = 8;
 constexpr int DefaultPacketSize = 4096;
+// A batch larger than this is refused rather than buffered without bound.
+constexpr qsizetype MaxMessageSize = 64 * 1024 * 1024;
+// Pre-login and log-on messages are far smaller; a larger one is refused.
+constexpr qsizetype MaxLogonMessageSize = 64 * 1024;
+
+// Encryption between a socket and the messages it carries.
+class SecureLayer
+{
+public:
+    virtual ~SecureLayer() = default;
+    virtual bool read(char *buffer, qsizetype size) = 0;
+    virtual bool write(const QByteArray &data) = 0;
+    // Decrypted input waiting to be read, which polling the socket would not show.
+    virtual bool hasBufferedInput() const = 0;
+    // False once the layer is done (log-on-only encryption): the socket is plain again.
+    virtual bool active() const = 0;
+};
 
 // A connected TCP socket with blocking reads and writes and a bounded wait for input.
 class Socket
@@ -39,13 +56,27 @@ public:
     // Waits for input; a negative timeout waits for ever. End of stream counts as readable.
     Wait waitReadable(int timeoutMs) const;
     bool readExactly(char *buffer, qsizetype size);
+    // Fails when the client has not taken all of the data within the send time-out.
     bool writeAll(const QByteArray &data);
+    // How long one writeAll() may wait for a client that does not read; negative waits for ever.
+    void setSendTimeout(int timeoutMs) { m_sendTimeoutMs = timeoutMs; }
+    // Whether a writeAll() failed because the send time-out passed.
+    bool sendTimedOut() const { return m_sendTimedOut; }
     // Wakes up any blocked read (used to stop the server) without closing the descriptor.
     void shutdown();
     int fd() const { return m_fd; }
+    // Reads and writes go through the layer from now on (null: plain). While the layer works, the
+    // socket is plain for it, so it reaches the wire through the same calls.
+    void setSecureLayer(SecureLayer *layer) { m_layer = layer; }
+    SecureLayer *secureLayer() const { return m_layer; }
 
 private:
+    template<typename Call> bool throughLayer(Call call);
+
     int m_fd;
+    int m_sendTimeoutMs = -1;
+    bool m_sendTimedOut = false;
+    SecureLayer *m_layer = nullptr;
 };
 
 // One client message: the payloads of its packets up to the one that has EOM.
@@ -69,6 +100,8 @@ public:
     // An attention among them is reported; other messages are kept for read().
     Poll pollForAttention(int timeoutMs);
     QString errorString() const { return m_error; }
+    // The largest message read() takes; a larger one ends the connection.
+    void setMessageLimit(qsizetype bytes) { m_limit = bytes; }
 
 private:
     std::optional<TdsMessage> readFromSocket();
@@ -76,6 +109,7 @@ private:
     Socket &m_socket;
     QList<TdsMessage> m_pending;
     QString m_error;
+    qsizetype m_limit = MaxMessageSize;
 };
 
 // Cuts an answer into packets of the negotiated size; only the last packet of a message has EOM.

@@ -115,20 +115,21 @@ public:
             procedureMessage(Msg::SpecialWordAsDeviceName, { logicalName }, procedure, 77);
             return endProcedure(1);
         }
-        if (m_catalogue.findDevice(logicalName)) {
+        const int refusal = changeDevices([&] {
+            if (m_catalogue.findDevice(logicalName))
+                return Msg::DeviceExists;
+            if (m_catalogue.findDeviceByPhysicalName(physicalName))
+                return Msg::PhysicalDeviceExists;
+            m_catalogue.addDevice(BackupDevice { logicalName, physicalName, type });
+            return 0;
+        });
+        if (refusal == Msg::DeviceExists)
             procedureMessage(Msg::DeviceExists, { logicalName }, procedure, 84);
-            return endProcedure(1);
-        }
-        if (m_catalogue.findDeviceByPhysicalName(physicalName)) {
+        else if (refusal == Msg::PhysicalDeviceExists)
             procedureMessage(Msg::PhysicalDeviceExists, { physicalName }, procedure, 91);
-            return endProcedure(1);
-        }
-        m_catalogue.addDevice(BackupDevice { logicalName, physicalName, type });
-        if (!saveCatalogue(procedure)) {
-            m_catalogue.removeDevice(logicalName);
-            return endProcedure(1);
-        }
-        endProcedure(0);
+        else if (refusal == Msg::FilegroupFull)
+            masterFull(procedure, 95);
+        endProcedure(refusal == 0 ? 0 : 1);
     }
 
     void dropDevice(const ExecStatement &exec)
@@ -142,14 +143,20 @@ public:
             procedureMessage(Msg::InvalidDelfileOption, { *values.at(1) }, procedure, 27);
             return endProcedure(1);
         }
-        const std::optional<BackupDevice> device = m_catalogue.findDevice(logicalName);
-        if (!device) {
+        std::optional<BackupDevice> device;
+        const int refusal = changeDevices([&] {
+            device = m_catalogue.findDevice(logicalName);
+            if (!device)
+                return Msg::DeviceNotFound;
+            m_catalogue.removeDevice(logicalName);
+            return 0;
+        });
+        if (refusal == Msg::DeviceNotFound) {
             procedureMessage(Msg::DeviceNotFound, { logicalName }, procedure, 40);
             return endProcedure(1);
         }
-        m_catalogue.removeDevice(logicalName);
-        if (!saveCatalogue(procedure)) {
-            m_catalogue.addDevice(*device);
+        if (refusal == Msg::FilegroupFull) {
+            masterFull(procedure, 70);
             return endProcedure(1);
         }
         if (values.at(1))
@@ -158,16 +165,24 @@ public:
         endProcedure(0);
     }
 
-    bool saveCatalogue(const QString &procedure)
+    // Runs a check and change of the devices under the catalogue's lock, then saves it: the refusal's
+    // message number, 1105 when the catalogue could not be saved (master's filegroup is full, as a
+    // server says when its disk is), or 0. Messages are sent after the lock is released.
+    template<typename Check> int changeDevices(Check check)
     {
-        QString error;
-        if (m_catalogue.save(&error))
-            return true;
-        ServerMessage message = serverMessage(Msg::UserDefined,
-            { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1").arg(error) });
-        message.procedure = procedure;
-        m_sink.message(message);
-        return false;
+        Catalogue::Change change(m_catalogue);
+        const int refusal = check();
+        if (refusal != 0)
+            return refusal;
+        return change.commit(nullptr) ? 0 : Msg::FilegroupFull;
+    }
+
+    void masterFull(const QString &procedure, int line)
+    {
+        procedureMessage(Msg::FilegroupFull,
+            { QStringLiteral("sys.sysobjvalues"), QString(), QStringLiteral("master"),
+                QStringLiteral("PRIMARY") },
+            procedure, line);
     }
 };
 

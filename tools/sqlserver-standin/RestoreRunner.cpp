@@ -173,14 +173,6 @@ private:
         return root;
     }
 
-    ServerMessage insufficientSpace(const PlannedFile &planned, qint64 needed) const
-    {
-        const QStorageInfo volume(QFileInfo(planned.resolvedTarget).absolutePath());
-        return serverMessage(Msg::InsufficientDiskSpace,
-            { volumeName(volume, planned.target), QString::number(needed),
-                QString::number(qMax<qint64>(0, volume.bytesAvailable())) });
-    }
-
     // 3257 for each volume that has less room than the files restored to it need.
     QList<ServerMessage> spaceProblems(const QList<PlannedFile> &plan) const
     {
@@ -211,15 +203,46 @@ private:
         return problems;
     }
 
-    Database restoredDatabase(const QString &name, const QList<PlannedFile> &plan) const
+    // Claims the name and files; the messages a server gives when another restore or a database has
+    // one of them.
+    std::optional<QList<ServerMessage>> claimFor(
+        const QString &name, const QList<PlannedFile> &plan, RestoreClaim *claim)
     {
+        QStringList files;
+        for (const PlannedFile &planned : plan)
+            files << planned.resolvedTarget;
+        const std::optional<RestoreConflict> conflict = m_catalogue.claimForRestore(name, files, claim);
+        if (!conflict)
+            return std::nullopt;
+        switch (conflict->kind) {
+        case RestoreConflict::Kind::DatabaseExists:
+            return QList<ServerMessage> { serverMessage(Msg::BackupOfOtherDatabase, { name }) };
+        case RestoreConflict::Kind::DatabaseBeingRestored:
+            return QList<ServerMessage> { serverMessage(Msg::ExclusiveAccessDenied) };
+        case RestoreConflict::Kind::FileInUse:
+            break;
+        }
+        const auto planned = std::find_if(plan.cbegin(), plan.cend(),
+            [&](const PlannedFile &p) { return p.resolvedTarget == conflict->file; });
+        return QList<ServerMessage> { serverMessage(Msg::FileInUse, { planned->target, conflict->owner }),
+            serverMessage(Msg::CannotRestoreFileTo, { planned->source.logicalName, planned->target }, 4),
+            serverMessage(Msg::RestorePlanningProblems) };
+    }
+
+    // Records the restored database, ONLINE or RESTORING, and saves the catalogue, as one change.
+    bool addToCatalogue(
+        const QString &name, const QList<PlannedFile> &plan, const QString &state, FileWriteError *error)
+    {
+        Catalogue::Change change(m_catalogue);
         Database database;
         database.name = name;
+        database.state = state;
         database.id = m_catalogue.nextDatabaseId();
         for (const PlannedFile &planned : plan)
             database.files << DatabaseFile { planned.source.logicalName, planned.target, planned.source.type,
                 planned.source.size };
-        return database;
+        m_catalogue.addDatabase(database);
+        return change.commit(error);
     }
 
     Engine::Outcome restoreDatabase(const RestoreStatement &restore, int line)
@@ -266,6 +289,10 @@ private:
             failRestore({ serverMessage(Msg::BackupOfOtherDatabase, { restore.database }) }, verb, line);
             return Engine::Outcome::Completed;
         }
+        if (m_catalogue.isBeingRestored(restore.database)) {
+            failRestore({ serverMessage(Msg::ExclusiveAccessDenied) }, verb, line);
+            return Engine::Outcome::Completed;
+        }
 
         QList<PlannedFile> plan;
         for (const BackupFileEntry &file : std::as_const(backup.files)) {
@@ -292,8 +319,8 @@ private:
                     Msg::DirectoryLookupFailed, { planned.target, OsError::fileNotFound() })
                          << serverMessage(
                                 Msg::CannotRestoreFileTo, { planned.source.logicalName, planned.target }, 3);
-            } else if (const auto owner = m_catalogue.databaseUsingFile(planned.resolvedTarget)) {
-                problems << serverMessage(Msg::FileInUse, { planned.target, owner->name })
+            } else if (const auto owner = m_catalogue.fileOwner(planned.resolvedTarget)) {
+                problems << serverMessage(Msg::FileInUse, { planned.target, *owner })
                          << serverMessage(
                                 Msg::CannotRestoreFileTo, { planned.source.logicalName, planned.target }, 4);
             } else if (QFileInfo::exists(planned.resolvedTarget)) {
@@ -304,6 +331,12 @@ private:
         if (!problems.isEmpty()) {
             problems << serverMessage(Msg::RestorePlanningProblems);
             failRestore(problems, verb, line);
+            return Engine::Outcome::Completed;
+        }
+        // From here on the name and the files are this restore's alone, until it ends.
+        RestoreClaim claim;
+        if (const auto conflict = claimFor(restore.database, plan, &claim)) {
+            failRestore(*conflict, verb, line);
             return Engine::Outcome::Completed;
         }
         problems = spaceProblems(plan);
@@ -320,15 +353,10 @@ private:
         };
         // A restore stopped after its files exist: undone, or left RESTORING as a real server may.
         auto abandon = [&] {
-            if (!m_batch.server.host.leaveRestoring)
-                return rollBack();
-            Database restoring = restoredDatabase(restore.database, plan);
-            restoring.state = QStringLiteral("RESTORING");
-            m_catalogue.addDatabase(restoring);
-            QString error;
-            if (!m_catalogue.save(&error))
-                qWarning("sqlserver-standin: cannot record %s as restoring: %s", qPrintable(restore.database),
-                    qPrintable(error));
+            FileWriteError error;
+            if (!m_batch.server.host.leaveRestoring
+                || !addToCatalogue(restore.database, plan, QStringLiteral("RESTORING"), &error))
+                rollBack();
         };
         for (const PlannedFile &planned : std::as_const(plan)) {
             QFile file(planned.resolvedTarget);
@@ -349,7 +377,9 @@ private:
                 // The volume filled up after the planning looked at it.
                 file.close();
                 abandon();
-                failRestore({ insufficientSpace(planned, placeholder.size()) }, verb, line);
+                failRestore({ serverMessage(Msg::OperatingSystemError,
+                                { OsError::diskFull(), QStringLiteral("WriteFile"), planned.target }) },
+                    verb, line);
                 return Engine::Outcome::Completed;
             }
         }
@@ -385,15 +415,12 @@ private:
             }
         }
 
-        m_catalogue.addDatabase(restoredDatabase(restore.database, plan));
-        QString error;
-        if (!m_catalogue.save(&error)) {
-            QString loadError;
-            m_catalogue.load(&loadError);
+        FileWriteError saveError;
+        if (!addToCatalogue(restore.database, plan, QStringLiteral("ONLINE"), &saveError)) {
             rollBack();
-            failRestore({ serverMessage(Msg::UserDefined,
-                            { QStringLiteral("The SQL Server stand-in could not write its catalogue: %1")
-                                    .arg(error) }) },
+            failRestore({ serverMessage(Msg::OperatingSystemError,
+                            { OsError::fromErrno(saveError.code), QStringLiteral("WriteFile"),
+                                m_catalogue.filePath() }) },
                 verb, line);
             return Engine::Outcome::Completed;
         }

@@ -32,7 +32,8 @@ SqlValue functionValue(const Catalogue &catalogue, const Operand &call)
         }
         return SqlValue {};
     }
-    throw StatementError { { serverMessage(Msg::UnknownFunction, { call.column }) } };
+    throw StatementError { { serverMessage(
+        Msg::NotRecognised, { call.column, QStringLiteral("built-in function name") }, 10) } };
 }
 
 Operand resolved(const Catalogue &catalogue, const Operand &operand)

@@ -1,24 +1,22 @@
 #include "Server.h"
 
+#include "AcceptBackoff.h"
 #include "Catalogue.h"
+#include "ConnectionTable.h"
 #include "Engine.h"
 #include "PacketIO.h"
 #include "Session.h"
 #include "StatementLog.h"
 
 #include <arpa/inet.h>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <list>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace standin {
@@ -46,13 +44,6 @@ bool installStopSignals()
     ::signal(SIGPIPE, SIG_IGN);
     return true;
 }
-
-struct Connection
-{
-    std::shared_ptr<Socket> socket;
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> finished;
-};
 
 void fail(const QString &message)
 {
@@ -108,50 +99,42 @@ int Server::run()
     std::printf("%u\n", unsigned(ntohs(address.sin_port)));
     std::fflush(stdout);
 
-    std::list<Connection> connections;
+    ConnectionTable connections(m_options.limits);
+    AcceptBackoff backoff;
     quint16 nextSpid = 51;
-    auto reap = [&connections](bool all) {
-        for (auto it = connections.begin(); it != connections.end();) {
-            if (all)
-                it->socket->shutdown();
-            if (all || it->finished->load()) {
-                it->thread.join();
-                it = connections.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    };
 
     while (true) {
         pollfd descriptors[2] = { { listener, POLLIN, 0 }, { g_stopPipe[0], POLLIN, 0 } };
-        const int ready = ::poll(descriptors, 2, 1000);
+        const int ready = ::poll(descriptors, 2, connections.sweepIntervalMs());
         if (ready < 0 && errno != EINTR)
             break;
         if (descriptors[1].revents & POLLIN)
             break;
-        reap(false);
+        connections.sweep();
         if (ready <= 0 || !(descriptors[0].revents & POLLIN))
             continue;
         const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
+        if (client < 0) {
+            const int delayMs = backoff.failed(errno);
+            pollfd stop { g_stopPipe[0], POLLIN, 0 };
+            if (delayMs > 0 && ::poll(&stop, 1, delayMs) > 0)
+                break;
             continue;
-        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        Connection connection;
-        connection.socket = std::make_shared<Socket>(client);
-        connection.finished = std::make_shared<std::atomic<bool>>(false);
+        }
+        backoff.succeeded();
         const quint16 spid = nextSpid;
         nextSpid = nextSpid >= 32000 ? 51 : nextSpid + 1;
-        connection.thread = std::thread([socket = connection.socket, finished = connection.finished, &engine,
-                                            settings = &m_options.settings, logger = log.get(), spid] {
-            Session(socket, engine, *settings, logger, spid).run();
-            finished->store(true);
-        });
-        connections.push_back(std::move(connection));
+        connections.admit(client, spid,
+            [&engine, settings = &m_options.settings, logger = log.get(), spid](
+                const std::shared_ptr<Socket> &socket, std::function<void()> loggedOn) {
+                Session session(socket, engine, *settings, logger, spid);
+                session.onLoggedOn(std::move(loggedOn));
+                session.run();
+            });
     }
 
     ::close(listener);
-    reap(true);
+    connections.closeAll();
     return 0;
 }
 

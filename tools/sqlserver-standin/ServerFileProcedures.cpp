@@ -1,6 +1,7 @@
 #include "ServerFileProcedures.h"
 
 #include "ServerPaths.h"
+#include "SessionOptions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,8 +40,10 @@ public:
         m_sink.columns(table.columns);
         for (const ResultRow &row : std::as_const(table.rows))
             m_sink.row(row);
-        m_sink.done(DoneKind::DoneInProc, DoneStatus::Count | DoneStatus::More, CurrentCommand::Select,
-            quint64(table.rows.size()));
+        // Under SET NOCOUNT ON a procedure sends no DONEINPROC for its statements.
+        if (!m_batch.options || !m_batch.options->noCount)
+            m_sink.done(DoneKind::DoneInProc, DoneStatus::Count | DoneStatus::More, CurrentCommand::Select,
+                quint64(table.rows.size()));
         m_sink.returnStatus(0);
         finish(DoneStatus::Final, CurrentCommand::Execute, 0, DoneKind::DoneProc);
     }

@@ -3,7 +3,9 @@
 #include "Engine.h"
 #include "Login.h"
 #include "PacketIO.h"
+#include "ProcedureCall.h"
 #include "StatementLog.h"
+#include "TlsChannel.h"
 #include "TokenWriter.h"
 
 #include <QDeadlineTimer>
@@ -49,6 +51,12 @@ public:
     void returnStatus(qint32 status) override
     {
         m_tokens.returnStatus(status);
+        push();
+    }
+
+    void environmentChange(quint8 type, const QString &newValue, const QString &oldValue) override
+    {
+        m_tokens.envChange(TokenWriter::EnvChangeType(type), newValue, oldValue);
         push();
     }
 
@@ -156,6 +164,8 @@ void Session::run()
     MessageWriter writer(*m_socket, m_spid);
     const FaultOptions &faults = m_settings.faults;
 
+    // Before log-on a client gets no more room than a log-on needs.
+    reader.setMessageLimit(MaxLogonMessageSize);
     if (faults.silent) {
         while (reader.read()) { }
         return;
@@ -164,9 +174,22 @@ void Session::run()
     const std::optional<TdsMessage> prelogin = reader.read();
     if (!prelogin || prelogin->type != PacketType::Prelogin)
         return;
-    writer.append(preloginReply(prelogin->payload, m_settings.version));
-    if (!writer.endMessage())
+    const EncryptionChoice encryption = chooseEncryption(
+        preloginEncryption(prelogin->payload), m_settings.tls != nullptr, m_settings.forceEncryption);
+    writer.append(preloginReply(prelogin->payload, m_settings.version, encryption.answer));
+    if (!writer.endMessage() || encryption.mode == EncryptionChoice::Mode::Refused)
         return;
+    std::unique_ptr<TlsChannel> tls;
+    if (encryption.mode != EncryptionChoice::Mode::None) {
+        QString error;
+        tls = TlsChannel::start(
+            *m_settings.tls, *m_socket, encryption.mode == EncryptionChoice::Mode::LoginOnly, &error);
+        if (!tls) {
+            std::fprintf(stderr, "sqlserver-standin: connection %u: %s\n", unsigned(m_spid),
+                error.toLocal8Bit().constData());
+            return;
+        }
+    }
 
     const std::optional<TdsMessage> loginMessage = reader.read();
     if (!loginMessage || loginMessage->type != PacketType::Login7)
@@ -218,8 +241,12 @@ void Session::run()
     if (!writer.endMessage())
         return;
     writer.setPacketSize(packetSize);
+    reader.setMessageLimit(MaxMessageSize);
+    if (m_loggedOn)
+        m_loggedOn();
 
     int batches = 0;
+    SessionOptions options;
     while (true) {
         const std::optional<TdsMessage> message = reader.read();
         if (!message)
@@ -237,25 +264,25 @@ void Session::run()
                 return;
             continue;
         }
-        if (message->type == PacketType::Rpc || message->type == PacketType::TransactionManager) {
-            const QString what = message->type == PacketType::Rpc
-                ? QStringLiteral("remote procedure calls")
-                : QStringLiteral("transaction manager requests");
+        if (message->type == PacketType::TransactionManager) {
             if (!sendMessages(writer,
                     { serverMessage(Msg::UserDefined,
-                        { QStringLiteral("The SQL Server stand-in does not accept %1; send SQL "
-                                         "batches.")
-                                .arg(what) }) },
+                        { QStringLiteral("The SQL Server stand-in does not accept transaction manager "
+                                         "requests; send SQL batches.") }) },
                     m_settings.serverName, DoneStatus::Error))
                 return;
             continue;
         }
-        if (message->type != PacketType::SqlBatch)
+        if (message->type != PacketType::SqlBatch && message->type != PacketType::Rpc)
             return; // not something a client sends after login: end the connection
 
-        const QString batch = decodeBatchText(message->payload);
+        const bool call = message->type == PacketType::Rpc;
+        const ClientRequest request
+            = call ? callRequest(message->payload) : batchRequest(decodeBatchText(message->payload));
+        const QString &batch = request.text;
         if (m_log)
-            m_log->append(batch);
+            call ? m_log->appendCall(request.logEntry) : m_log->append(batch);
+        m_attentionNoted = false;
         ++batches;
         if (faults.shouldDropAt(batches)) {
             m_socket->shutdown();
@@ -286,7 +313,7 @@ void Session::run()
         }
 
         WireSink sink(writer, reader, m_settings, paced ? faults.delayMs : 0);
-        switch (m_engine.executeBatch(batch, sink)) {
+        switch (runRequest(m_engine, request, sink, options)) {
         case Engine::Outcome::Completed:
             if (!writer.endMessage())
                 return;
@@ -306,6 +333,9 @@ void Session::run()
 
 void Session::noteAttention(const QString &when)
 {
+    if (m_attentionNoted)
+        return;
+    m_attentionNoted = true;
     std::fprintf(stderr, "sqlserver-standin: attention on connection %u %s\n", unsigned(m_spid),
         when.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace standin {
@@ -13,6 +14,7 @@ namespace standin {
 class Engine;
 class Socket;
 class StatementLog;
+class TlsContext;
 
 struct LoginAccount
 {
@@ -29,6 +31,8 @@ struct SessionSettings
     int codePage = 1252;
     HostProfile host;
     FaultOptions faults;
+    std::shared_ptr<TlsContext> tls; // null: encryption not supported
+    bool forceEncryption = false;
 };
 
 // One client connection: PRELOGIN, LOGIN7, then batches until the client leaves.
@@ -39,9 +43,12 @@ public:
         StatementLog *log, quint16 spid);
 
     void run();
+    // Called once the client has logged on.
+    void onLoggedOn(std::function<void()> handler) { m_loggedOn = std::move(handler); }
 
 private:
-    // Tells a test that an attention arrived: on standard error and in the statement log.
+    // Tells a test that an attention arrived: on standard error and in the statement log, once
+    // between one batch and the next however many attentions a client sends.
     void noteAttention(const QString &when);
 
     std::shared_ptr<Socket> m_socket;
@@ -49,6 +56,8 @@ private:
     const SessionSettings &m_settings;
     StatementLog *m_log;
     quint16 m_spid;
+    std::function<void()> m_loggedOn;
+    bool m_attentionNoted = false;
 };
 
 } // namespace standin

@@ -87,7 +87,7 @@ QString SqlCursor::parseName()
     const SqlToken &token = peek();
     if (token.kind == SqlToken::Kind::Variable)
         rejectVariable(token);
-    if (!isNameToken(token))
+    if (!isNameToken(token) && !(token.bound && token.kind == SqlToken::Kind::String))
         failAt(token);
     next();
     return token.value;

@@ -54,11 +54,13 @@ public:
     SqlValue parseLiteral();
     bool startsLiteral(const SqlToken &token) const;
 
-private:
+protected:
     QList<SqlToken> m_tokens;
+    qsizetype m_pos = 0;
+
+private:
     std::optional<QString> m_unclosedText;
     int m_unclosedLine = 0;
-    qsizetype m_pos = 0;
     int m_depth = 0;
 };
 

@@ -18,6 +18,7 @@ struct SqlToken
     QString text; // as written in the batch
     QString value; // identifier without brackets or quotes, string content with '' undoubled, symbol text
     bool national = false; // N'...'
+    bool bound = false; // a variable replaced by the value of a remote procedure call's parameter
     qsizetype offset = 0;
     int line = 1;
 

@@ -3,66 +3,17 @@
 #include "AlterDatabase.h"
 #include "CodePage.h"
 #include "DropDatabase.h"
+#include "ParameterBinding.h"
 #include "RaiseError.h"
 #include "RestoreParser.h"
+#include "SetParser.h"
 #include "SqlConditionParser.h"
 #include "SqlCursor.h"
+#include "StatementKeywords.h"
 
 namespace standin {
 
 namespace {
-
-// Statements SQL Server knows that the stand-in recognises only to refuse them.
-bool isUnsupportedStatementKeyword(const SqlToken &token)
-{
-    static const QStringList keywords {
-        QStringLiteral("INSERT"),
-        QStringLiteral("UPDATE"),
-        QStringLiteral("DELETE"),
-        QStringLiteral("CREATE"),
-        QStringLiteral("DROP"),
-        QStringLiteral("ALTER"),
-        QStringLiteral("BACKUP"),
-        QStringLiteral("USE"),
-        QStringLiteral("SET"),
-        QStringLiteral("DECLARE"),
-        QStringLiteral("BEGIN"),
-        QStringLiteral("PRINT"),
-        QStringLiteral("RAISERROR"),
-        QStringLiteral("WAITFOR"),
-        QStringLiteral("GRANT"),
-        QStringLiteral("REVOKE"),
-        QStringLiteral("DENY"),
-        QStringLiteral("TRUNCATE"),
-        QStringLiteral("MERGE"),
-        QStringLiteral("WITH"),
-        QStringLiteral("DBCC"),
-        QStringLiteral("KILL"),
-        QStringLiteral("SHUTDOWN"),
-        QStringLiteral("COMMIT"),
-        QStringLiteral("ROLLBACK"),
-        QStringLiteral("SAVE"),
-        QStringLiteral("RETURN"),
-        QStringLiteral("WHILE"),
-        QStringLiteral("GOTO"),
-        QStringLiteral("OPEN"),
-        QStringLiteral("CLOSE"),
-        QStringLiteral("FETCH"),
-        QStringLiteral("DEALLOCATE"),
-        QStringLiteral("CHECKPOINT"),
-        QStringLiteral("RECONFIGURE"),
-        QStringLiteral("THROW"),
-        QStringLiteral("LOAD"),
-        QStringLiteral("DUMP"),
-    };
-    if (token.kind != SqlToken::Kind::Identifier)
-        return false;
-    for (const QString &keyword : keywords) {
-        if (token.isKeyword(keyword))
-            return true;
-    }
-    return false;
-}
 
 class Parser : public SqlCursor
 {
@@ -89,7 +40,9 @@ private:
         Statement statement;
         statement.line = token.line;
         if (token.isKeyword(u"SELECT")) {
-            statement.body = parseSelect();
+            parseSelectOrRefuse(statement);
+        } else if (token.isKeyword(u"SET")) {
+            parseSet(statement);
         } else if (token.isKeyword(u"IF")) {
             statement.body = parseIf();
         } else if (token.isKeyword(u"EXEC") || token.isKeyword(u"EXECUTE")) {
@@ -117,12 +70,45 @@ private:
         return statement;
     }
 
-    UnsupportedStatement consumeUnsupported(const QString &description)
+    UnsupportedStatement consumeUnsupported(const QString &description, const QString &near = {})
     {
         // The stand-in cannot tell where such a statement ends, so it takes the rest of the batch.
         while (peek().kind != SqlToken::Kind::End)
             next();
-        return UnsupportedStatement { description };
+        return UnsupportedStatement { description, near };
+    }
+
+    // A SELECT the stand-in cannot read may still be one a server runs (SELECT 1/0, ORDER BY, ...):
+    // unless it is cut short or its parentheses do not pair, it is refused as not run, not as bad syntax.
+    void parseSelectOrRefuse(Statement &statement)
+    {
+        const qsizetype start = m_pos;
+        try {
+            statement.body = parseSelect();
+            if (endsStatement(peek()))
+                return;
+            if (!continuesSelect(peek()))
+                failAt(peek());
+        } catch (const SyntaxError &error) {
+            const int number = error.message.number;
+            if ((number != Msg::IncorrectSyntax && number != Msg::IncorrectSyntaxNearKeyword)
+                || !continuesSelect(peek()) || !parenthesesPair(m_tokens, start))
+                throw;
+        }
+        statement.body = consumeUnsupported(QStringLiteral("SELECT"), peek().text);
+    }
+
+    void parseSet(Statement &statement)
+    {
+        const SetParse parsed = parseSetStatement(m_tokens, m_pos);
+        if (const auto *error = std::get_if<SetSyntaxError>(&parsed))
+            failAt(m_tokens.at(error->at));
+        if (const auto *message = std::get_if<ServerMessage>(&parsed))
+            throw SyntaxError { *message };
+        if (const auto *unsupported = std::get_if<UnsupportedStatement>(&parsed))
+            statement.body = consumeUnsupported(unsupported->description);
+        else
+            statement.body = std::get<SetStatement>(parsed);
     }
 
     // SERVERPROPERTY('name'), @@VERSION and the like, or a CAST or CONVERT of one of them.
@@ -353,7 +339,7 @@ private:
 
 } // namespace
 
-ParsedBatch parseSqlBatch(const QString &batch, int codePage)
+ParsedBatch parseSqlBatch(const QString &batch, int codePage, const BoundParameters &parameters)
 {
     ParsedBatch parsed;
     SqlLexResult lexed = tokenizeSql(batch);
@@ -364,6 +350,7 @@ ParsedBatch parseSqlBatch(const QString &batch, int codePage)
                 token.value = throughCodePage(token.value, codePage);
         }
     }
+    bindParameters(lexed.tokens, parameters);
     parsed.errors = lexed.errors;
     if (!lexed.errors.isEmpty() && !lexed.unclosedText)
         return parsed;

@@ -14,6 +14,7 @@ struct ParsedBatch
 // Parses a batch into the statements the stand-in can run. Anything it cannot parse gives the
 // syntax errors SQL Server would give (102, 105, 156, ...).
 // `codePage` (0 for none) is the server's: string literals without N are converted through it.
-ParsedBatch parseSqlBatch(const QString &batch, int codePage = 0);
+// `parameters` are a remote procedure call's: their values stand where the batch names them.
+ParsedBatch parseSqlBatch(const QString &batch, int codePage = 0, const BoundParameters &parameters = {});
 
 } // namespace standin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -131,6 +132,7 @@ struct RestoreStatement
 struct UnsupportedStatement
 {
     QString description;
+    QString near; // for a form of a statement the stand-in does not run: where its reading stopped
 };
 
 // RAISERROR(N'text', severity, state [, argument ...]): a message of the caller's own (50000).
@@ -156,6 +158,15 @@ struct AlterDatabaseStatement
     QString name;
     QString state; // ONLINE or OFFLINE
 };
+// SET of a session option: one or more ON/OFF options, or one option with its value.
+struct SetStatement
+{
+    QStringList options; // upper case; TRANSACTION ISOLATION LEVEL and STATISTICS IO as one entry each
+    QString value; // ON, OFF, or the value in upper case (us_english as written)
+};
+
+// Values of a remote procedure call's parameters, by lower-case name with its @.
+using BoundParameters = QHash<QString, SqlValue>;
 
 struct Statement;
 
@@ -172,7 +183,7 @@ struct IfStatement
 struct Statement
 {
     std::variant<SelectStatement, ExecStatement, RestoreStatement, IfStatement, UnsupportedStatement,
-        RaiseErrorStatement, DropDatabaseStatement, AlterDatabaseStatement>
+        RaiseErrorStatement, DropDatabaseStatement, AlterDatabaseStatement, SetStatement>
         body;
     int line = 1; // line of the statement's first token in the batch
 };

@@ -27,6 +27,11 @@ bool StatementLog::appendAttention()
     return appendLine(QByteArrayLiteral("{\"attention\":true}\n"));
 }
 
+bool StatementLog::appendCall(const QJsonObject &call)
+{
+    return appendLine(QJsonDocument(call).toJson(QJsonDocument::Compact) + '\n');
+}
+
 bool StatementLog::appendLine(const QByteArray &line)
 {
     const std::lock_guard lock(m_mutex);

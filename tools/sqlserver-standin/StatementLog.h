@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 #include <mutex>
@@ -16,6 +17,9 @@ public:
 
     bool append(const QString &batch);
     bool appendAttention();
+    // A remote procedure call, as one JSON object a line (its statement, its parameters' names and
+    // types; never their values).
+    bool appendCall(const QJsonObject &call);
     QString path() const { return m_path; }
 
     // The line written for one batch (without the line break).

@@ -1,6 +1,7 @@
 #include "StatementRunner.h"
 
 #include "ServerPaths.h"
+#include "SessionOptions.h"
 
 namespace standin {
 
@@ -8,6 +9,10 @@ void StatementRunner::finish(quint16 status, quint16 command, quint64 count, Don
 {
     if (!m_batch.last)
         status |= DoneStatus::More;
+    if (m_batch.options && m_batch.options->noCount) {
+        status &= ~DoneStatus::Count;
+        count = 0;
+    }
     m_sink.done(kind, status, command, count);
 }
 
@@ -24,6 +29,13 @@ void StatementRunner::fail(const QList<ServerMessage> &messages, int line, quint
 QString StatementRunner::resolvePath(const QString &path) const
 {
     return ServerPaths(m_batch.server.host, m_catalogue.dataDir()).toLocal(path);
+}
+
+ServerMessage StatementRunner::masterFilegroupFull()
+{
+    return serverMessage(Msg::FilegroupFull,
+        { QStringLiteral("sys.sysobjvalues"), QString(), QStringLiteral("master"),
+            QStringLiteral("PRIMARY") });
 }
 
 bool StatementRunner::qualifiersReachSystemObject(const ObjectName &object) const

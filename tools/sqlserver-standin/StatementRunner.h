@@ -7,6 +7,8 @@
 
 namespace standin {
 
+struct SessionOptions;
+
 // A failure that ends the current statement with the messages collected so far.
 struct StatementError
 {
@@ -25,6 +27,7 @@ struct BatchState
     Catalogue &catalogue;
     ResponseSink &sink;
     const ServerIdentity &server;
+    SessionOptions *options = nullptr; // the connection's SET options; null: the defaults
     bool last = true; // the statement being run is the batch's last
 };
 
@@ -47,6 +50,9 @@ protected:
     // Where a path the server is given lies on this machine: relative paths are taken from the data
     // folder, as SQL Server takes them from its default folders; Windows paths lie in drive folders.
     QString resolvePath(const QString &path) const;
+    // 1105: what a server says when master cannot take a change, as the stand-in says when its
+    // catalogue cannot be saved.
+    static ServerMessage masterFilegroupFull();
     // Whether the name's qualifiers can reach a system object: at most three
     // parts, a schema that is empty, dbo or sys, and a database that exists.
     bool qualifiersReachSystemObject(const ObjectName &object) const;

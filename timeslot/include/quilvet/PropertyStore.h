@@ -24,8 +24,10 @@ public:
     virtual void writeProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) = 0;
 
     // Whether a value is stored under name, as far as the store knows without a
-    // further look-up; std::nullopt (the default) when it cannot tell. A load asks
-    // this right after reading name, to tell a stored value from its default.
+    // further look-up; std::nullopt (the default) when it cannot tell. A load of
+    // clsQuilvet does not need it: it tells a "Value" that was not stored by the
+    // default it reads it with, an empty QVariant, which readProperty() returns
+    // as given when nothing is stored.
     virtual std::optional<bool> holds(const QString &name) const;
 };
 
