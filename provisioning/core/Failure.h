@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <string>
@@ -49,11 +50,17 @@ public:
 
     const char *what() const noexcept override { return m_what.c_str(); }
 
+    // Every error message the server sent for the statement, in order (the
+    // description holds the first); empty for failures of other kinds.
+    const QStringList &serverMessages() const noexcept { return m_serverMessages; }
+    void setServerMessages(QStringList messages) { m_serverMessages = std::move(messages); }
+
 private:
     qint32 m_number = 0;
     QString m_description;
     QString m_source;
     std::string m_what;
+    QStringList m_serverMessages;
 };
 
 } // namespace brevane

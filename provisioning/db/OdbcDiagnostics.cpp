@@ -143,8 +143,16 @@ Failure statementFailure(const QList<DiagRecord> &records, bool linkLost, const 
         return Failure(FailureNumber::ConnectionFailed, description, source);
     }
 
-    if (const DiagRecord *error = first(DiagRecord::Kind::ServerError))
-        return Failure(FailureNumber::ServerStatementError, error->message(), source);
+    if (const DiagRecord *error = first(DiagRecord::Kind::ServerError)) {
+        Failure failure(FailureNumber::ServerStatementError, error->message(), source);
+        QStringList messages;
+        for (const DiagRecord &record : records) {
+            if (record.kind() == DiagRecord::Kind::ServerError)
+                messages.append(record.message());
+        }
+        failure.setServerMessages(messages);
+        return failure;
+    }
 
     if (const DiagRecord *error = first(DiagRecord::Kind::DriverError))
         return Failure(FailureNumber::ConnectionFailed, error->message(), source);

@@ -4,10 +4,6 @@
 
 namespace brevane::db {
 
-namespace {
-constexpr int logonTimeoutSeconds = 180;
-}
-
 QString serverLogonConnectionString(const QString &server, const QString &login, const QString &password)
 {
     return QLatin1String("Provider=SQLOLEDB.1;Password=") + trimBlanks(password)
@@ -16,7 +12,7 @@ QString serverLogonConnectionString(const QString &server, const QString &login,
 }
 
 bool OpenServerConnection(std::unique_ptr<Connection> &conMaster, const QString &server, const QString &login,
-    const QString &password, Failure *failure)
+    const QString &password, Failure *failure, int logonTimeoutSeconds)
 {
     try {
         // The caller hands in a connection object; one that forgot gets a fresh one.

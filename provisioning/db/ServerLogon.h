@@ -16,10 +16,10 @@ QString serverLogonConnectionString(const QString &server, const QString &login,
 
 // Opens `conMaster` on the server's master catalog with SQL Server
 // authentication: closes it first when open, sets the connection text, a
-// log-on timeout of 180 seconds and client-side cursors, then opens it. On
+// log-on timeout (180 seconds unless given) and client-side cursors, then opens it. On
 // any failure `conMaster` is emptied, `*failure` (when given) receives the
 // cause and the result is false. Shows nothing; the caller reports.
 bool OpenServerConnection(std::unique_ptr<Connection> &conMaster, const QString &server, const QString &login,
-    const QString &password, Failure *failure = nullptr);
+    const QString &password, Failure *failure = nullptr, int logonTimeoutSeconds = 180);
 
 } // namespace brevane::db

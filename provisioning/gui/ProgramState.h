@@ -4,10 +4,14 @@
 
 namespace brevane {
 
-// Texts shared by all of the program's windows and routines.
-// The statement last sent to the server.
-inline QString strSqlText;
-// Full path of the template backup file.
-inline QString strBackupFile;
+// The texts the window's handlers and the backup chooser share.
+struct ProgramState
+{
+    // The statement last sent to the server: every statement is assembled
+    // by the run and passes through here on its way to the server.
+    QString strSqlText;
+    // Full path of the template backup file (the chooser's outcome lands here).
+    QString strBackupFile;
+};
 
 } // namespace brevane

@@ -38,7 +38,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     connect(ui->cmdPath, &QPushButton::clicked, this, &frmDBConnect::cmdPath_Click);
     connect(ui->cmdReStore, &QPushButton::clicked, this, &frmDBConnect::cmdReStore_Click);
     ui->txtDBName->installEventFilter(this);
-    m_run.setStatementObserver([](const QString &statement) { strSqlText = statement; });
+    m_run.setStatementObserver([this](const QString &statement) { m_state.strSqlText = statement; });
 
     Form_Load();
 

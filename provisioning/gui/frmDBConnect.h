@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgramState.h"
 #include "ProvisioningRun.h"
 
 #include <QWidget>
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<Ui::frmDBConnect> ui;
     // The run and its server connection (the product's conMaster).
     ProvisioningRun m_run;
+    ProgramState m_state;
     bool m_checkingName = false;
 };
 

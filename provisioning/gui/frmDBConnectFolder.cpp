@@ -1,4 +1,5 @@
 // The folder chooser of the restore page.
+#include "FilePlacement.h"
 #include "MessageTable.h"
 #include "NameRules.h"
 #include "Platform.h"
@@ -49,8 +50,8 @@ void frmDBConnect::cmdPath_Click()
     }
     ui->txtNewPath->setText(folder);
     const QString name = ui->txtDBName->text();
-    ui->txtFileName_Data->setText(folderPrefix + name + QStringLiteral(".mdf"));
-    ui->txtFileName_Log->setText(folderPrefix + name + QStringLiteral("_Log.ldf"));
+    ui->txtFileName_Data->setText(folderPrefix + FilePlacement::dataFileName(name));
+    ui->txtFileName_Log->setText(folderPrefix + FilePlacement::logFileName(name));
 }
 
 } // namespace brevane

@@ -48,38 +48,39 @@ void frmDBConnect::ReadBackupFileList()
 {
     ui->FraRestore->hide();
     const Platform &platform = Platform::current();
-    strBackupFile = ProvisioningRun::defaultBackupFile(platform.programFolder());
-    if (!platform.ordinaryFileExists(strBackupFile)) {
-        strBackupFile = Dialog::chooseBackupFile(this, strBackupFile);
-        if (strBackupFile.isEmpty())
+    m_state.strBackupFile = ProvisioningRun::defaultBackupFile(platform.programFolder());
+    if (!platform.ordinaryFileExists(m_state.strBackupFile)) {
+        m_state.strBackupFile = Dialog::chooseBackupFile(this, m_state.strBackupFile);
+        if (m_state.strBackupFile.isEmpty())
             return;
-        if (!platform.ordinaryFileExists(strBackupFile)) {
-            showMessage(this, GetMessageText(1046) + kLineBreak + strBackupFile, GetMessageText(100));
+        if (!platform.ordinaryFileExists(m_state.strBackupFile)) {
+            showMessage(this, GetMessageText(1046) + kLineBreak + m_state.strBackupFile, GetMessageText(100));
             return;
         }
     }
 
     try {
         BusyCursor busy;
-        const QList<BackupFile> files = m_run.readBackupFileList(strBackupFile).files();
+        // By position: row 1 is the data file and row 2 the log; further rows are not read.
+        const BackupFileList files = m_run.readBackupFileList(m_state.strBackupFile);
         busy.restore();
-        if (!files.isEmpty()) {
-            ui->txtLogName_Data->setText(files.at(0).logicalName);
+        if (!files.files().isEmpty()) {
+            ui->txtLogName_Data->setText(files.data().logicalName);
             if (const auto name = proposedDatabaseName(ui->txtLogName_Data->text()))
                 ui->txtDBName->setText(*name);
-            ui->txtFileName_Data->setText(files.at(0).physicalName);
-            // Row 2 is the log file; without it there is no current row to read.
-            if (files.size() < 2)
+            ui->txtFileName_Data->setText(files.data().physicalName);
+            // Without row 2 there is no current row to read.
+            if (!files.hasDataAndLog())
                 throw db::AccessFailure::make(FailureNumber::NoCurrentRecord, QStringLiteral("Recordset"));
-            ui->txtLogName_Log->setText(files.at(1).logicalName);
-            ui->txtFileName_Log->setText(files.at(1).physicalName);
+            ui->txtLogName_Log->setText(files.log().logicalName);
+            ui->txtFileName_Log->setText(files.log().physicalName);
         }
         ui->txtNewPath->setText(QString());
         ui->FraRestore->show();
     } catch (const Failure &failure) {
         if (failure.number() == FailureNumber::ServerStatementError) {
-            showMessage(
-                this, GetMessageText(1047) + kLineBreak + kLineBreak + strBackupFile, GetMessageText(101));
+            showMessage(this, GetMessageText(1047) + kLineBreak + kLineBreak + m_state.strBackupFile,
+                GetMessageText(101));
         } else {
             showMessage(this, failure.descriptionFirst(), QString());
         }

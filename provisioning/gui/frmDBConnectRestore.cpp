@@ -6,7 +6,7 @@
 #include "MessageTable.h"
 #include "NameRules.h"
 #include "Platform.h"
-#include "ProgramState.h"
+#include "RestoreResult.h"
 #include "SecretText.h"
 #include "UserPrompts.h"
 #include "frmDBConnect.h"
@@ -20,15 +20,6 @@ namespace brevane {
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
-
-// Results of RestoreDatabase.
-enum RestoreResult : qint16 {
-    Restored = 0,
-    BackupMissing = 1,
-    ReservedDevice = 2,
-    DatabaseExists = 3,
-    AlreadyReported = -1,
-};
 
 } // namespace
 
@@ -52,7 +43,7 @@ void frmDBConnect::cmdReStore_Click()
 
         // A connection released after its link was lost logs on again first,
         // with the values the server page holds now.
-        if (!m_run.connection() || m_run.connection()->State() != db::Connection::StateOpen) {
+        if (!m_run.isLoggedOn()) {
             if (!OpenServerConnection(
                     ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
                 return;
@@ -67,7 +58,8 @@ void frmDBConnect::cmdReStore_Click()
             const QString logicalLog = ui->txtLogName_Log->text();
             const QString physicalData = ui->txtFileName_Data->text();
             const QString physicalLog = ui->txtFileName_Log->text();
-            result = RestoreDatabase(strBackupFile, name, logicalData, logicalLog, physicalData, physicalLog);
+            result = RestoreDatabase(
+                m_state.strBackupFile, name, logicalData, logicalLog, physicalData, physicalLog);
         }
 
         switch (result) {
@@ -82,7 +74,7 @@ void frmDBConnect::cmdReStore_Click()
             QCoreApplication::exit(0);
             return;
         case BackupMissing:
-            showMessage(this, GetMessageText(1046) + kLineBreak + strBackupFile, GetMessageText(100));
+            showMessage(this, GetMessageText(1046) + kLineBreak + m_state.strBackupFile, GetMessageText(100));
             break;
         case ReservedDevice:
             showMessage(this, GetMessageText(2008), GetMessageText(100));
@@ -109,18 +101,10 @@ qint16 frmDBConnect::RestoreDatabase(const QString &backupFile, const QString &d
         .logicalData = logicalData,
         .logicalLog = logicalLog,
         .physicalData = physicalData,
-        .physicalLog = physicalLog };
+        .physicalLog = physicalLog,
+        .moreMoves = {} };
     try {
-        switch (m_run.restore(request)) {
-        case ProvisioningRun::RestoreOutcome::Restored:
-            return Restored;
-        case ProvisioningRun::RestoreOutcome::BackupMissing:
-            return BackupMissing;
-        case ProvisioningRun::RestoreOutcome::ReservedDevice:
-            return ReservedDevice;
-        case ProvisioningRun::RestoreOutcome::DatabaseExists:
-            return DatabaseExists;
-        }
+        return restoreResultFor(m_run.restore(request));
     } catch (const Failure &failure) {
         showMessage(this, failure.descriptionFirst(), QString());
     }

@@ -72,6 +72,18 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
+// The kernel's protected-symlinks rule, applied whatever the system's
+// setting: in a sticky folder that everyone may write, a link is followed
+// only when it belongs to the running user or to the folder's owner.
+bool mayFollowInFolder(const QByteArray &folder, uid_t linkOwner)
+{
+    struct stat info = {};
+    if (::stat(folder.constData(), &info) != 0)
+        return true;
+    const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
+    return !shared || linkOwner == ::geteuid() || linkOwner == info.st_uid;
+}
+
 } // namespace
 
 bool AtomicFileWriter::fail(const QString &what, int error)
@@ -97,6 +109,12 @@ std::optional<QString> AtomicFileWriter::target()
         }
         if (hops >= 40) {
             fail(QFile::decodeName(current), ELOOP);
+            return std::nullopt;
+        }
+        if (!mayFollowInFolder(folderOf(current), info.st_uid)) {
+            m_error = EACCES;
+            m_errorString = QStringLiteral("%1: a symbolic link of another user in a shared folder (%2)")
+                                .arg(m_path, QFile::decodeName(current));
             return std::nullopt;
         }
         linkOwners.append(info.st_uid);
@@ -202,6 +220,42 @@ bool AtomicFileWriter::rewriteInPlace(const QByteArray &targetName, QByteArrayVi
     return ok || fail(target, error);
 }
 
+bool AtomicFileWriter::mayRewrite(const QByteArray &targetName, const struct stat &existing)
+{
+    const QString target = QFile::decodeName(targetName);
+    if (!S_ISREG(existing.st_mode)) {
+        return fail(target, EISDIR);
+    }
+    // A file that may not be written is not replaced either, though the
+    // folder would allow the rename. Without any write bit the file counts
+    // as read-only for every user, root included.
+    if ((existing.st_mode & 0222) == 0) {
+        return fail(target, EACCES);
+    }
+    // Opening for writing, without changing a byte, asks the kernel what the
+    // bits do not show: an immutable or append-only file, a read-only mount.
+    const int fd = ::open(targetName.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(target, errno);
+    }
+    ::close(fd);
+    return true;
+}
+
+bool AtomicFileWriter::canRewrite()
+{
+    const auto resolved = target();
+    if (!resolved) {
+        return false;
+    }
+    const QByteArray targetName = QFile::encodeName(*resolved);
+    struct stat existing = {};
+    if (::stat(targetName.constData(), &existing) != 0) {
+        return fail(*resolved, errno);
+    }
+    return mayRewrite(targetName, existing);
+}
+
 bool AtomicFileWriter::write(QByteArrayView contents)
 {
     const auto resolved = target();
@@ -217,17 +271,8 @@ bool AtomicFileWriter::write(QByteArrayView contents)
     if (!exists && errno != ENOENT) {
         return fail(target, errno);
     }
-    if (exists && !S_ISREG(existing.st_mode)) {
-        return fail(target, EISDIR);
-    }
-    // A file that may not be written is not replaced either, though the
-    // folder would allow the rename. Without any write bit the file counts
-    // as read-only for every user, root included.
-    if (exists && (existing.st_mode & 0222) == 0) {
-        return fail(target, EACCES);
-    }
-    if (exists && ::access(targetName.constData(), W_OK) != 0) {
-        return fail(target, errno);
+    if (exists && !mayRewrite(targetName, existing)) {
+        return false;
     }
     // Renaming a new file over one of several hard links would part it from the others.
     if (exists && existing.st_nlink > 1) {
@@ -280,6 +325,11 @@ bool AtomicFileWriter::write(QByteArrayView contents)
     }
     if (!ok) {
         ::unlink(tempName.constData());
+        // A sticky folder keeps a file of another owner from being replaced,
+        // though the file itself may be written: the platform's way, in place.
+        if (exists && (error == EPERM || error == EACCES)) {
+            return rewriteInPlace(targetName, contents);
+        }
         return fail(target, error);
     }
     syncFolder(folder);

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+struct stat;
+
 namespace brevane::profile {
 
 // Replaces a file's contents so that a crash, a power loss or a full disk
@@ -18,8 +20,10 @@ namespace brevane::profile {
 // room is reserved first, so a full disk still leaves it as it was.
 //
 // A symbolic link is followed only when the link and its target have the same
-// owner (the rule the kernel applies to links in shared folders), so whoever
-// may write the folder cannot point the write at another user's file. The
+// owner, and, in a sticky folder everyone may write, when the link belongs to
+// the running user or to the folder's owner (the kernel's rule for links in
+// shared folders), so whoever may write the folder cannot point the write at
+// another user's file. The
 // folder must already exist, and an existing file must be writable: a
 // read-only file is left alone.
 class AtomicFileWriter
@@ -37,6 +41,12 @@ public:
     // a link may not be followed. A missing file reads as nothing with error() ENOENT.
     std::optional<QByteArray> read();
 
+    // Whether write() would replace the existing file: the links may be
+    // followed, the file is an ordinary one and may be written. Where no new
+    // file can be made beside it, write() rewrites it in place, so the folder
+    // is not asked. Changes nothing; false with error() set when it would not.
+    bool canRewrite();
+
     // False when the file could not be replaced; it is then left as it was.
     bool write(QByteArrayView contents);
 
@@ -46,6 +56,7 @@ public:
 
 private:
     bool fail(const QString &what, int error);
+    bool mayRewrite(const QByteArray &targetName, const struct stat &existing);
     bool rewriteInPlace(const QByteArray &targetName, QByteArrayView contents);
 
     QString m_path;

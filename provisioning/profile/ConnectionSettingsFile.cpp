@@ -41,25 +41,45 @@ qint32 numberForError(int error)
     }
 }
 
-[[noreturn]] void failWith(qint32 number, const QString &detail)
+Failure settingsFailure(qint32 number, const QString &detail)
 {
-    throw Failure(number, kindText(number) + QStringLiteral(": ") + detail, QStringLiteral("Connect.sys"));
+    return Failure(number, kindText(number) + QStringLiteral(": ") + detail, QStringLiteral("Connect.sys"));
 }
 
 // The file's name and the cause that errno gives, as the writer put them.
-[[noreturn]] void failWith(const profile::AtomicFileWriter &writer)
+Failure settingsFailure(const profile::AtomicFileWriter &writer)
 {
     const qint32 number = numberForError(writer.error());
     QString detail = writer.errorString();
     const QString sameCause = QStringLiteral(": ") + kindText(number);
     if (detail.endsWith(sameCause, Qt::CaseInsensitive))
         detail.chop(sameCause.size());
-    failWith(number, detail);
+    return settingsFailure(number, detail);
 }
 
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(u'\r') || text.contains(u'\n');
+}
+
+// Why one of the values cannot reach the file as it is.
+std::optional<Failure> valueRefusal(const QString &settingsFile, const QList<profile::ProfileEntry> &entries,
+    const profile::AnsiCodePage &codePage)
+{
+    for (const profile::ProfileEntry &entry : entries) {
+        if (holdsLineBreak(entry.value)) {
+            return settingsFailure(SettingsFailure::InvalidArgument,
+                QStringLiteral("%1: the value of [%2] %3 holds a line break")
+                    .arg(settingsFile, entry.section, entry.key));
+        }
+        if (codePage.roundTrip(entry.value) != entry.value) {
+            return settingsFailure(SettingsFailure::InvalidArgument,
+                QStringLiteral("%1: the value of [%2] %3 holds characters that code page %4 cannot hold")
+                    .arg(settingsFile, entry.section, entry.key)
+                    .arg(static_cast<int>(codePage.number())));
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -77,29 +97,32 @@ QList<profile::ProfileEntry> connectionSettingsEntries(const ConnectionSettings 
     };
 }
 
+std::optional<Failure> connectionSettingsRefusal(
+    const QString &settingsFile, const ConnectionSettings &settings, profile::AnsiCodePage codePage)
+{
+    if (auto refusal = valueRefusal(settingsFile, connectionSettingsEntries(settings), codePage)) {
+        return refusal;
+    }
+    profile::AtomicFileWriter writer(settingsFile);
+    if (!writer.canRewrite()) {
+        return settingsFailure(writer);
+    }
+    return std::nullopt;
+}
+
 void writeConnectionSettings(
     const QString &settingsFile, const ConnectionSettings &settings, profile::AnsiCodePage codePage)
 {
     const QList<profile::ProfileEntry> entries = connectionSettingsEntries(settings);
     // Every value must reach the file as it is, or none is written.
-    for (const profile::ProfileEntry &entry : entries) {
-        if (holdsLineBreak(entry.value)) {
-            failWith(SettingsFailure::InvalidArgument,
-                QStringLiteral("%1: the value of [%2] %3 holds a line break")
-                    .arg(settingsFile, entry.section, entry.key));
-        }
-        if (codePage.roundTrip(entry.value) != entry.value) {
-            failWith(SettingsFailure::InvalidArgument,
-                QStringLiteral("%1: the value of [%2] %3 holds characters that code page %4 cannot hold")
-                    .arg(settingsFile, entry.section, entry.key)
-                    .arg(static_cast<int>(codePage.number())));
-        }
+    if (auto refusal = valueRefusal(settingsFile, entries, codePage)) {
+        throw *refusal;
     }
 
     profile::AtomicFileWriter writer(settingsFile);
     const auto bytes = writer.read();
     if (!bytes) {
-        failWith(writer);
+        throw settingsFailure(writer);
     }
     // The six entries applied one after the other by the platform's rules, as
     // six writes would apply them, then the file replaced once.
@@ -111,7 +134,7 @@ void writeConnectionSettings(
         return;
     }
     if (!writer.write(document.toBytes())) {
-        failWith(writer);
+        throw settingsFailure(writer);
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "AnsiCodePage.h"
+#include "Failure.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace brevane {
 
@@ -49,5 +52,11 @@ constexpr qint32 PathFileAccess = 75; // anything else, a missing file included
 // the file (and the entry, where one entry is the cause).
 void writeConnectionSettings(const QString &settingsFile, const ConnectionSettings &settings,
     profile::AnsiCodePage codePage = profile::AnsiCodePage::system());
+
+// Whether writeConnectionSettings would write these settings to settingsFile:
+// nothing when it would, else the failure it would throw (the same rules for
+// the values, the symbolic links, the file and its mode). Changes nothing.
+std::optional<Failure> connectionSettingsRefusal(const QString &settingsFile,
+    const ConnectionSettings &settings, profile::AnsiCodePage codePage = profile::AnsiCodePage::system());
 
 } // namespace brevane

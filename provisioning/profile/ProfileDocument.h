@@ -31,6 +31,7 @@ public:
     // and without one pair of matching outer quotes. Nothing when the section
     // or the key is missing or the key's line has no "=".
     std::optional<QString> value(QStringView section, QStringView key) const;
+    bool hasSection(QStringView section) const { return findSection(section).has_value(); }
 
     // Sets key to value, written verbatim. An existing key keeps its spelling
     // and place; a new key follows the section's last key; a new section goes

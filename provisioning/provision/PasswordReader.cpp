@@ -1,5 +1,7 @@
 #include "PasswordReader.h"
 
+#include "ProgramTexts.h"
+
 #include <QFile>
 
 #include <atomic>
@@ -53,19 +55,35 @@ PasswordReader::Result PasswordReader::read(const ProvisionOptions &options)
         bool tooLong = false;
         const QByteArray line = readLine(STDIN_FILENO, &tooLong);
         if (tooLong)
-            return { std::nullopt, QStringLiteral("The password line on standard input is too long.") };
-        return { firstLine(line), {} };
+            return { std::nullopt,
+                programText(QStringLiteral("The password line on standard input is too long.")), {} };
+        const QString password = firstLine(line);
+        if (password.isEmpty())
+            return { std::nullopt,
+                programText(
+                    QStringLiteral("--password-stdin: standard input holds no password line (it ended or its "
+                                   "first line is empty).")),
+                {} };
+        return { password, {}, {} };
     }
     case PasswordSource::File: {
         QFile file(options.passwordFile);
         if (!file.open(QIODevice::ReadOnly))
             return { std::nullopt,
-                QStringLiteral("Cannot read the password file %1: %2")
-                    .arg(options.passwordFile, file.errorString()) };
+                programText(QStringLiteral("Cannot read the password file %1: %2"))
+                    .arg(options.passwordFile, file.errorString()),
+                {} };
         const QByteArray head = file.read(maxLineBytes + 2);
         if (head.indexOf('\n') < 0 && head.size() > maxLineBytes)
-            return { std::nullopt, QStringLiteral("The password file's first line is too long.") };
-        return { firstLine(head), {} };
+            return { std::nullopt, programText(QStringLiteral("The password file's first line is too long.")),
+                {} };
+        Result result { firstLine(head), {}, {} };
+        if (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))
+            result.warning
+                = programText(QStringLiteral("Warning: the password file %1 may be read by other users; "
+                                             "make it readable by its owner only (chmod 600)."))
+                      .arg(options.passwordFile);
+        return result;
     }
     case PasswordSource::Terminal:
         return fromTerminal();
@@ -77,8 +95,10 @@ PasswordReader::Result PasswordReader::fromTerminal()
 {
     if (!::isatty(STDIN_FILENO))
         return { std::nullopt,
-            QStringLiteral("No password: standard input is no terminal to ask on. Use --password-stdin or "
-                           "--password-file FILE.") };
+            programText(QStringLiteral(
+                "No password: standard input is no terminal to ask on. Use --password-stdin or "
+                "--password-file FILE.")),
+            {} };
     // Echo goes off before the prompt shows, so nothing typed after it is echoed.
     termios quiet {};
     const bool canSilence = ::tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
@@ -95,8 +115,8 @@ PasswordReader::Result PasswordReader::fromTerminal()
     const QByteArray line = readLine(STDIN_FILENO, &tooLong);
     restoreTerminal();
     if (tooLong)
-        return { std::nullopt, QStringLiteral("The password is too long.") };
-    return { firstLine(line), {} };
+        return { std::nullopt, programText(QStringLiteral("The password is too long.")), {} };
+    return { firstLine(line), {}, {} };
 }
 
 void PasswordReader::restoreTerminal()

@@ -18,6 +18,7 @@ public:
     {
         std::optional<QString> password;
         QString error; // why there is none
+        QString warning; // something to mend, though the password was read
     };
 
     static Result read(const ProvisionOptions &options);

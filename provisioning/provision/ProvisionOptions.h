@@ -1,8 +1,12 @@
 #pragma once
 
+#include "AdminOptions.h"
+
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <variant>
 
 namespace brevane::provision {
@@ -17,8 +21,14 @@ struct ProvisionOptions
     QString user = QStringLiteral("sa");
     QString database; // empty: the name the backup proposes
     QString folder;
+    QString dataFolder; // empty: folder
+    QString logFolder; // empty: folder
+    QMap<QString, QString> moves; // --move LOGICAL=PATH
     QString backupFile;
+    bool backupGiven = false; // named with --backup
+    std::optional<bool> serverIsLocal; // --server-is-local / --server-is-remote
     QString settingsFile;
+    bool settingsExplicit = false; // named with --settings: it must exist
     bool writeSettings = true;
     bool dryRun = false;
     bool progress = false;
@@ -26,6 +36,10 @@ struct ProvisionOptions
     QString logFile;
     PasswordSource passwordSource = PasswordSource::Terminal;
     QString passwordFile;
+    int loginTimeout = 15; // seconds; 0 waits for ever
+    int queryTimeout = 180;
+    int restoreTimeout = 180;
+    AdminOptions admin;
 };
 
 struct ShowText

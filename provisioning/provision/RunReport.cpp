@@ -10,7 +10,7 @@ QJsonObject RunReport::toJson() const
     for (const Check &check : checks)
         checkArray.append(QJsonObject {
             { QStringLiteral("check"), check.key },
-            { QStringLiteral("passed"), check.passed },
+            { QStringLiteral("passed"), check.made ? QJsonValue(check.passed) : QJsonValue() },
             { QStringLiteral("text"), check.text },
         });
     QJsonObject object {
@@ -20,9 +20,11 @@ QJsonObject RunReport::toJson() const
         { QStringLiteral("server"), server },
         { QStringLiteral("user"), user },
         { QStringLiteral("database"), database },
+        { QStringLiteral("serverIsLocal"), serverIsLocal },
         { QStringLiteral("backup"), backupFile },
         { QStringLiteral("files"),
-            QJsonObject { { QStringLiteral("data"), dataFile }, { QStringLiteral("log"), logFile } } },
+            QJsonObject { { QStringLiteral("data"), dataFile }, { QStringLiteral("log"), logFile },
+                { QStringLiteral("all"), QJsonArray::fromStringList(newFiles) } } },
         { QStringLiteral("settings"),
             QJsonObject {
                 { QStringLiteral("file"), settingsFile }, { QStringLiteral("written"), settingsWritten } } },
@@ -32,6 +34,15 @@ QJsonObject RunReport::toJson() const
         { QStringLiteral("serverMessages"), QJsonArray::fromStringList(serverMessages) },
         { QStringLiteral("elapsedSeconds"), elapsedSeconds },
     };
+    if (!settingsReason.isEmpty()) {
+        QJsonObject settings = object.value(QStringLiteral("settings")).toObject();
+        settings.insert(QStringLiteral("reason"), settingsReason);
+        object.insert(QStringLiteral("settings"), settings);
+    }
+    object.insert(QStringLiteral("changed"), changed);
+    object.insert(QStringLiteral("message"), message);
+    for (auto entry = administration.constBegin(); entry != administration.constEnd(); ++entry)
+        object.insert(entry.key(), entry.value());
     if (!error.isEmpty())
         object.insert(QStringLiteral("error"), error);
     if (!state.isEmpty())

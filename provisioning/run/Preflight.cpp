@@ -1,19 +1,16 @@
 #include "Preflight.h"
 
 #include "Failure.h"
+#include "FilePlacement.h"
 #include "NameRules.h"
 #include "Platform.h"
 #include "ProductVersion.h"
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
+#include "RestoreNameRule.h"
+#include "ServerAccount.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
-#include <QStorageInfo>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace brevane {
 
@@ -21,28 +18,38 @@ namespace {
 
 const QString kLineBreak = QStringLiteral("\n");
 
-QString nameRuleText(const NameCheck &check)
-{
-    if (check.kind == NameCheck::FirstNotLetter)
-        return localisedText(
-            10047, QStringLiteral("The first character of a database name must be a letter"));
-    return localisedText(10046, QStringLiteral("The database name holds an illegal character"))
-        + QStringLiteral("  '") + check.character + QLatin1Char('\'');
-}
-
 QString megabytes(qint64 bytes)
 {
     return QLocale::c().toString(double(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
 }
 
-// Why the calling process may not write `path`, or nullopt when it may. The
-// kernel's own test also catches what permission bits do not show to root:
-// an immutable file and a read-only file system.
-std::optional<QString> writeRefusal(const QString &path, int mode)
+QStringList logicalNames(const BackupFileList &list)
 {
-    if (::access(QFile::encodeName(path).constData(), mode) == 0)
-        return std::nullopt;
-    return QString::fromLocal8Bit(std::strerror(errno));
+    QStringList names;
+    for (const BackupFile &file : list.files())
+        names.append(file.logicalName);
+    return names;
+}
+
+QString firstDataFile(const BackupFileList &list)
+{
+    for (const BackupFile &file : list.files()) {
+        if (file.type == u"D")
+            return file.logicalName;
+    }
+    return {};
+}
+
+// All of the answers together: refused when one refuses, not made when one cannot tell.
+std::optional<bool> allOf(const QList<std::optional<bool>> &answers)
+{
+    bool known = true;
+    for (const auto &answer : answers) {
+        if (answer && !*answer)
+            return false;
+        known = known && answer.has_value();
+    }
+    return known ? std::optional<bool>(true) : std::nullopt;
 }
 
 } // namespace
@@ -54,6 +61,7 @@ qint64 Preflight::spaceNeeded(qint64 reportedBytes)
 
 Preflight::Preflight(ProvisioningRun &run)
     : m_run(run)
+    , m_facts(run)
 { }
 
 void Preflight::setStepObserver(std::function<void(const PreflightStep &)> observer)
@@ -61,119 +69,214 @@ void Preflight::setStepObserver(std::function<void(const PreflightStep &)> obser
     m_observer = std::move(observer);
 }
 
-bool Preflight::step(PreflightCheck check, bool passed, const QString &text, PreflightResult &result)
+bool Preflight::step(
+    PreflightCheck check, std::optional<bool> passed, const QString &text, PreflightResult &result)
 {
-    const PreflightStep done { check, passed, text };
-    if (!passed)
+    const PreflightStep done { check, passed.value_or(false), text, passed.has_value() };
+    if (passed == false)
         result.refusal = done;
     if (m_observer)
         m_observer(done);
-    return passed;
-}
-
-std::optional<QString> Preflight::settingsProblem(const QString &settingsFile) const
-{
-    if (const auto refusal = writeRefusal(settingsFile, W_OK))
-        return refusal;
-    // The settings are replaced through a new file beside the old one (beside
-    // the file a symbolic link leads to).
-    const QString target = QFileInfo(settingsFile).canonicalFilePath();
-    return writeRefusal(QFileInfo(target.isEmpty() ? settingsFile : target).absolutePath(), W_OK | X_OK);
+    return passed != false;
 }
 
 PreflightResult Preflight::run(const PreflightRequest &request)
 {
     PreflightResult result;
-    const QString &backup = request.backupFile;
+    const CheckTarget target = CheckTarget::settle(
+        m_facts, request.settings.server, request.serverIsLocal, request.folder, request.logFolder);
+    result.serverIsLocal = target.local;
+    QString pathsRefusal = target.refusal;
+    if (!target.local && !request.backupGiven)
+        pathsRefusal = programText(
+            QStringLiteral("A server on another machine cannot read the backup beside this program: "
+                           "give --backup FILE, a path the server reads"));
+    if (!pathsRefusal.isEmpty()) {
+        step(PreflightCheck::ServerPathsGiven, false, pathsRefusal, result);
+        return result;
+    }
 
-    if (!step(PreflightCheck::BackupPresent, Platform::current().ordinaryFileExists(backup),
-            Platform::current().ordinaryFileExists(backup)
-                ? QStringLiteral("Backup file: ") + backup
-                : localisedText(1046, QStringLiteral("Cannot find the backup file")) + kLineBreak + backup,
+    if (!checkBackup(request, *target.files, result) || !checkName(request, target, result))
+        return result;
+    const QString name = result.request.databaseName;
+    const bool taken = m_run.databaseExists(name);
+    if (taken && m_facts.databaseState(name) == u"RESTORING") {
+        step(PreflightCheck::NotRestoring, false,
+            programText(QStringLiteral(
+                            "The database %1 is in the RESTORING state: a restore did not finish. It holds "
+                            "the name and its files; drop it (DROP DATABASE [%1]) before trying again."))
+                .arg(name),
+            result);
+        return result;
+    }
+    if (!step(PreflightCheck::NameFree, !taken,
+            taken ? programText(1054) + kLineBreak + name
+                  : programText(QStringLiteral("No database is named ")) + name,
             result))
         return result;
+    if (!checkDevice(request.backupFile, target.windows, result) || !checkFolders(target, result)
+        || !checkVersions(request.backupFile, result))
+        return result;
+    if (request.checkSettings)
+        checkSettingsFile(request, result);
+    return result;
+}
+
+bool Preflight::checkBackup(const PreflightRequest &request, FileSystemView &files, PreflightResult &result)
+{
+    const QString &backup = request.backupFile;
+    const std::optional<bool> present = files.isFile(backup);
+    if (!step(PreflightCheck::BackupPresent, present,
+            present == false ? programText(1046) + kLineBreak + backup
+                : present
+                ? programText(QStringLiteral("Backup file: ")) + backup
+                : programText(QStringLiteral("The server cannot tell whether it sees the backup file: "))
+                    + backup,
+            result))
+        return false;
 
     try {
         result.files = m_run.readBackupFileList(backup);
     } catch (const Failure &failure) {
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
-        step(PreflightCheck::BackupReadable, false,
-            localisedText(1047, QStringLiteral("This file is not a valid backup")) + kLineBreak + backup
-                + kLineBreak + failure.description(),
-            result);
-        return result;
+        return step(PreflightCheck::BackupReadable, false,
+            programText(1047) + kLineBreak + backup + kLineBreak + failure.description(), result);
     }
-    if (!step(PreflightCheck::BackupReadable, result.files.hasDataAndLog(),
-            result.files.hasDataAndLog()
-                ? QStringLiteral("Backup holds data file %1 and log file %2 (%3)")
-                      .arg(result.files.data().logicalName, result.files.log().logicalName,
-                          megabytes(result.files.totalSize()))
-                : QStringLiteral("The backup does not hold a data file and a log file: ") + backup,
+    const QString listRefusal = FilePlacement::refusal(result.files);
+    if (!step(PreflightCheck::BackupReadable, listRefusal.isEmpty(),
+            listRefusal.isEmpty() ? programText(QStringLiteral("Backup holds %1 file(s): %2 (%3)"))
+                                        .arg(result.files.files().size())
+                                        .arg(logicalNames(result.files).join(QStringLiteral(", ")),
+                                            megabytes(result.files.totalSize()))
+                                  : listRefusal + QStringLiteral(": ") + backup,
             result))
-        return result;
+        return false;
 
+    const QStringList known = logicalNames(result.files);
+    QStringList unknown;
+    for (const QString &logical : request.moves.keys()) {
+        if (!known.contains(logical))
+            unknown.append(logical);
+    }
+    return step(PreflightCheck::MovesKnown, unknown.isEmpty(),
+        unknown.isEmpty()
+            ? programText(QStringLiteral("Files placed by hand: %1")).arg(request.moves.size())
+            : programText(QStringLiteral("--move names no file of the backup: %1 (its files: %2)"))
+                  .arg(unknown.join(QStringLiteral(", ")), known.join(QStringLiteral(", "))),
+        result);
+}
+
+bool Preflight::checkName(const PreflightRequest &request, const CheckTarget &target, PreflightResult &result)
+{
     QString name = trimBlanks(request.databaseName);
     if (name.isEmpty())
-        name = proposedDatabaseName(result.files.data().logicalName).value_or(QString());
-    if (name.isEmpty()) {
-        step(PreflightCheck::NameValid, false,
-            QStringLiteral("No database name given, and the backup proposes none"), result);
-        return result;
-    }
-    const NameCheck nameCheck = ProvisioningRun::checkName(name);
-    if (!step(PreflightCheck::NameValid, nameCheck.kind == NameCheck::Passed,
-            nameCheck.kind == NameCheck::Passed ? QStringLiteral("Database name: ") + name
-                                                : nameRuleText(nameCheck) + kLineBreak + name,
-            result))
-        return result;
+        name = proposedDatabaseName(firstDataFile(result.files)).value_or(QString());
+    const FolderChoice folders { target.dataFolder, target.logFolder, request.moves };
+    result.request = RestoreRequest::fromMoves(
+        request.backupFile, name, FilePlacement::place(result.files, name, folders));
+    result.request.backupOnServerOnly = !target.local;
+    const QString refusal = RestoreNameRule::refusal(name, result.request.newFiles());
+    return step(PreflightCheck::NameValid, refusal.isEmpty(),
+        refusal.isEmpty() ? programText(QStringLiteral("Database name: ")) + name
+            : name.isEmpty()
+            ? programText(QStringLiteral("No database name given, and the backup proposes none"))
+            : refusal,
+        result);
+}
 
-    const bool taken = m_run.databaseExists(name);
-    if (!step(PreflightCheck::NameFree, !taken,
-            taken ? localisedText(1054, QStringLiteral("Database name exists")) + kLineBreak + name
-                  : QStringLiteral("No database is named ") + name,
-            result))
-        return result;
-
+bool Preflight::checkDevice(const QString &backup, bool windows, PreflightResult &result)
+{
     const QString device = dumpDeviceName(backup);
     const bool reserved = isReservedDeviceName(device);
     if (!step(PreflightCheck::DeviceAllowed, !reserved,
-            reserved ? localisedText(2008, QStringLiteral("Cannot use a system file as backup device"))
-                     : QStringLiteral("Dump device: ") + device,
-            result))
-        return result;
+            reserved ? programText(2008) : programText(QStringLiteral("Dump device: ")) + device, result))
+        return false;
 
-    const QFileInfo folder(request.folder);
-    if (!step(PreflightCheck::FolderExists, folder.isDir(),
-            folder.isDir() ? QStringLiteral("Folder: ") + request.folder
-                           : localisedText(1052, QStringLiteral("The folder does not exist")) + kLineBreak
-                    + request.folder,
-            result))
-        return result;
+    // The restore replaces a device of its own name; one of another name on
+    // the same file would stop it half-way.
+    const auto devices = m_facts.backupDevices();
+    QString other;
+    for (const ServerFacts::Device &registered : devices.value_or(QList<ServerFacts::Device>())) {
+        if (registered.name.compare(device, Qt::CaseInsensitive) != 0
+            && registered.physicalName.compare(backup, windows ? Qt::CaseInsensitive : Qt::CaseSensitive)
+                == 0)
+            other = registered.name;
+    }
+    return step(PreflightCheck::DeviceFree, devices ? std::optional<bool>(other.isEmpty()) : std::nullopt,
+        !devices ? programText(QStringLiteral("The server does not list its dump devices"))
+            : other.isEmpty()
+            ? programText(QStringLiteral("No other dump device uses the backup file"))
+            : programText(QStringLiteral(
+                              "The backup file is registered as the dump device %1 already; drop that device "
+                              "(EXEC sp_dropdevice '%1') or restore from a copy of the file"))
+                  .arg(other),
+        result);
+}
 
-    result.request = RestoreRequest::intoFolder(backup, result.files, name, request.folder);
+bool Preflight::checkFolders(const CheckTarget &target, PreflightResult &result)
+{
+    QStringList folders { target.dataFolder };
+    if (target.logFolder != target.dataFolder)
+        folders.append(target.logFolder);
+    for (const QString &folder : std::as_const(folders)) {
+        const std::optional<bool> isFolder = target.files->isFolder(folder);
+        if (!step(PreflightCheck::FolderExists, isFolder,
+                isFolder == false ? programText(1052) + kLineBreak + folder
+                    : isFolder
+                    ? programText(QStringLiteral("Folder: ")) + folder
+                    : programText(QStringLiteral("The server cannot tell whether the folder exists: "))
+                        + folder,
+                result))
+            return false;
+    }
+
+    const auto account = target.local ? ServerAccount::of(m_facts) : std::nullopt;
+    QStringList closed;
+    for (const QString &folder : std::as_const(folders)) {
+        if (account && !account->mayCreateIn(folder))
+            closed.append(folder);
+    }
+    if (!step(PreflightCheck::FolderWritable, account ? std::optional<bool>(closed.isEmpty()) : std::nullopt,
+            !account ? programText(
+                QStringLiteral("Whether the server's account may write the folder is not known"))
+                : closed.isEmpty()
+                ? programText(QStringLiteral("The server's account %1 may create files in the folder"))
+                      .arg(account->name())
+                : programText(QStringLiteral("The server runs as %1, which may not create files in %2"))
+                      .arg(account->name(), closed.join(QStringLiteral(", "))),
+            result))
+        return false;
+
+    QList<std::optional<bool>> free;
     QStringList present;
-    for (const QString &file : { result.request.physicalData, result.request.physicalLog }) {
-        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+    for (const QString &file : result.request.newFiles()) {
+        const std::optional<bool> exists = target.files->exists(file);
+        free.append(exists ? std::optional<bool>(!*exists) : std::nullopt);
+        if (exists == true)
             present.append(file);
     }
-    if (!step(PreflightCheck::TargetFilesFree, present.isEmpty(),
-            present.isEmpty()
-                ? QStringLiteral("New files: %1, %2")
-                      .arg(result.request.physicalData, result.request.physicalLog)
-                : QStringLiteral("The database's files already exist: ") + present.join(QStringLiteral(", ")),
+    if (!step(PreflightCheck::TargetFilesFree, allOf(free),
+            !present.isEmpty() ? programText(QStringLiteral("The database's files already exist: "))
+                    + present.join(QStringLiteral(", "))
+                               : programText(QStringLiteral("New files: %1"))
+                                     .arg(result.request.newFiles().join(QStringLiteral(", "))),
             result))
-        return result;
+        return false;
 
-    const QStorageInfo storage(request.folder);
     const qint64 needed = spaceNeeded(result.files.totalSize());
-    const qint64 available = storage.isValid() ? storage.bytesAvailable() : -1;
-    if (!step(PreflightCheck::SpaceAvailable, available >= needed,
-            QStringLiteral("%1 free in %2, %3 needed")
-                .arg(megabytes(qMax<qint64>(0, available)), request.folder, megabytes(needed)),
-            result))
-        return result;
+    const std::optional<qint64> available = target.files->freeBytes(target.dataFolder);
+    return step(PreflightCheck::SpaceAvailable,
+        available ? std::optional<bool>(*available >= needed) : std::nullopt,
+        available ? programText(QStringLiteral("%1 free in %2, %3 needed"))
+                        .arg(megabytes(*available), target.dataFolder, megabytes(needed))
+                  : programText(QStringLiteral("The server cannot tell the free space in %1; %2 needed"))
+                        .arg(target.dataFolder, megabytes(needed)),
+        result);
+}
 
+bool Preflight::checkVersions(const QString &backup, PreflightResult &result)
+{
     QString backupVersionText;
     QString serverVersionText;
     try {
@@ -182,44 +285,45 @@ PreflightResult Preflight::run(const PreflightRequest &request)
     } catch (const Failure &failure) {
         if (failure.number() != FailureNumber::ServerStatementError)
             throw;
-        step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot read the versions to compare: ") + failure.description(), result);
-        return result;
+        return step(PreflightCheck::BackupVersion, false,
+            programText(QStringLiteral("Cannot read the versions to compare: ")) + failure.description(),
+            result);
     }
     const auto backupVersion = ProductVersion::parse(backupVersionText);
     const auto serverVersion = ProductVersion::parse(serverVersionText);
-    if (!backupVersion || !serverVersion) {
-        step(PreflightCheck::BackupVersion, false,
-            QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\"")
+    if (!backupVersion || !serverVersion)
+        return step(PreflightCheck::BackupVersion, false,
+            programText(QStringLiteral("Cannot compare versions: backup \"%1\", server \"%2\""))
                 .arg(backupVersionText, serverVersionText),
             result);
-        return result;
-    }
     const bool newer = backupVersion->compare(*serverVersion, 3) > 0;
-    if (!step(PreflightCheck::BackupVersion, !newer,
-            newer ? QStringLiteral("The backup was made by server version %1, newer than this server's %2")
-                        .arg(backupVersionText, serverVersionText)
-                  : QStringLiteral("Backup version %1, server version %2")
-                        .arg(backupVersionText, serverVersionText),
-            result))
-        return result;
+    return step(PreflightCheck::BackupVersion, !newer,
+        newer ? programText(
+            QStringLiteral("The backup was made by server version %1, newer than this server's %2"))
+                    .arg(backupVersionText, serverVersionText)
+              : programText(QStringLiteral("Backup version %1, server version %2"))
+                    .arg(backupVersionText, serverVersionText),
+        result);
+}
 
-    if (request.checkSettings) {
-        if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
-            step(PreflightCheck::SettingsWritable, true,
-                QStringLiteral("No settings file at %1: nothing will be recorded").arg(request.settingsFile),
-                result);
-        } else {
-            const auto problem = settingsProblem(request.settingsFile);
-            if (!step(PreflightCheck::SettingsWritable, !problem,
-                    problem ? QStringLiteral("The settings file cannot be written: %1 (%2)")
-                                  .arg(request.settingsFile, *problem)
-                            : QStringLiteral("Settings file: ") + request.settingsFile,
-                    result))
-                return result;
-        }
+bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResult &result)
+{
+    if (!Platform::current().ordinaryFileExists(request.settingsFile)) {
+        result.settingsFileMissing = true;
+        return step(PreflightCheck::SettingsWritable, true,
+            programText(QStringLiteral("No settings file at %1: nothing will be recorded"))
+                .arg(request.settingsFile),
+            result);
     }
-    return result;
+    // The writer itself answers, by the rules it writes by.
+    ConnectionSettings settings = request.settings;
+    settings.database = result.request.databaseName;
+    const auto refusal = connectionSettingsRefusal(request.settingsFile, settings);
+    return step(PreflightCheck::SettingsWritable, !refusal,
+        refusal ? programText(QStringLiteral("The settings file cannot be written: %1"))
+                      .arg(refusal->numberFirst())
+                : programText(QStringLiteral("Settings file: ")) + request.settingsFile,
+        result);
 }
 
 } // namespace brevane

@@ -1,7 +1,5 @@
 #include "PreflightCheck.h"
 
-#include "MessageTable.h"
-
 namespace brevane {
 
 QString preflightCheckKey(PreflightCheck check)
@@ -27,14 +25,18 @@ QString preflightCheckKey(PreflightCheck check)
         return QStringLiteral("backup-version");
     case PreflightCheck::SettingsWritable:
         return QStringLiteral("settings-writable");
+    case PreflightCheck::MovesKnown:
+        return QStringLiteral("moves-known");
+    case PreflightCheck::NotRestoring:
+        return QStringLiteral("not-restoring");
+    case PreflightCheck::DeviceFree:
+        return QStringLiteral("device-free");
+    case PreflightCheck::FolderWritable:
+        return QStringLiteral("folder-writable");
+    case PreflightCheck::ServerPathsGiven:
+        return QStringLiteral("server-paths-given");
     }
     return {};
-}
-
-QString localisedText(int id, const QString &english)
-{
-    const std::optional<QString> text = MessageTable::builtIn().version(id, userInterfaceLanguage());
-    return text && !text->trimmed().isEmpty() ? text->trimmed() : english;
 }
 
 } // namespace brevane

@@ -16,13 +16,14 @@ enum class PreflightCheck {
     SpaceAvailable,
     BackupVersion, // the backup is not newer than the server
     SettingsWritable,
+    MovesKnown, // every file placed by hand is one of the backup's files
+    NotRestoring, // the name is not held by a database a restore left unfinished
+    DeviceFree, // no other dump device is registered for the backup file
+    FolderWritable, // the account the server runs as may create files in the folder
+    ServerPathsGiven, // a server on another machine is given paths it can see
 };
 
 // A short English name of the check, for output meant for scripts ("backup-present").
 QString preflightCheckKey(PreflightCheck check);
-
-// The text of message `id` in the user's language where the message table
-// has one, else `english`.
-QString localisedText(int id, const QString &english);
 
 } // namespace brevane

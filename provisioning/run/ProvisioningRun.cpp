@@ -9,11 +9,6 @@
 
 namespace brevane {
 
-namespace {
-// A restore may take long; the device and restore statements wait this long.
-constexpr int restoreTimeoutSeconds = 180;
-} // namespace
-
 ProvisioningRun::ProvisioningRun() = default;
 ProvisioningRun::~ProvisioningRun() = default;
 
@@ -29,6 +24,11 @@ void ProvisioningRun::setMessageObserver(std::function<void(const QString &)> ob
         m_connection->setMessageHandler(m_messageObserver);
 }
 
+bool ProvisioningRun::isLoggedOn() const
+{
+    return m_connection && m_connection->State() == db::Connection::StateOpen;
+}
+
 void ProvisioningRun::release()
 {
     const std::lock_guard lock(m_connectionMutex);
@@ -39,9 +39,13 @@ bool ProvisioningRun::logOn(
     const QString &server, const QString &login, const QString &password, Failure *failure)
 {
     const std::lock_guard lock(m_connectionMutex);
-    const bool opened = db::OpenServerConnection(m_connection, server, login, password, failure);
-    if (opened)
+    const bool opened
+        = db::OpenServerConnection(m_connection, server, login, password, failure, m_timeouts.logon);
+    if (opened) {
         m_connection->setMessageHandler(m_messageObserver);
+        if (m_timeouts.query)
+            m_connection->setCommandTimeout(*m_timeouts.query);
+    }
     return opened;
 }
 
@@ -132,8 +136,7 @@ NameCheck ProvisioningRun::checkName(const QString &databaseName)
 QStringList ProvisioningRun::restoreStatements(const RestoreRequest &request)
 {
     const QString device = dumpDeviceName(request.backupFile);
-    QString restore = Statements::restoreDatabase(request.databaseName, device, request.logicalData,
-        request.physicalData, request.logicalLog, request.physicalLog);
+    QString restore = request.restoreStatement(device);
     if (request.progressPercent > 0)
         restore = Statements::withProgress(restore, request.progressPercent);
     return {
@@ -146,14 +149,14 @@ QStringList ProvisioningRun::restoreStatements(const RestoreRequest &request)
 
 ProvisioningRun::RestoreOutcome ProvisioningRun::restore(const RestoreRequest &request)
 {
-    if (!Platform::current().ordinaryFileExists(request.backupFile))
+    if (!request.backupOnServerOnly && !Platform::current().ordinaryFileExists(request.backupFile))
         return RestoreOutcome::BackupMissing;
 
     const QStringList statements = restoreStatements(request);
     if (execute(statements.at(0)).RecordCount() >= 1)
         return RestoreOutcome::DatabaseExists;
 
-    openConnection().setCommandTimeout(restoreTimeoutSeconds);
+    openConnection().setCommandTimeout(m_timeouts.restore);
     if (isReservedDeviceName(dumpDeviceName(request.backupFile)))
         return RestoreOutcome::ReservedDevice;
 

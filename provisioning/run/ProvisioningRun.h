@@ -5,6 +5,7 @@
 #include "Failure.h"
 #include "NameRules.h"
 #include "RestoreRequest.h"
+#include "RunTimeouts.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,13 @@ public:
     void setStatementObserver(std::function<void(const QString &statement)> observer);
     // Called with each informational server message as it arrives.
     void setMessageObserver(std::function<void(const QString &message)> observer);
+
+    // How long the log-on, the statements and the restore wait for the
+    // server; by default as the window waits.
+    void setTimeouts(const RunTimeouts &timeouts) { m_timeouts = timeouts; }
+
+    // Whether a log-on holds an open connection.
+    bool isLoggedOn() const;
 
     // The connection; null while empty (before a log-on, after a failed one, after release()).
     db::Connection *connection() const { return m_connection.get(); }
@@ -78,14 +86,23 @@ public:
     // (nothing written) when the file does not exist; a failed write throws.
     static bool writeSettings(const QString &settingsFile, const ConnectionSettings &settings);
 
+    // Sends a question that changes nothing and returns the server's answer
+    // (through the same place as every other statement).
+    db::Recordset ask(const QString &statement) { return execute(statement); }
+
     // Asks the server to stop the running statement. Safe from another thread.
     void cancel();
+
+    // Sends one statement of a step outside the run (verification, a
+    // catalogue look-up, an undo), followed as the run's own statements are.
+    db::Recordset send(const QString &statement) { return execute(statement); }
 
 private:
     db::Connection &openConnection();
     db::Recordset execute(const QString &statement);
 
     std::unique_ptr<db::Connection> m_connection;
+    RunTimeouts m_timeouts;
     // Guards replacing the connection against cancel() from another thread.
     std::mutex m_connectionMutex;
     std::function<void(const QString &)> m_statementObserver;

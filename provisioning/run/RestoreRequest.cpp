@@ -1,5 +1,9 @@
 #include "RestoreRequest.h"
 
+#include "FilePlacement.h"
+#include "NameRules.h"
+#include "Statements.h"
+
 namespace brevane {
 
 RestoreRequest RestoreRequest::intoFolder(
@@ -18,9 +22,54 @@ RestoreRequest RestoreRequest::intoFolder(
         request.logicalData = list.data().logicalName;
         request.logicalLog = list.log().logicalName;
     }
-    request.physicalData = base + databaseName + QStringLiteral(".mdf");
-    request.physicalLog = base + databaseName + QStringLiteral("_Log.ldf");
+    request.physicalData = base + FilePlacement::dataFileName(databaseName);
+    request.physicalLog = base + FilePlacement::logFileName(databaseName);
     return request;
+}
+
+RestoreRequest RestoreRequest::fromMoves(
+    const QString &backupFile, const QString &databaseName, const QList<FileMove> &moves)
+{
+    RestoreRequest request;
+    request.backupFile = backupFile;
+    request.databaseName = databaseName;
+    bool data = false;
+    bool log = false;
+    for (const FileMove &move : moves) {
+        if (!data && move.type == u"D") {
+            data = true;
+            request.logicalData = move.logicalName;
+            request.physicalData = move.physicalName;
+        } else if (!log && move.type == u"L") {
+            log = true;
+            request.logicalLog = move.logicalName;
+            request.physicalLog = move.physicalName;
+        } else {
+            request.moreMoves.append(move);
+        }
+    }
+    return request;
+}
+
+QString RestoreRequest::restoreStatement(const QString &deviceName) const
+{
+    QString statement = Statements::restoreDatabase(
+        databaseName, deviceName, logicalData, physicalData, logicalLog, physicalLog);
+    if (moreMoves.isEmpty())
+        return statement;
+    statement.chop(1);
+    for (const FileMove &move : moreMoves)
+        statement += QStringLiteral(", Move ") + Statements::literal(trimBlanks(move.logicalName))
+            + QStringLiteral(" TO ") + Statements::literal(trimBlanks(move.physicalName));
+    return statement + QLatin1Char(' ');
+}
+
+QStringList RestoreRequest::newFiles() const
+{
+    QStringList files { physicalData, physicalLog };
+    for (const FileMove &move : moreMoves)
+        files.append(move.physicalName);
+    return files;
 }
 
 } // namespace brevane

@@ -88,6 +88,8 @@ private Q_SLOTS:
     void shouldGiveTheTargetsModeWhateverTheUmask();
     void shouldFollowALinkOnlyToAFileOfTheSameOwner();
     void shouldLeaveTheFileCompleteOrUnchangedOnAFullDisk();
+    void shouldAnswerWhetherItWouldWriteAsTheWriteEnds_data();
+    void shouldAnswerWhetherItWouldWriteAsTheWriteEnds();
 
 private:
     QString filePath() const { return m_dir->filePath(QStringLiteral("Connect.sys")); }
@@ -339,6 +341,79 @@ void TestConnectionSettingsFile::shouldLeaveTheFileCompleteOrUnchangedOnAFullDis
     failure = writeSettings(settings);
     QVERIFY2(!failure, failure ? failure->what() : "");
     QVERIFY(readAll(settings).endsWith("Initial Catalog=Hall\r\n[DataSource]\r\nDataBase=SQL Server\r\n"));
+}
+
+void TestConnectionSettingsFile::shouldAnswerWhetherItWouldWriteAsTheWriteEnds_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("number"); // 0: written
+    QTest::newRow("ordinary file") << "plain" << 0;
+    QTest::newRow("folder that takes no new file") << "folder +i" << 0;
+    QTest::newRow("mode 0444") << "0444" << int(SettingsFailure::PermissionDenied);
+    QTest::newRow("append-only file") << "+a" << int(SettingsFailure::PermissionDenied);
+    QTest::newRow("immutable file") << "+i" << int(SettingsFailure::PermissionDenied);
+    QTest::newRow("missing file") << "missing" << int(SettingsFailure::PathFileAccess);
+    QTest::newRow("line break in the password") << "CR" << int(SettingsFailure::InvalidArgument);
+    QTest::newRow("password beyond the code page") << "code page" << int(SettingsFailure::InvalidArgument);
+    QTest::newRow("link to another owner's file") << "link" << int(SettingsFailure::PermissionDenied);
+    QTest::newRow("another user's link in a sticky shared folder")
+        << "sticky" << int(SettingsFailure::PermissionDenied);
+}
+
+void TestConnectionSettingsFile::shouldAnswerWhetherItWouldWriteAsTheWriteEnds()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, number);
+    const bool needsRoot = situation.startsWith(u'+') || situation.startsWith(QStringLiteral("folder"))
+        || situation == u"link" || situation == u"sticky";
+    if (needsRoot && ::geteuid() != 0)
+        QSKIP("attributes and other owners need root");
+    const QByteArray original("[SQL Server]\r\nPassWord=old\r\n");
+    QString path = filePath();
+    QString written = path;
+    ConnectionSettings settings = kSettings;
+    QString attributeOn;
+    if (situation != u"missing")
+        QVERIFY(writeAll(path, original));
+    if (situation == u"0444") {
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    } else if (situation.startsWith(u'+')) {
+        attributeOn = path;
+    } else if (situation == u"folder +i") {
+        attributeOn = m_dir->path();
+    } else if (situation == u"CR") {
+        settings.password = QStringLiteral("Pw\r\n[x]");
+    } else if (situation == u"code page") {
+        settings.password = QStringLiteral("Pw\u4E2D");
+    } else if (situation == u"link" || situation == u"sticky") {
+        // The planted link and the file it leads to belong to the other user.
+        const QString shared = m_dir->filePath(situation);
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), situation == u"sticky" ? 01777 : 0755), 0);
+        written = m_dir->filePath(QStringLiteral("theirs"));
+        QVERIFY(QFile::rename(path, written));
+        QCOMPARE(::chown(QFile::encodeName(written).constData(), 65534, 65534), 0);
+        path = shared + QStringLiteral("/Connect.sys");
+        QVERIFY(QFile::link(written, path));
+        if (situation == u"sticky")
+            QCOMPARE(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    }
+    if (!attributeOn.isEmpty() && !chattr(situation.right(2), attributeOn))
+        QSKIP("this file system takes no such attribute");
+
+    const auto answer = brevane::connectionSettingsRefusal(path, settings, Western);
+    const auto failure = writeSettings(path, settings);
+    if (!attributeOn.isEmpty())
+        chattr(QStringLiteral("-") + situation.right(1), attributeOn);
+
+    QCOMPARE(answer.has_value(), failure.has_value());
+    QCOMPARE(answer ? answer->number() : 0, number);
+    if (failure) {
+        QCOMPARE(failure->numberFirst(), answer->numberFirst());
+        QCOMPARE(readAll(written), situation == u"missing" ? QByteArray("<unreadable>") : original);
+    } else {
+        QVERIFY(readAll(written).contains("Initial Catalog=Hall"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConnectionSettingsFile)

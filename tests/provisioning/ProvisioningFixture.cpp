@@ -1,10 +1,11 @@
 #include "ProvisioningFixture.h"
 
+#include "Dialog.h"
 #include "MessageTable.h"
-#include "ProgramState.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
 namespace brevane::test {
@@ -16,8 +17,6 @@ ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
     setUserInterfaceLanguageOverride(LanguageId::EnglishUnitedStates);
     Platform::setCurrent(m_platform);
     UserPrompts::setCurrent(m_prompts);
-    strSqlText.clear();
-    strBackupFile.clear();
 
     QDir(root()).mkpath(QStringLiteral("Brevane"));
     QDir(root()).mkpath(QStringLiteral("DB"));
@@ -93,6 +92,29 @@ bool ProvisioningFixture::reachRestorePage()
 {
     fillServerPage();
     pressNext();
+    return onRestorePage();
+}
+
+bool ProvisioningFixture::reachRestorePageWith(const QString &backupFile)
+{
+    // A window that created a database ended the program's event loop, and
+    // every modal loop after it would return at once: an application loop
+    // started and ended here starts this window's life as a fresh program's.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    // Without the default backup the chooser asks for one.
+    QFile::remove(defaultBackup());
+    fillServerPage();
+    pressNext([&](QWidget *chooser) {
+        auto *dialog = qobject_cast<Dialog *>(chooser);
+        if (!dialog) {
+            chooser->close();
+            return;
+        }
+        m_prompts->queueFileName(backupFile);
+        dialog->cmdPath_Click();
+        dialog->OKButton_Click();
+    });
     return onRestorePage();
 }
 

@@ -59,6 +59,9 @@ public:
     void pressNext(std::function<void(QWidget *chooser)> chooser = {});
     // Logs on and inspects the default backup: the restore page is in view afterwards.
     bool reachRestorePage();
+    // Logs on and inspects backupFile, chosen in the backup chooser in place
+    // of the default backup (which is removed).
+    bool reachRestorePageWith(const QString &backupFile);
     // Picks the data folder through the folder chooser.
     void chooseFolder(const QString &folder);
 

@@ -1,6 +1,5 @@
 #include "Connection.h"
 #include "FileContents.h"
-#include "ProgramState.h"
 #include "ProvisioningFixture.h"
 
 #include <QDir>
@@ -147,10 +146,10 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    QVERIFY(f.reachRestorePage());
+    const QString backup = f.root() + QStringLiteral("/TempDev.v2.bak");
+    QVERIFY(QFile::copy(f.defaultBackup(), backup));
+    QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     f.chooseFolder(f.dataFolder());
-    strBackupFile = f.root() + QStringLiteral("/TempDev.v2.bak");
-    QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messageTexts(),
         QStringList { QStringLiteral("Cannot use system file as backup device, please select another backup "
@@ -360,12 +359,12 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    QVERIFY(f.reachRestorePage());
-    f.chooseFolder(f.dataFolder());
     // A reserved keyword as the name, and a backup whose file name makes a device with a blank.
+    const QString backup = f.root() + QStringLiteral("/hall copy.bak");
+    QVERIFY(QFile::copy(f.defaultBackup(), backup));
+    QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
+    f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("Table"));
-    strBackupFile = f.root() + QStringLiteral("/hall copy.bak");
-    QVERIFY(QFile::copy(f.defaultBackup(), strBackupFile));
     f.window().cmdReStore_Click();
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text, kCreated);

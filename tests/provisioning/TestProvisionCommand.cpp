@@ -1,8 +1,12 @@
 #include "FileContents.h"
+#include "MessageTable.h"
 #include "ProvisioningFixture.h"
+#include "ProvisioningRun.h"
 #include "RunFixture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +19,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace brevane::test;
@@ -34,8 +39,11 @@ struct Finished
     QString err;
 };
 
+// The run's usual arguments; --settings names an existing file, as it must.
 QStringList baseArguments(RunFixture &f)
 {
+    if (!QFile::exists(f.settingsFile()))
+        writeAll(f.settingsFile(), kSettings);
     return { QStringLiteral("--server"), f.serverText(), QStringLiteral("--password-stdin"),
         QStringLiteral("--folder"), f.dataFolder(), QStringLiteral("--backup"), f.defaultBackup(),
         QStringLiteral("--settings"), f.settingsFile() };
@@ -50,9 +58,11 @@ void start(QProcess &process, const QStringList &arguments, const QByteArray &in
     process.closeWriteChannel();
 }
 
-Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(RunFixture::kPassword) + '\n')
+Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(RunFixture::kPassword) + '\n',
+    const QString &workingFolder = {})
 {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     start(process, arguments, input);
     Finished finished;
     if (!process.waitForFinished(120000))
@@ -96,6 +106,16 @@ private Q_SLOTS:
     void interruptDuringTheChecksEndsAtOnceWithNothingChanged();
     void settingsThatBecameUnwritableDuringTheRestoreAreReported();
     void passwordAskedOnATerminalIsNotEchoed();
+    void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data();
+    void shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange();
+    void shouldRestoreEveryFileOfTheBackupByItsType();
+    void shouldCheckWhereTheServerLooksBeforeAnyChange_data();
+    void shouldCheckWhereTheServerLooksBeforeAnyChange();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts_data();
+    void shouldSpeakTheUsersLanguageWithTheWindowsTexts();
+    void shouldPrintOneJsonObjectWhenInterruptedTwice();
+    void shouldEndWithinTheChosenTimeWithItsOwnCode_data();
+    void shouldEndWithinTheChosenTimeWithItsOwnCode();
 };
 
 void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
@@ -366,12 +386,16 @@ void TestProvisionCommand::interruptDuringTheChecksEndsAtOnceWithNothingChanged(
         QStringLiteral("--fault-delay-match"), QStringLiteral("HEADERONLY") });
     REQUIRE_FIXTURE(f);
     QProcess process;
-    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
     QVERIFY(waitForStatement(f, QStringLiteral("HEADERONLY")));
     ::kill(pid_t(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 6);
     QVERIFY(process.readAllStandardError().contains("Cancelled before anything was changed."));
+    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), 6);
     QVERIFY(f.changingStatements().isEmpty());
 }
 
@@ -445,6 +469,277 @@ void TestProvisionCommand::passwordAskedOnATerminalIsNotEchoed()
     ::close(master);
     QVERIFY2(!shown.contains(RunFixture::kPassword), shown.constData());
     QVERIFY(!process.readAllStandardOutput().contains(RunFixture::kPassword));
+}
+
+void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("settings file of mode 0444") << "0444" << 19 << "refused";
+    QTest::newRow("settings file in a folder that takes no new file") << "folder +i" << 0 << "created";
+    QTest::newRow("name of 129 characters") << "name129" << 12 << "refused";
+    QTest::newRow("relative folder, sent absolute") << "relative" << 0 << "created";
+    QTest::newRow("--settings naming no file") << "nosettings" << 2 << "usage-error";
+    QTest::newRow("default settings file missing") << "nodefault" << 0 << "created";
+    QTest::newRow("no password line on standard input") << "nopassword" << 2 << "usage-error";
+    QTest::newRow("unknown option") << "option" << 2 << "usage-error";
+    QTest::newRow("--move naming no file of the backup") << "move" << 2 << "usage-error";
+}
+
+void TestProvisionCommand::shouldRefuseWhatTheRunWouldFailOnBeforeAnyChange()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, outcome);
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QStringList arguments = baseArguments(f)
+        + QStringList { QStringLiteral("--database"), QStringLiteral("Hall02"), QStringLiteral("--json") };
+    QByteArray input = QByteArray(RunFixture::kPassword) + '\n';
+    QString immutable;
+    if (situation == u"0444") {
+        QCOMPARE(::chmod(QFile::encodeName(f.settingsFile()).constData(), 0444), 0);
+    } else if (situation == u"folder +i") {
+        immutable = f.root();
+        if (QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), immutable }) != 0)
+            QSKIP("cannot make a folder immutable here (needs root and a file system with chattr)");
+    } else if (situation == u"name129") {
+        arguments[arguments.indexOf(QStringLiteral("Hall02"))] = QStringLiteral("H") + QString(128, u'x');
+    } else if (situation == u"relative") {
+        arguments[arguments.indexOf(f.dataFolder())] = QStringLiteral("Data");
+    } else if (situation == u"nosettings") {
+        QVERIFY(QFile::remove(f.settingsFile()));
+    } else if (situation == u"nodefault") {
+        arguments.remove(arguments.indexOf(QStringLiteral("--settings")), 2);
+    } else if (situation == u"nopassword") {
+        input.clear();
+    } else if (situation == u"option") {
+        arguments << QStringLiteral("--no-such-option");
+    } else if (situation == u"move") {
+        arguments << QStringLiteral("--move") << QStringLiteral("Hall_Data=/srv/Hall.mdf");
+    }
+    const Finished finished = run(arguments, input, f.root());
+    if (!immutable.isEmpty())
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), immutable });
+
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8(), &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(finished.out));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), exitCode);
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), outcome);
+    if (exitCode != 0) {
+        QVERIFY(f.changingStatements().isEmpty());
+        QVERIFY(!json.value(QStringLiteral("error")).toString().isEmpty());
+        return;
+    }
+    const QJsonObject settings = json.value(QStringLiteral("settings")).toObject();
+    if (situation == u"nodefault") {
+        QCOMPARE(settings.value(QStringLiteral("written")), QJsonValue(false));
+        QCOMPARE(settings.value(QStringLiteral("reason")).toString(), QStringLiteral("missing"));
+    } else {
+        QVERIFY(readAll(f.settingsFile()).contains("Initial Catalog=Hall02"));
+    }
+    QVERIFY(f.changingStatements().last().contains(QStringLiteral("'%1/Hall02.mdf'").arg(f.dataFolder())));
+}
+
+void TestProvisionCommand::shouldRestoreEveryFileOfTheBackupByItsType()
+{
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    // A second data file listed before the log, and a full-text catalogue.
+    QVERIFY(QFile::remove(f.defaultBackup()));
+    QVERIFY2(f.makeBackup(f.defaultBackup(),
+                 { QStringLiteral("--file"), QStringLiteral("Hall_Data=C:\\d\\Hall.mdf:D"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_More=C:\\d\\More.ndf:D"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_Log=C:\\d\\Hall.ldf:L"),
+                     QStringLiteral("--file"), QStringLiteral("Hall_Text=C:\\d\\Text:F") }),
+        qPrintable(f.error()));
+    const QString logs = f.root() + QStringLiteral("/Logs");
+    QVERIFY(QDir().mkpath(logs));
+    const Finished finished = run(baseArguments(f)
+        + QStringList {
+            QStringLiteral("--database"), QStringLiteral("Hall02"), QStringLiteral("--log-folder"), logs });
+    QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
+    const QString data = f.dataFolder();
+    QCOMPARE(f.changingStatements().last(),
+        QStringLiteral(
+            " RESTORE DATABASE  Hall02 From rivazadUZ With Move 'Hall_Data' TO '%1/Hall02.mdf', Move "
+            "'Hall_Log' TO '%2/Hall02_Log.ldf', Move 'Hall_More' TO '%1/Hall02_2.ndf', Move "
+            "'Hall_Text' TO '%1/Hall02_Hall_Text' ")
+            .arg(data, logs));
+    for (const QString &file : { data + QStringLiteral("/Hall02.mdf"), data + QStringLiteral("/Hall02_2.ndf"),
+             logs + QStringLiteral("/Hall02_Log.ldf") })
+        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+}
+
+void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange_data()
+{
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("check"); // the check that refused, or one not made
+    const QStringList windows { QStringLiteral("--platform"), QStringLiteral("windows"),
+        QStringLiteral("--machine-name"), QStringLiteral("FARAWAY") };
+    QTest::newRow("database left restoring by an earlier run") << QStringList {
+        QStringLiteral("--fault-leave-restoring"), QStringLiteral("--fault-drop-mid-restore")
+    } << "restoring" << 21 << "not-restoring";
+    QTest::newRow("another dump device on the backup file")
+        << QStringList() << "device" << 22 << "device-free";
+    QTest::newRow("folder the server's account may not write")
+        << QStringList { QStringLiteral("--service-account"), QStringLiteral("nobody") } << "local" << 23
+        << "folder-writable";
+    QTest::newRow("account learnt from the server's own files")
+        << QStringList { QStringLiteral("--service-account"), QString() } << "local" << 0 << "";
+    QTest::newRow("remote Windows server: its folder") << windows << "remote" << 0 << "folder-writable";
+    QTest::newRow("remote Windows server: a folder it lacks")
+        << windows << "remote missing" << 15 << "folder-exists";
+    QTest::newRow("remote server: default backup beside the program")
+        << windows << "remote default" << 2 << "server-paths-given";
+}
+
+void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange()
+{
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, check);
+    RunFixture f(serverOptions);
+    REQUIRE_FIXTURE(f);
+    QStringList arguments = baseArguments(f) + QStringList { QStringLiteral("--json") };
+    if (situation == u"restoring") {
+        // The link drops during the first restore, which leaves the database restoring.
+        QCOMPARE(run(arguments).exitCode, 4);
+    }
+    if (situation == u"device") {
+        brevane::ProvisioningRun other;
+        QVERIFY(
+            other.logOn(f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword)));
+        other.ask(QStringLiteral("EXEC sp_addumpdevice 'disk', 'Other', '%1'").arg(f.defaultBackup()));
+    } else if (situation.startsWith(QStringLiteral("remote"))) {
+        // The server's C: drive is a folder under its data folder; the backup lies there.
+        const QString drive = f.server().dataDir() + QStringLiteral("/drives/C");
+        QVERIFY(QDir().mkpath(drive + QStringLiteral("/DB")));
+        QVERIFY(QDir().mkpath(drive + QStringLiteral("/SQLData")));
+        QVERIFY(QFile::copy(f.defaultBackup(), drive + QStringLiteral("/DB/rivazadUZ.Bak")));
+        arguments = QStringList { QStringLiteral("--server"), f.serverText(),
+            QStringLiteral("--password-stdin"), QStringLiteral("--server-is-remote"),
+            QStringLiteral("--no-settings"), QStringLiteral("--json"), QStringLiteral("--folder"),
+            situation.endsWith(QStringLiteral("missing")) ? QStringLiteral("C:\\Nowhere")
+                                                          : QStringLiteral("C:\\SQLData") };
+        if (!situation.endsWith(QStringLiteral("default")))
+            arguments << QStringLiteral("--backup") << QStringLiteral("C:\\DB\\rivazadUZ.Bak");
+    }
+    const QStringList changingBefore = f.changingStatements();
+    const Finished finished = run(arguments);
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), exitCode);
+    QJsonObject named;
+    for (const QJsonValue &value : json.value(QStringLiteral("checks")).toArray()) {
+        if (value.toObject().value(QStringLiteral("check")).toString() == check)
+            named = value.toObject();
+    }
+    if (exitCode != 0) {
+        QCOMPARE(f.changingStatements(), changingBefore);
+        QCOMPARE(named.value(QStringLiteral("passed")), QJsonValue(false));
+    } else if (!check.isEmpty()) {
+        // What the server cannot tell is not made, never passed.
+        QVERIFY2(named.value(QStringLiteral("passed")).isNull(), qPrintable(finished.out));
+        QVERIFY(QFileInfo::exists(f.server().dataDir() + QStringLiteral("/drives/C/SQLData/rivazadUZ.mdf")));
+    }
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("passed"); // how a passed check's line begins
+    QTest::newRow("US English") << "en_US.UTF-8" << int(brevane::LanguageId::EnglishUnitedStates) << "ok: ";
+    QTest::newRow("British English") << "en_GB.UTF-8" << int(brevane::LanguageId::EnglishUnitedKingdom)
+                                     << "ok: ";
+    QTest::newRow("Simplified Chinese")
+        << "zh_CN.UTF-8" << int(brevane::LanguageId::ChineseSimplified) << "通过：";
+    QTest::newRow("Traditional Chinese")
+        << "zh_TW.UTF-8" << int(brevane::LanguageId::ChineseTraditional) << "通過：";
+}
+
+void TestProvisionCommand::shouldSpeakTheUsersLanguageWithTheWindowsTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, language);
+    QFETCH(QString, passed);
+    RunFixture f;
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("LC_ALL"));
+    environment.remove(QStringLiteral("LC_MESSAGES"));
+    environment.insert(QStringLiteral("LANG"), locale);
+    process.setProcessEnvironment(environment);
+    start(process, baseArguments(f), QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(process.exitCode() == 0, qPrintable(QString::fromUtf8(process.readAllStandardError())));
+    // The window's own text for a created database, in the same language.
+    const QString created = brevane::MessageTable::builtIn().text(10042, brevane::LanguageId(language));
+    QVERIFY2(out.split(QLatin1Char('\n')).contains(created), qPrintable(out));
+    QVERIFY2(out.contains(QLatin1Char('\n') + passed), qPrintable(out));
+}
+
+void TestProvisionCommand::shouldPrintOneJsonObjectWhenInterruptedTwice()
+{
+    RunFixture f({ QStringLiteral("--fault-delay"), QStringLiteral("20000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") });
+    REQUIRE_FIXTURE(f);
+    QProcess process;
+    start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
+        QByteArray(RunFixture::kPassword) + '\n');
+    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    // Two different signals, so that neither merges into the other.
+    ::kill(pid_t(process.processId()), SIGINT);
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 6);
+    QJsonParseError error;
+    const QByteArray out = process.readAllStandardOutput();
+    const QJsonObject json = QJsonDocument::fromJson(out, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, out.constData());
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(json.value(QStringLiteral("exitCode")).toInt(), 6);
+}
+
+void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode_data()
+{
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("silent server") << QStringList { QStringLiteral("--fault-silent") }
+                                   << QStringList { QStringLiteral("--login-timeout"), QStringLiteral("2") }
+                                   << 7 << "server-unreachable";
+    QTest::newRow("slow restore") << QStringList { QStringLiteral("--fault-delay"), QStringLiteral("60000"),
+        QStringLiteral("--fault-delay-match"), QStringLiteral("RESTORE DATABASE") }
+                                  << QStringList { QStringLiteral("--query-timeout"), QStringLiteral("2") }
+                                  << 8 << "timeout";
+}
+
+void TestProvisionCommand::shouldEndWithinTheChosenTimeWithItsOwnCode()
+{
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, outcome);
+    RunFixture f(serverOptions);
+    REQUIRE_FIXTURE(f);
+    QElapsedTimer timer;
+    timer.start();
+    const Finished finished = run(baseArguments(f) + arguments + QStringList { QStringLiteral("--json") });
+    QVERIFY2(finished.exitCode == exitCode, qPrintable(finished.err));
+    QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
+    const QJsonObject json = QJsonDocument::fromJson(finished.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("outcome")).toString(), outcome);
 }
 
 QTEST_MAIN(TestProvisionCommand)

@@ -1,15 +1,23 @@
 #include "Connection.h"
 #include "FileContents.h"
+#include "MessageTable.h"
 #include "Preflight.h"
 #include "ProductVersion.h"
+#include "ProgramTexts.h"
 #include "ProvisioningRun.h"
 #include "RunFixture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brevane;
 using namespace brevane::test;
@@ -45,6 +53,46 @@ private:
     bool m_set = false;
 };
 
+PreflightRequest requestFor(RunFixture &f, const QString &databaseName)
+{
+    PreflightRequest request;
+    request.backupFile = f.defaultBackup();
+    request.databaseName = databaseName;
+    request.folder = f.dataFolder();
+    request.settingsFile = f.settingsFile();
+    return request;
+}
+
+// Prepares a settings file (or settings) that the writer would refuse;
+// false when the file system takes no such attribute.
+bool settingsThatTheWriterRefuses(const QString &situation, RunFixture &f, PreflightRequest &request)
+{
+    const QByteArray contents("[SQL Server]\r\nUser=old\r\n");
+    writeAll(f.settingsFile(), contents);
+    request.settings
+        = { f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword), {} };
+    if (situation == u"passwordCR")
+        request.settings.password = QStringLiteral("Pw\rx");
+    else if (situation == u"passwordcp")
+        request.settings.password = QStringLiteral("Pw\U0001F600");
+    else if (situation == u"settings0444")
+        ::chmod(QFile::encodeName(f.settingsFile()).constData(), 0444);
+    else if (situation == u"settings+a")
+        return QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+a"), f.settingsFile() }) == 0;
+    else {
+        // A link planted in a shared folder, to a file of the user who planted it.
+        const QString shared = f.root() + QStringLiteral("/shared");
+        QDir().mkpath(shared);
+        ::chmod(QFile::encodeName(shared).constData(), situation == u"settingssticky" ? 01777 : 0755);
+        ::chown(QFile::encodeName(f.settingsFile()).constData(), 65534, 65534);
+        request.settingsFile = shared + QStringLiteral("/Connect.sys");
+        QFile::link(f.settingsFile(), request.settingsFile);
+        if (situation == u"settingssticky")
+            return ::lchown(QFile::encodeName(request.settingsFile).constData(), 65534, 65534) == 0;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestProvisioningRun : public QObject
@@ -64,6 +112,7 @@ private Q_SLOTS:
     void settingsFileThatCannotBeWrittenIsRefused();
     void versionsCompareByNumber_data();
     void versionsCompareByNumber();
+    void shouldHoldEveryTextInFourLanguagesAndTheWindowsForSharedEvents();
     void proposedNameDropsTheLastFiveCharacters_data();
     void proposedNameDropsTheLastFiveCharacters();
 };
@@ -229,12 +278,13 @@ void TestProvisioningRun::checksPassAndSettleTheProposedName()
     Preflight preflight(run);
     QList<PreflightStep> steps;
     preflight.setStepObserver([&](const PreflightStep &step) { steps << step; });
-    const PreflightResult result
-        = preflight.run({ f.defaultBackup(), QString(), f.dataFolder(), f.settingsFile(), true });
+    const PreflightResult result = preflight.run(requestFor(f, QString()));
     QVERIFY2(!result.refusal, qPrintable(result.refusal ? result.refusal->text : QString()));
     QCOMPARE(result.request.databaseName, QStringLiteral("rivazadUZ"));
     QCOMPARE(result.request.logicalLog, QStringLiteral("rivazadUZ_Log"));
-    QCOMPARE(steps.size(), int(PreflightCheck::SettingsWritable) + 1);
+    QCOMPARE(steps.size(), 13);
+    for (const PreflightStep &step : std::as_const(steps))
+        QVERIFY2(step.made && step.passed, qPrintable(step.text));
     QVERIFY(f.changingStatements().isEmpty());
 }
 
@@ -253,6 +303,18 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges_data()
     QTest::newRow("folder is a file") << "fileasfolder" << int(PreflightCheck::FolderExists);
     QTest::newRow("data file exists") << "fileexists" << int(PreflightCheck::TargetFilesFree);
     QTest::newRow("backup larger than the free space") << "huge" << int(PreflightCheck::SpaceAvailable);
+    QTest::newRow("name of 129 characters") << "name129" << int(PreflightCheck::NameValid);
+    QTest::newRow("new file's path beyond 260 characters") << "longpath" << int(PreflightCheck::NameValid);
+    QTest::newRow("file placed by hand that the backup lacks")
+        << "unknownmove" << int(PreflightCheck::MovesKnown);
+    QTest::newRow("settings file of mode 0444") << "settings0444" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("append-only settings file") << "settings+a" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("settings link to another owner's file")
+        << "settingslink" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("another user's settings link in a sticky folder")
+        << "settingssticky" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("password with a line break") << "passwordCR" << int(PreflightCheck::SettingsWritable);
+    QTest::newRow("password beyond the code page") << "passwordcp" << int(PreflightCheck::SettingsWritable);
 }
 
 void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
@@ -261,8 +323,7 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
     QFETCH(int, check);
     RunFixture f;
     REQUIRE_FIXTURE(f);
-    PreflightRequest request { f.defaultBackup(), QStringLiteral("Hall02"), f.dataFolder(), f.settingsFile(),
-        true };
+    PreflightRequest request = requestFor(f, QStringLiteral("Hall02"));
     ProvisioningRun run;
     QVERIFY(logOn(run, f));
     if (situation == u"missing") {
@@ -293,6 +354,18 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
                      { QStringLiteral("--file"), QStringLiteral("Big_Data=C:\\big.mdf:D:4000000000000000000"),
                          QStringLiteral("--file"), QStringLiteral("Big_Log=C:\\big.ldf:L:1048576") }),
             qPrintable(f.error()));
+    } else if (situation == u"name129") {
+        request.databaseName = QStringLiteral("H") + QString(128, u'x');
+    } else if (situation == u"longpath") {
+        request.folder = f.root() + QLatin1Char('/') + QString(260 - f.root().size(), u'd');
+    } else if (situation == u"unknownmove") {
+        request.moves.insert(QStringLiteral("Hall_Data"), f.dataFolder() + QStringLiteral("/x.mdf"));
+    } else if (situation.startsWith(QStringLiteral("settings"))
+        || situation.startsWith(QStringLiteral("password"))) {
+        if (::geteuid() != 0 && situation.startsWith(QStringLiteral("settings")))
+            QSKIP("file attributes and other owners need root");
+        if (!settingsThatTheWriterRefuses(situation, f, request))
+            QSKIP("this file system takes no such attribute");
     } else {
         request.databaseName = situation;
     }
@@ -304,6 +377,8 @@ void TestProvisioningRun::checksRefuseBeforeAnythingChanges()
     QCOMPARE(int(result.refusal->check), check);
     QVERIFY(!result.refusal->text.isEmpty());
     QCOMPARE(f.changingStatements(), changingBefore);
+    if (situation == u"settings+a")
+        QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-a"), f.settingsFile() });
 }
 
 void TestProvisioningRun::settingsFileThatCannotBeWrittenIsRefused()
@@ -317,8 +392,7 @@ void TestProvisioningRun::settingsFileThatCannotBeWrittenIsRefused()
     ProvisioningRun run;
     QVERIFY(logOn(run, f));
     Preflight preflight(run);
-    PreflightRequest request { f.defaultBackup(), QStringLiteral("Hall02"), f.dataFolder(), f.settingsFile(),
-        true };
+    PreflightRequest request = requestFor(f, QStringLiteral("Hall02"));
     PreflightResult result = preflight.run(request);
     QVERIFY(result.refusal);
     QCOMPARE(result.refusal->check, PreflightCheck::SettingsWritable);
@@ -373,6 +447,56 @@ void TestProvisioningRun::proposedNameDropsTheLastFiveCharacters()
     QFETCH(QString, logical);
     QFETCH(QString, proposed);
     QCOMPARE(proposedDatabaseName(logical).value_or(QString()), proposed);
+}
+
+void TestProvisioningRun::shouldHoldEveryTextInFourLanguagesAndTheWindowsForSharedEvents()
+{
+    const MessageTable &program = ProgramTexts::table();
+    const MessageTable &window = MessageTable::builtIn();
+    const QList<LanguageId> languages { LanguageId::EnglishUnitedStates, LanguageId::EnglishUnitedKingdom,
+        LanguageId::ChineseSimplified, LanguageId::ChineseTraditional };
+    QVERIFY(program.ids().size() > 50);
+    for (const quint16 id : program.ids()) {
+        for (const LanguageId language : languages) {
+            const QString text = program.text(id, language);
+            QVERIFY2(!text.trimmed().isEmpty(), qPrintable(QString::number(id)));
+            // An event the window reports too reads as the window has it.
+            if (window.contains(id))
+                QCOMPARE(text, window.text(id, language));
+        }
+        // Placeholders survive translation.
+        const QString english = program.text(id, LanguageId::EnglishUnitedStates);
+        for (const QString &placeholder :
+            { QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3") })
+            QCOMPARE(program.text(id, LanguageId::ChineseTraditional).contains(placeholder),
+                english.contains(placeholder));
+    }
+    // The window reads no row of the program's.
+    QVERIFY(!window.contains(20001));
+
+    // Every text the program looks up by its English has its row.
+    QSet<QString> english;
+    for (const quint16 id : program.ids())
+        english.insert(program.text(id, LanguageId::EnglishUnitedStates));
+    static const QRegularExpression lookup(
+        QStringLiteral(R"re(programText\(QStringLiteral\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)\))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    int found = 0;
+    for (const char *folder : { "run", "provision", "admin" }) {
+        const QDir sources(
+            QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../provisioning/") + QLatin1String(folder));
+        for (const QString &name : sources.entryList({ QStringLiteral("*.cpp") })) {
+            const QString code = QString::fromUtf8(readAll(sources.filePath(name)));
+            for (const auto &call : lookup.globalMatch(code)) {
+                QString text;
+                for (const auto &part : piece.globalMatch(call.captured(1)))
+                    text += part.captured(1).replace(QStringLiteral("\\\""), QStringLiteral("\""));
+                QVERIFY2(english.contains(text), qPrintable(name + QStringLiteral(": ") + text));
+                ++found;
+            }
+        }
+    }
+    QVERIFY(found > 50);
 }
 
 QTEST_GUILESS_MAIN(TestProvisioningRun)

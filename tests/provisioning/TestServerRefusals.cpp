@@ -1,4 +1,3 @@
-#include "ProgramState.h"
 #include "ProvisioningFixture.h"
 
 #include <QDir>

@@ -1,5 +1,4 @@
 #include "MessageTable.h"
-#include "ProgramState.h"
 #include "ProvisioningFixture.h"
 
 #include <QDir>
