@@ -264,6 +264,11 @@ void TestSessions::shouldCloseConnectionsThatDoNotLogOnInTime()
 
 void TestSessions::shouldBackOffWhenOutOfDescriptors()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own checks open descriptors (UBSan tests memory through a pipe), so a stand-in
+    // built with them fails in their runtime, not in its own code, once none are left.
+    QSKIP("a sanitizer's runtime needs descriptors of its own");
+#endif
     StandinProcess server;
     QVERIFY2(server.start(), qPrintable(server.errorString()));
     // Room for three more descriptors: the fourth client waits in the listen queue and accept fails.
