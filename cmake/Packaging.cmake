@@ -145,15 +145,13 @@ if(TARGET Brevane)
 endif()
 
 # --- sqlserver-standin ------------------------------------------------------------
-if(TARGET sqlserver-standin)
-    install(TARGETS sqlserver-standin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sqlserver-standin)
-    install(FILES ${HALL_PACKAGING_DIR}/sqlserver-standin/README.md
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sqlserver-standin COMPONENT sqlserver-standin)
-    hall_install_help_manpage(sqlserver-standin
-        "test server answering the statements of the snooker hall tools" sqlserver-standin)
-    hall_install_package_docs(sqlserver-standin)
-    list(APPEND hall_packages sqlserver-standin)
-endif()
+install(TARGETS sqlserver-standin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sqlserver-standin)
+install(FILES ${HALL_PACKAGING_DIR}/sqlserver-standin/README.md
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sqlserver-standin COMPONENT sqlserver-standin)
+hall_install_help_manpage(sqlserver-standin
+    "test server answering the statements of the snooker hall tools" sqlserver-standin)
+hall_install_package_docs(sqlserver-standin)
+list(APPEND hall_packages sqlserver-standin)
 
 # --- Quilvet: the install rules live with the library; here only what Debian adds --
 foreach(component libquilvet1 libquilvet-dev quilvet-designer-plugin quilvet-host)

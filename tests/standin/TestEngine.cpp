@@ -595,8 +595,8 @@ void TestEngine::shouldSendRefusalsWithTheServersLevelAndState()
     QFETCH(int, number);
     QFETCH(int, level);
     QFETCH(int, state);
-    QVERIFY(isKnownMessage(number));
     const ServerMessage message = serverMessage(number);
+    QVERIFY(!message.text.isEmpty()); // a number the table does not know has no text
     QCOMPARE(message.level, level);
     QCOMPARE(message.state, state);
 }

@@ -61,7 +61,6 @@ void TestTimeSlider::dragReportsEveryStepThenOneChange()
     driver.moveTo(25);
     QCOMPARE(scrolled.count(), 3);
     QCOMPARE(changed.count(), 0);
-    QVERIFY(m_slider->isDragging());
 
     driver.release(25);
     QCOMPARE(changed.count(), 1);

@@ -35,12 +35,7 @@ public:
 
     void *interfaceFor(REFIID riid);
 
-    HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
-    HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
-    HRESULT QUILVET_COMCALL GetIDsOfNames(
-        REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) override;
-    HRESULT QUILVET_COMCALL Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
-        VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
+    QUILVET_DISPATCH_METHODS
 
     HRESULT QUILVET_COMCALL GetClassInfo(ITypeInfo **typeInfo) override;
     HRESULT QUILVET_COMCALL GetGUID(DWORD kind, GUID *guid) override;

@@ -23,12 +23,7 @@ public:
     HRESULT QUILVET_COMCALL QueryInterface(REFIID riid, void **object) override;
     ULONG QUILVET_COMCALL AddRef() override;
     ULONG QUILVET_COMCALL Release() override;
-    HRESULT QUILVET_COMCALL GetTypeInfoCount(UINT *count) override;
-    HRESULT QUILVET_COMCALL GetTypeInfo(UINT index, LCID locale, ITypeInfo **typeInfo) override;
-    HRESULT QUILVET_COMCALL GetIDsOfNames(
-        REFIID riid, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) override;
-    HRESULT QUILVET_COMCALL Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS *params,
-        VARIANT *result, EXCEPINFO *exception, UINT *argumentError) override;
+    QUILVET_DISPATCH_METHODS
 
 #define QUILVET_DUAL_PROPERTY(Name, Type)                                                                    \
     HRESULT QUILVET_COMCALL get_##Name(Type *value) override                                                 \

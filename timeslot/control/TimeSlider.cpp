@@ -273,11 +273,6 @@ void TimeSlider::moveThumb(qint32 position)
     }
 }
 
-bool TimeSlider::isDragging() const
-{
-    return d->dragging;
-}
-
 QPoint TimeSlider::thumbCentre(qint32 position) const
 {
     const QStyleOptionSlider option = d->styleOption();

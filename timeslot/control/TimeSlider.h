@@ -56,8 +56,6 @@ public:
     // changed() when the position moved. Used by accessibility clients.
     void moveThumb(qint32 position);
 
-    bool isDragging() const;
-
     // Centre of the thumb, in widget coordinates, when it stands at position.
     QPoint thumbCentre(qint32 position) const;
 

@@ -192,11 +192,6 @@ ServerMessage serverMessage(int number, const QStringList &args, int state)
     return message;
 }
 
-bool isKnownMessage(int number)
-{
-    return findDefinition(number) != nullptr;
-}
-
 namespace OsError {
 QString fileNotFound()
 {

@@ -94,9 +94,6 @@ constexpr int UserDefined = 50000;
 // "%2" stays as it is). A negative state takes the table's default.
 ServerMessage serverMessage(int number, const QStringList &args = {}, int state = -1);
 
-// True when the table knows the number (a test pins the table).
-bool isKnownMessage(int number);
-
 // Operating-system error texts as SQL Server quotes them, e.g. "2(The system cannot find the file
 // specified.)".
 namespace OsError {

@@ -72,7 +72,27 @@ public:
             return Progress::Dropped;
         if (m_settings.faults.dropMidRestore)
             return Progress::Dropped;
-        switch (m_reader.pollForAttention(0)) {
+        return pollForAttention(0);
+    }
+
+    Progress pause(double share) override
+    {
+        if (!m_writer.flush())
+            return Progress::Dropped;
+        const QDeadlineTimer deadline(qint64(m_delayMs * share));
+        do {
+            const Progress progress = pollForAttention(int(qMax<qint64>(0, deadline.remainingTime())));
+            if (progress != Progress::Continue)
+                return progress;
+        } while (!deadline.hasExpired());
+        return Progress::Continue;
+    }
+
+private:
+    // Waits up to timeoutMs for the client to cancel the batch or close the connection.
+    Progress pollForAttention(int timeoutMs)
+    {
+        switch (m_reader.pollForAttention(timeoutMs)) {
         case MessageReader::Poll::Attention:
             return Progress::Cancelled;
         case MessageReader::Poll::Closed:
@@ -83,25 +103,6 @@ public:
         return Progress::Continue;
     }
 
-    Progress pause(double share) override
-    {
-        if (!m_writer.flush())
-            return Progress::Dropped;
-        const QDeadlineTimer deadline(qint64(m_delayMs * share));
-        do {
-            switch (m_reader.pollForAttention(int(qMax<qint64>(0, deadline.remainingTime())))) {
-            case MessageReader::Poll::Attention:
-                return Progress::Cancelled;
-            case MessageReader::Poll::Closed:
-                return Progress::Dropped;
-            case MessageReader::Poll::Nothing:
-                break;
-            }
-        } while (!deadline.hasExpired());
-        return Progress::Continue;
-    }
-
-private:
     void push() { m_writer.append(m_tokens.take()); }
 
     MessageWriter &m_writer;
