@@ -1,4 +1,5 @@
 // The folder chooser of the restore page.
+#include "Blanks.h"
 #include "FilePlacement.h"
 #include "MessageTable.h"
 #include "NameRules.h"

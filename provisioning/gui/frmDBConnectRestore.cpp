@@ -1,5 +1,6 @@
 // Create database: the restore of the template under the new name, and the
 // connection settings written afterwards.
+#include "Blanks.h"
 #include "BusyCursor.h"
 #include "Connection.h"
 #include "Failure.h"

@@ -1,5 +1,6 @@
 #include "Preflight.h"
 
+#include "Blanks.h"
 #include "Failure.h"
 #include "FilePlacement.h"
 #include "NameRules.h"

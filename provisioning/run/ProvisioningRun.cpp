@@ -1,5 +1,6 @@
 #include "ProvisioningRun.h"
 
+#include "Blanks.h"
 #include "Connection.h"
 #include "Platform.h"
 #include "ServerLogon.h"

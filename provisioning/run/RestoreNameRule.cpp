@@ -1,5 +1,6 @@
 #include "RestoreNameRule.h"
 
+#include "Blanks.h"
 #include "NameRules.h"
 #include "PreflightCheck.h"
 #include "ProgramTexts.h"

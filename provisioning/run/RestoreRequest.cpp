@@ -1,5 +1,6 @@
 #include "RestoreRequest.h"
 
+#include "Blanks.h"
 #include "FilePlacement.h"
 #include "NameRules.h"
 #include "Statements.h"

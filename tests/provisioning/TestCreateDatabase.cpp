@@ -19,17 +19,11 @@
 using namespace brevane;
 using namespace brevane::test;
 using hall::test::readAll;
+using hall::test::writeAll;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
 namespace {
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
@@ -65,7 +59,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     f.window().show();
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
@@ -205,7 +199,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
     QFETCH(QString, problem);
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
     if (problem == QStringLiteral("logical")) {
@@ -243,7 +237,7 @@ void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
 {
     ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
     f.window().cmdReStore_Click();
@@ -272,7 +266,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
     // a new one has room for all four statements of a Create.
     ProvisioningFixture f({ QStringLiteral("--fault-drop-after"), QStringLiteral("4") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
     f.window().cmdReStore_Click();
@@ -330,7 +324,7 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
     QFETCH(QString, expectedStart);
     ProvisioningFixture f({ QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     if (obstacle == QStringLiteral("read-only")) {
         QVERIFY(QFile::setPermissions(f.settingsFile(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         f.fillServerPage();
@@ -413,11 +407,11 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
     std::function<void()> undo = [] {};
     const auto cleanup = qScopeGuard([&] { undo(); });
     if (obstacle == QStringLiteral("immutable folder")) {
-        writeAll(f.settingsFile(), kSettings);
+        QVERIFY(writeAll(f.settingsFile(), kSettings));
     } else if (obstacle == QStringLiteral("foreign link")) {
         QVERIFY(QDir(f.root()).mkdir(QStringLiteral("elsewhere")));
         realFile = f.root() + QStringLiteral("/elsewhere/shadow");
-        writeAll(realFile, kSettings);
+        QVERIFY(writeAll(realFile, kSettings));
         QCOMPARE(::chown(QFile::encodeName(realFile).constData(), 65534, 65534), 0);
         QVERIFY(QFile::link(realFile, f.settingsFile()));
     } else {
@@ -427,7 +421,7 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
             QSKIP("no permission to mount a tmpfs here");
         undo = [small] { ::umount(QFile::encodeName(small).constData()); };
         realFile = small + QStringLiteral("/Connect.sys");
-        writeAll(realFile, kSettings);
+        QVERIFY(writeAll(realFile, kSettings));
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
         const QByteArray page(4096, 'x');
