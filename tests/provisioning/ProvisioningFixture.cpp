@@ -4,39 +4,23 @@
 #include "MessageTable.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 namespace brevane::test {
 
 ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
-    : m_platform(std::make_shared<FakePlatform>())
+    : m_run(std::move(serverOptions))
+    , m_platform(std::make_shared<FakePlatform>())
     , m_prompts(std::make_shared<RecordingPrompts>())
 {
     setUserInterfaceLanguageOverride(LanguageId::EnglishUnitedStates);
     Platform::setCurrent(m_platform);
     UserPrompts::setCurrent(m_prompts);
 
-    QDir(root()).mkpath(QStringLiteral("Brevane"));
-    QDir(root()).mkpath(QStringLiteral("DB"));
-    QDir(root()).mkpath(QStringLiteral("Data"));
     m_platform->programDir = programFolder();
     m_platform->ipv4Address.reset();
-
-    hall::test::StandinProcess::Options options;
-    options.logins = { QStringLiteral("sa:") + QString::fromLatin1(kPassword) };
-    options.extraArgs = serverOptions;
-    m_server = std::make_unique<hall::test::StandinProcess>(options);
-    if (!m_server->start()) {
-        m_error = m_server->errorString();
-        return;
-    }
-    if (!makeBackup(root() + QStringLiteral("/DB/rivazadUZ.Bak"),
-            { QStringLiteral("--data"),
-                QStringLiteral("rivazadUZ_Data=C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"),
-                QStringLiteral("--log"),
-                QStringLiteral("rivazadUZ_Log=C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF") }))
+    if (!m_run.ready())
         return;
     m_window = std::make_unique<frmDBConnect>();
     m_ready = true;
@@ -45,26 +29,15 @@ ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
 ProvisioningFixture::~ProvisioningFixture()
 {
     m_window.reset();
-    m_server.reset();
     UserPrompts::setCurrent(nullptr);
     Platform::setCurrent(nullptr);
     setUserInterfaceLanguageOverride(std::nullopt);
 }
 
-bool ProvisioningFixture::makeBackup(const QString &file, const QStringList &args)
-{
-    QString error;
-    if (!hall::test::StandinProcess::makeBackup(file, args, &error)) {
-        m_error = error;
-        return false;
-    }
-    return true;
-}
-
 void ProvisioningFixture::fillServerPage(const QString &password)
 {
     auto servers = control<QComboBox>("CmbSQLServer");
-    servers->addItem(QStringLiteral("127.0.0.1,%1").arg(m_server->port()));
+    servers->addItem(QStringLiteral("127.0.0.1,%1").arg(server().port()));
     servers->setCurrentIndex(servers->count() - 1);
     field("txtPws")->setText(password);
 }
