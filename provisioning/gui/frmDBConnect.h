@@ -44,14 +44,14 @@ public:
     // The folder chooser.
     void cmdPath_Click();
 
-    // Create database.
-    void cmdReStore_Click();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Create database: the Restore button's handler.
+    void cmdReStore_Click();
+
     bool OpenServerConnection(const QString &server, const QString &login, const QString &password);
     qint16 RestoreDatabase(const QString &backupFile, const QString &databaseName, const QString &logicalData,
         const QString &logicalLog, const QString &physicalData, const QString &physicalLog);

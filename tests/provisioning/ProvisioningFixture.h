@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <functional>
 #include <memory>
@@ -60,6 +61,8 @@ public:
     bool reachRestorePageWith(const QString &backupFile);
     // Picks the data folder through the folder chooser.
     void chooseFolder(const QString &folder);
+    // Presses the Restore button of the restore page.
+    void pressRestore() { control<QPushButton>("cmdReStore")->click(); }
 
 private:
     RunFixture m_run;

@@ -68,7 +68,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     bool busyWhileRunning = false;
     f.prompts().setOnMessage(
         [&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
@@ -117,7 +117,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
 
     // Log on again (the finished run forgot the password), then the same name in another letter case.
@@ -128,7 +128,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     f.chooseFolder(f.dataFolder());
     const int before = f.server().statements().size();
     f.field("txtDBName")->setText(QStringLiteral("RIVAZADUZ"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(), QStringList { QStringLiteral("Database name exist!\r\nRIVAZADUZ") });
     QCOMPARE(f.server().statements().size(), before + 1);
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
@@ -144,7 +144,7 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
     QVERIFY(QFile::copy(f.defaultBackup(), backup));
     QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(),
         QStringList { QStringLiteral("Cannot use system file as backup device, please select another backup "
                                      "file name!") });
@@ -161,24 +161,24 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     QVERIFY(f.reachRestorePage());
     const int sent = f.server().statements().size();
 
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Please select database storage folder and then make restore!"));
 
     f.field("txtNewPath")->setText(f.root() + QStringLiteral("/gone"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
             + f.root() + QStringLiteral("/gone"));
 
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("Database name must start with a letter"));
 
     f.field("txtDBName")->setText(QStringLiteral("Hall"));
     QVERIFY(QFile::remove(f.defaultBackup()));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
             + f.defaultBackup());
@@ -220,7 +220,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         busyUnderTheBox = QGuiApplication::overrideCursor() != nullptr;
         nameDisabledUnderTheBox = !f.field("txtDBName")->isEnabled();
     });
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QVERIFY(!busyUnderTheBox);
     QVERIFY(nameDisabledUnderTheBox);
     QCOMPARE(f.prompts().messages().size(), 1);
@@ -240,7 +240,7 @@ void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
     QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
         qPrintable(f.prompts().messages().first().text));
@@ -255,7 +255,7 @@ void TestCreateDatabase::missingSettingsFileIsNotCreated()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY(!QFile::exists(f.settingsFile()));
 }
@@ -269,7 +269,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
     QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
         qPrintable(f.prompts().messages().first().text));
@@ -278,7 +278,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
 
     f.prompts().clear();
     const int sent = f.server().statements().size();
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.server().statements().size(), sent + 4);
     QVERIFY(f.server().statements().at(sent).contains(QStringLiteral("sysdatabases")));
@@ -291,14 +291,14 @@ void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
 
     // The password on the server page has changed meanwhile: the new log-on is refused.
     f.prompts().clear();
     const int sent = f.server().statements().size();
     f.field("txtPws")->setText(QStringLiteral("wrong"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(),
         QStringList { QStringLiteral("Error\r\nError when connecting database") });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
@@ -334,7 +334,7 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
     f.pressNext();
     QVERIFY(f.onRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     const QStringList texts = f.prompts().messageTexts();
     QCOMPARE(texts.size(), 2);
@@ -359,7 +359,7 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("Table"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text, kCreated);
     QVERIFY(f.server().statements().last().startsWith(
@@ -435,7 +435,7 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
             QSKIP("this file system takes no immutable attribute");
         undo = [&f] { QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.root() }); };
     }
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     const QByteArray afterwards = readAll(realFile);
     undo();
     undo = [] {};

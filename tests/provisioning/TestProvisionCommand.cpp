@@ -129,7 +129,7 @@ void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
         QVERIFY(writeAll(w.settingsFile(), kSettings));
         QVERIFY(w.reachRestorePage());
         w.chooseFolder(w.dataFolder());
-        w.window().cmdReStore_Click();
+        w.pressRestore();
         windowSettings = readAll(w.settingsFile());
         windowServer = QStringLiteral("127.0.0.1,%1").arg(w.server().port());
     }

@@ -30,7 +30,7 @@ void TestUnicodePaths::databaseIsCreatedInAFolderBeyondTheServerCodePage()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(folder);
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     QCOMPARE(f.prompts().messageTexts(), QStringList { GetMessageText(10042) });
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ.mdf")));

@@ -37,7 +37,7 @@ double windowRunMilliseconds()
     f.fillServerPage();
     f.pressNext();
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     const double elapsed = timer.nsecsElapsed() / 1e6;
     if (f.prompts().messages().size() != 1 || f.window().connection())
         qFatal("the run did not succeed: %s", qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
