@@ -29,6 +29,14 @@ public:
     // The window's single server connection; null while empty.
     db::Connection *connection() const { return m_run.connection(); }
 
+    // The database-name field, left: trims the name and checks it.
+    void txtDBName_LostFocus();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
     // Start-up and Exit.
     void Form_Load();
     void cmdExit_Click();
@@ -39,17 +47,11 @@ public:
 
     // The database-name field.
     void txtDBName_Change();
-    void txtDBName_LostFocus();
 
     // The folder chooser.
     void cmdPath_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    // Create database: the Restore button's handler.
+    // Create database.
     void cmdReStore_Click();
 
     bool OpenServerConnection(const QString &server, const QString &login, const QString &password);

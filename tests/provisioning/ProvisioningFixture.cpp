@@ -2,6 +2,7 @@
 
 #include "Dialog.h"
 #include "MessageTable.h"
+#include "PressButton.h"
 
 #include <QApplication>
 #include <QFile>
@@ -58,7 +59,7 @@ void ProvisioningFixture::pressNext(std::function<void(QWidget *)> chooser)
             modal->close();
     });
     poll.start();
-    m_window->cmdCreateDB_Click();
+    pressButton(*m_window, "cmdCreateDB");
 }
 
 bool ProvisioningFixture::reachRestorePage()
@@ -85,8 +86,8 @@ bool ProvisioningFixture::reachRestorePageWith(const QString &backupFile)
             return;
         }
         m_prompts->queueFileName(backupFile);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     });
     return onRestorePage();
 }
@@ -94,7 +95,7 @@ bool ProvisioningFixture::reachRestorePageWith(const QString &backupFile)
 void ProvisioningFixture::chooseFolder(const QString &folder)
 {
     m_prompts->queueFileName(folder + QStringLiteral("/ignored.mdf"));
-    m_window->cmdPath_Click();
+    pressButton(*m_window, "cmdPath");
 }
 
 } // namespace brevane::test

@@ -1,4 +1,5 @@
 #include "Dialog.h"
+#include "PressButton.h"
 #include "ProvisioningFixture.h"
 
 #include <QFile>
@@ -119,10 +120,10 @@ void TestBackupFileList::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
         auto dialog = qobject_cast<Dialog *>(chooser);
         if (action == QStringLiteral("choose-missing")) {
             f.prompts().queueFileName(missing);
-            dialog->cmdPath_Click();
-            dialog->OKButton_Click();
+            pressButton(*dialog, "cmdPath");
+            pressButton(*dialog, "OKButton");
         } else if (action == QStringLiteral("ok-empty")) {
-            dialog->OKButton_Click();
+            pressButton(*dialog, "OKButton");
         } else {
             dialog->close();
         }
@@ -215,8 +216,8 @@ void TestBackupFileList::backupPathWithApostropheIsInspected()
     f.pressNext([&](QWidget *chooser) {
         auto dialog = qobject_cast<Dialog *>(chooser);
         f.prompts().queueFileName(odd);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     });
     QVERIFY2(f.prompts().messages().isEmpty(), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     QVERIFY(f.onRestorePage());
@@ -239,8 +240,8 @@ void TestBackupFileList::chooserIsAskedAgainAtEveryInspection()
         auto dialog = qobject_cast<Dialog *>(chooser);
         QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("txtNewPath"))->text().isEmpty());
         f.prompts().queueFileName(other);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     };
     f.pressNext(choose);
     QVERIFY(f.onRestorePage());

@@ -1,5 +1,6 @@
 #include "Dialog.h"
 #include "FakePlatform.h"
+#include "PressButton.h"
 #include "QtTranslations.h"
 #include "QtUserPrompts.h"
 #include "RecordingPrompts.h"
@@ -209,7 +210,7 @@ void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion()
     page.platform->windowsDir = windowsDirectory;
     page.field("txtDBName")->setText(QStringLiteral("  Hall "));
     page.prompts->queueFileName(chosen);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
 
     QVERIFY(page.prompts->messages().isEmpty());
     QCOMPARE(page.prompts->fileDialogs().size(), 1);
@@ -233,7 +234,7 @@ void TestNameAndFolder::folderOnTheSystemDriveAsksAndYesOpensTheDialogAgain()
     page.prompts->queueFileName(QStringLiteral("C:\\Data\\Hall.mdf"));
     page.prompts->queueAnswer(MessageAnswer::Yes);
     page.prompts->queueFileName(QStringLiteral("E:\\Hall\\Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
 
     QCOMPARE(page.prompts->messages().size(), 1);
     const MessageRequest question = page.prompts->messages().first();
@@ -253,7 +254,7 @@ void TestNameAndFolder::folderOnTheSystemDriveKeptOnNo()
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("/usr/local/hall/x.mdf")); // the system folder here is /usr
     page.prompts->queueAnswer(MessageAnswer::No);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.prompts->messages().size(), 1);
     QCOMPARE(page.prompts->fileDialogs().size(), 1);
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/usr/local/hall"));
@@ -267,7 +268,7 @@ void TestNameAndFolder::cancellingTheFolderDialogChangesNothing()
     page.field("txtFileName_Data")->setText(QStringLiteral("/srv/hall/Hall.mdf"));
     page.field("txtFileName_Log")->setText(QStringLiteral("/srv/hall/Hall_Log.ldf"));
     page.prompts->queueFileName(std::nullopt);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/srv/hall"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/srv/hall/Hall.mdf"));
     QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/srv/hall/Hall_Log.ldf"));
@@ -279,7 +280,7 @@ void TestNameAndFolder::folderInTheDriveRootHasNoSeparatorOfItsOwn()
     page.platform->windowsDir = QStringLiteral("C:\\Windows");
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("D:\\Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("D:"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall.mdf"));
 }
@@ -321,7 +322,7 @@ void TestNameAndFolder::backupChooserTakesAPathThatDoesNotExist()
     });
     user.start();
     Dialog chooser;
-    chooser.cmdPath_Click();
+    pressButton(chooser, "cmdPath");
     user.stop();
 
     QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
@@ -333,7 +334,7 @@ void TestNameAndFolder::fileInTheRootFolderGivesTheRootFolder()
     RestorePage page;
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("/Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/Hall.mdf"));
     QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/Hall_Log.ldf"));
@@ -375,7 +376,7 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
     });
     user.start();
     Dialog chooser;
-    chooser.cmdPath_Click();
+    pressButton(chooser, "cmdPath");
     user.stop();
 
     listed.sort();
@@ -496,7 +497,7 @@ void TestNameAndFolder::shouldShowQtTextsInTheLanguageOfTheMessages()
     });
     user.start();
     frmDBConnect window;
-    window.cmdPath_Click();
+    pressButton(window, "cmdPath");
     user.stop();
     installQtTranslations(LanguageId::EnglishUnitedStates);
     setUserInterfaceLanguageOverride(std::nullopt);
