@@ -16,9 +16,10 @@
 
 namespace brevane {
 
-frmDBConnect::frmDBConnect(QWidget *parent)
+frmDBConnect::frmDBConnect(QWidget *parent, std::shared_ptr<ProvisioningRun> run)
     : QWidget(parent)
     , ui(std::make_unique<Ui::frmDBConnect>())
+    , m_run(std::move(run))
 {
     ui->setupUi(this);
     applyWindowFont(this);
@@ -38,7 +39,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     connect(ui->cmdPath, &QPushButton::clicked, this, &frmDBConnect::cmdPath_Click);
     connect(ui->cmdReStore, &QPushButton::clicked, this, &frmDBConnect::cmdReStore_Click);
     ui->txtDBName->installEventFilter(this);
-    m_run.setStatementObserver([this](const QString &statement) { m_state.strSqlText = statement; });
+    m_run->setStatementObserver([this](const QString &statement) { m_state.strSqlText = statement; });
 
     Form_Load();
 
@@ -50,7 +51,11 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->cmdPath->raise();
 }
 
-frmDBConnect::~frmDBConnect() = default;
+// The run may outlive the window: it stops reporting to it.
+frmDBConnect::~frmDBConnect()
+{
+    m_run->setStatementObserver({});
+}
 
 void frmDBConnect::Form_Load()
 {

@@ -23,11 +23,11 @@ class frmDBConnect : public QWidget
     Q_OBJECT
 
 public:
-    explicit frmDBConnect(QWidget *parent = nullptr);
+    // `run` is the provisioning run the window drives, with its single server
+    // connection; whoever passes it may follow the run's state through it.
+    explicit frmDBConnect(QWidget *parent = nullptr,
+        std::shared_ptr<ProvisioningRun> run = std::make_shared<ProvisioningRun>());
     ~frmDBConnect() override;
-
-    // The window's single server connection; null while empty.
-    db::Connection *connection() const { return m_run.connection(); }
 
     // The database-name field, left: trims the name and checks it.
     void txtDBName_LostFocus();
@@ -65,7 +65,7 @@ private:
 
     std::unique_ptr<Ui::frmDBConnect> ui;
     // The run and its server connection (the product's conMaster).
-    ProvisioningRun m_run;
+    std::shared_ptr<ProvisioningRun> m_run;
     ProgramState m_state;
     bool m_checkingName = false;
 };

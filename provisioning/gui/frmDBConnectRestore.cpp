@@ -44,7 +44,7 @@ void frmDBConnect::cmdReStore_Click()
 
         // A connection released after its link was lost logs on again first,
         // with the values the server page holds now.
-        if (!m_run.isLoggedOn()) {
+        if (!m_run->isLoggedOn()) {
             if (!OpenServerConnection(
                     ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
                 return;
@@ -70,7 +70,7 @@ void frmDBConnect::cmdReStore_Click()
             ui->txtDBName->setEnabled(true);
             ui->FraRestore->hide();
             showMessage(this, GetMessageText(10042), GetMessageText(100));
-            m_run.release();
+            m_run->release();
             close();
             QCoreApplication::exit(0);
             return;
@@ -105,7 +105,7 @@ qint16 frmDBConnect::RestoreDatabase(const QString &backupFile, const QString &d
         .physicalLog = physicalLog,
         .moreMoves = {} };
     try {
-        return restoreResultFor(m_run.restore(request));
+        return restoreResultFor(m_run->restore(request));
     } catch (const Failure &failure) {
         showMessage(this, failure.descriptionFirst(), QString());
     }

@@ -23,7 +23,7 @@ ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
     m_platform->ipv4Address.reset();
     if (!m_run.ready())
         return;
-    m_window = std::make_unique<frmDBConnect>();
+    m_window = std::make_unique<frmDBConnect>(nullptr, m_windowRun);
     m_ready = true;
 }
 

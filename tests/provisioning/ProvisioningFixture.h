@@ -39,6 +39,8 @@ public:
     bool makeBackup(const QString &file, const QStringList &args) { return m_run.makeBackup(file, args); }
 
     frmDBConnect &window() { return *m_window; }
+    // The run the window drives: its connection is the window's.
+    ProvisioningRun &run() { return *m_windowRun; }
     RecordingPrompts &prompts() { return *m_prompts; }
     FakePlatform &platform() { return *m_platform; }
     hall::test::StandinProcess &server() { return m_run.server(); }
@@ -68,6 +70,7 @@ private:
     RunFixture m_run;
     std::shared_ptr<FakePlatform> m_platform;
     std::shared_ptr<RecordingPrompts> m_prompts;
+    std::shared_ptr<ProvisioningRun> m_windowRun = std::make_shared<ProvisioningRun>();
     std::unique_ptr<frmDBConnect> m_window;
     bool m_ready = false;
 };

@@ -46,13 +46,13 @@ void TestBackupFileList::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
         QStringLiteral("Sql Server connect failed, please check server, username and password!"));
     QCOMPARE(second.title, QStringLiteral("Information"));
     QVERIFY(!f.onRestorePage());
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
 
     // The next Next builds a fresh connection and logs on.
     f.prompts().clear();
     f.field("txtPws")->setText(QString::fromLatin1(ProvisioningFixture::kPassword));
     f.pressNext();
-    QVERIFY(f.window().connection());
+    QVERIFY(f.run().connection());
     QVERIFY(f.onRestorePage());
     QVERIFY(f.prompts().messages().isEmpty());
 }
@@ -94,7 +94,7 @@ void TestBackupFileList::missingDefaultAndCancelledChooserSaysNothing()
     QVERIFY(chooserShown);
     QVERIFY(f.prompts().messages().isEmpty());
     QVERIFY(!f.onRestorePage());
-    QVERIFY(f.window().connection()); // the log-on stays open
+    QVERIFY(f.run().connection()); // the log-on stays open
     QVERIFY(f.server().statements().isEmpty());
 }
 
@@ -154,7 +154,7 @@ void TestBackupFileList::fileThatIsNoBackupGives1047()
             + f.defaultBackup());
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Error"));
     QVERIFY(!f.onRestorePage());
-    QVERIFY(f.window().connection());
+    QVERIFY(f.run().connection());
 }
 
 void TestBackupFileList::backupWithOneFileRowGivesTheGeneralFailureBox()

@@ -78,7 +78,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     // the process could not be dumped while it held it.
     QCOMPARE(f.field("txtPws")->text(), QString());
     QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(!f.onRestorePage());
 
     QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
@@ -150,8 +150,8 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
                                      "file name!") });
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
     // The long wait the device statements and the restore may need is set before them, and stays.
-    QVERIFY(f.window().connection());
-    QCOMPARE(f.window().connection()->CommandTimeout(), 180);
+    QVERIFY(f.run().connection());
+    QCOMPARE(f.run().connection()->CommandTimeout(), 180);
 }
 
 void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
@@ -208,8 +208,8 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         f.field("txtFileName_Data")->setText(f.root() + QStringLiteral("/nowhere/x.mdf"));
     } else {
         // A device under another name already points at the backup file.
-        QVERIFY(f.window().connection());
-        f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
+        QVERIFY(f.run().connection());
+        f.run().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
             + f.defaultBackup() + QStringLiteral("'"));
     }
     // While the failure is on screen the name field is still disabled, but
@@ -273,7 +273,7 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
         qPrintable(f.prompts().messages().first().text));
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(f.onRestorePage());
 
     f.prompts().clear();
@@ -303,7 +303,7 @@ void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
         QStringList { QStringLiteral("Error\r\nError when connecting database") });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
     QCOMPARE(f.server().statements().size(), sent);
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(f.field("txtDBName")->isEnabled());
     QVERIFY(f.onRestorePage());
 }
@@ -372,8 +372,8 @@ void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword
     REQUIRE_FIXTURE(f);
     f.window().show();
     QVERIFY(f.reachRestorePage());
-    QVERIFY(f.window().connection());
-    QCOMPARE(f.window().connection()->State(), db::Connection::StateOpen);
+    QVERIFY(f.run().connection());
+    QCOMPARE(f.run().connection()->State(), db::Connection::StateOpen);
     f.prompts().clear();
     const int sent = f.server().statements().size();
 

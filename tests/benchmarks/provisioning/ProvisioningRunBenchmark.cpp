@@ -39,7 +39,7 @@ double windowRunMilliseconds()
     f.chooseFolder(f.dataFolder());
     f.pressRestore();
     const double elapsed = timer.nsecsElapsed() / 1e6;
-    if (f.prompts().messages().size() != 1 || f.window().connection())
+    if (f.prompts().messages().size() != 1 || f.run().connection())
         qFatal("the run did not succeed: %s", qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     return elapsed;
 }
