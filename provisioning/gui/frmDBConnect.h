@@ -29,9 +29,6 @@ public:
         std::shared_ptr<ProvisioningRun> run = std::make_shared<ProvisioningRun>());
     ~frmDBConnect() override;
 
-    // The database-name field, left: trims the name and checks it.
-    void txtDBName_LostFocus();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -47,6 +44,7 @@ private:
 
     // The database-name field.
     void txtDBName_Change();
+    void txtDBName_LostFocus();
 
     // The folder chooser.
     void cmdPath_Click();

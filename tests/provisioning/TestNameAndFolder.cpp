@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -38,6 +39,13 @@ struct RestorePage
     RestorePage() { window.findChild<QGroupBox *>(QStringLiteral("FraRestore"))->show(); }
     QLineEdit *field(const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); }
     QString name() { return field("txtDBName")->text(); }
+    // Moves the focus from the name field to the next control, as Tab does.
+    void leaveNameField()
+    {
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(field("txtDBName"), &leave);
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace
@@ -111,13 +119,13 @@ void TestNameAndFolder::leavingTheFieldTrimsSilently()
     page.field("txtFileName_Data")->setText(QStringLiteral("D:\\Hall\\x.mdf"));
     page.field("txtFileName_Log")->setText(QStringLiteral("D:\\Hall\\x_Log.ldf"));
     page.field("txtDBName")->setText(QStringLiteral("  Snooker_1  "));
-    page.window.txtDBName_LostFocus();
+    page.leaveNameField();
     QCOMPARE(page.name(), QStringLiteral("Snooker_1"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall\\Snooker_1.Mdf"));
     QVERIFY(page.prompts->messages().isEmpty());
     for (const QString &passing : { QString(), QStringLiteral("   ") }) {
         page.field("txtDBName")->setText(passing);
-        page.window.txtDBName_LostFocus();
+        page.leaveNameField();
         QCOMPARE(page.name(), QString());
     }
     QVERIFY(page.prompts->messages().isEmpty());
@@ -147,7 +155,7 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule()
     QFETCH(QString, message);
     RestorePage page;
     page.field("txtDBName")->setText(name);
-    page.window.txtDBName_LostFocus();
+    page.leaveNameField();
     QCOMPARE(page.prompts->messageTexts(), QStringList { message });
     QCOMPARE(page.prompts->messages().first().title, QStringLiteral("Information"));
     QCOMPARE(page.name(), name);
