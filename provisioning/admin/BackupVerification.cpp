@@ -5,7 +5,7 @@
 #include "ProgramTexts.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 namespace {
 
@@ -68,4 +68,4 @@ VerificationResult BackupVerification::verify(const QString &backupPath)
     return result;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -2,7 +2,7 @@
 
 #include "ProgramTexts.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 EnsureCheck::EnsureCheck(ServerCatalogue &catalogue)
     : m_catalogue(catalogue)
@@ -66,4 +66,4 @@ EnsureFinding EnsureCheck::check(const QString &databaseName, const QList<Planne
     return finding;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

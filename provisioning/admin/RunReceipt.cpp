@@ -14,7 +14,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace brevane {
+namespace brevane::admin {
 
 namespace {
 
@@ -163,4 +163,4 @@ ReceiptFile observeFile(const QString &logicalName, const QString &physicalName)
     return file;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

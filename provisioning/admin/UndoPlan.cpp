@@ -6,7 +6,7 @@
 #include "ProgramTexts.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 namespace {
 
@@ -137,4 +137,4 @@ void UndoPlan::apply()
     }
 }
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -18,6 +18,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::admin;
+
 namespace {
 
 QString firstDataFile(const BackupFileList &list)
