@@ -7,6 +7,8 @@
 
 namespace brevane::admin {
 
+using namespace brevane::run;
+
 namespace {
 
 QString field(db::Recordset &header, const char *column)

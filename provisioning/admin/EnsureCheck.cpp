@@ -4,6 +4,8 @@
 
 namespace brevane::admin {
 
+using namespace brevane::run;
+
 EnsureCheck::EnsureCheck(ServerCatalogue &catalogue)
     : m_catalogue(catalogue)
 { }

@@ -16,6 +16,8 @@
 
 namespace brevane::admin {
 
+using namespace brevane::run;
+
 namespace {
 
 const QString kFormat = QStringLiteral("brevane-provision receipt 1");

@@ -8,6 +8,8 @@
 
 namespace brevane::admin {
 
+using namespace brevane::run;
+
 namespace {
 
 QString deviceText(const std::optional<QString> &path)

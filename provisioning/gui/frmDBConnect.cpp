@@ -16,10 +16,12 @@
 
 namespace brevane {
 
-frmDBConnect::frmDBConnect(QWidget *parent, std::shared_ptr<ProvisioningRun> run)
+using namespace brevane::run;
+
+frmDBConnect::frmDBConnect(QWidget *parent, std::shared_ptr<run::ProvisioningRun> provisioningRun)
     : QWidget(parent)
     , ui(std::make_unique<Ui::frmDBConnect>())
-    , m_run(std::move(run))
+    , m_run(std::move(provisioningRun))
 {
     ui->setupUi(this);
     applyWindowFont(this);

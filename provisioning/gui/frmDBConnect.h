@@ -23,10 +23,10 @@ class frmDBConnect : public QWidget
     Q_OBJECT
 
 public:
-    // `run` is the provisioning run the window drives, with its single server
+    // `provisioningRun` is the run the window drives, with its single server
     // connection; whoever passes it may follow the run's state through it.
     explicit frmDBConnect(QWidget *parent = nullptr,
-        std::shared_ptr<ProvisioningRun> run = std::make_shared<ProvisioningRun>());
+        std::shared_ptr<run::ProvisioningRun> provisioningRun = std::make_shared<run::ProvisioningRun>());
     ~frmDBConnect() override;
 
 protected:
@@ -63,7 +63,7 @@ private:
 
     std::unique_ptr<Ui::frmDBConnect> ui;
     // The run and its server connection (the product's conMaster).
-    std::shared_ptr<ProvisioningRun> m_run;
+    std::shared_ptr<run::ProvisioningRun> m_run;
     ProgramState m_state;
     bool m_checkingName = false;
 };

@@ -10,6 +10,8 @@
 
 namespace brevane {
 
+using namespace brevane::run;
+
 void frmDBConnect::cmdPath_Click()
 {
     ui->txtDBName->setText(trimBlanks(ui->txtDBName->text()));

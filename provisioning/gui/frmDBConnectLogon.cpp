@@ -12,6 +12,8 @@
 
 namespace brevane {
 
+using namespace brevane::run;
+
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");

@@ -18,6 +18,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 using namespace brevane::admin;
 
 namespace {

@@ -13,6 +13,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 using namespace brevane::admin;
 
 UndoCommand::UndoCommand(ProvisionOptions options, RunOutput &output)

@@ -13,7 +13,7 @@
 
 #include <QLocale>
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -327,4 +327,4 @@ bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResu
         result);
 }
 
-} // namespace brevane
+} // namespace brevane::run

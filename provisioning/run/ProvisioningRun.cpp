@@ -8,7 +8,7 @@
 
 #include <QFileInfo>
 
-namespace brevane {
+namespace brevane::run {
 
 ProvisioningRun::ProvisioningRun() = default;
 ProvisioningRun::~ProvisioningRun() = default;
@@ -181,4 +181,4 @@ void ProvisioningRun::cancel()
         m_connection->cancel();
 }
 
-} // namespace brevane
+} // namespace brevane::run

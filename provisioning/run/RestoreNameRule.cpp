@@ -5,7 +5,7 @@
 #include "PreflightCheck.h"
 #include "ProgramTexts.h"
 
-namespace brevane {
+namespace brevane::run {
 
 QString RestoreNameRule::refusal(const QString &databaseName, const QStringList &newFiles)
 {
@@ -33,4 +33,4 @@ QString RestoreNameRule::refusal(const QString &databaseName, const QStringList 
     return {};
 }
 
-} // namespace brevane
+} // namespace brevane::run

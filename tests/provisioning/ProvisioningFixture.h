@@ -40,7 +40,7 @@ public:
 
     frmDBConnect &window() { return *m_window; }
     // The run the window drives: its connection is the window's.
-    ProvisioningRun &run() { return *m_windowRun; }
+    run::ProvisioningRun &run() { return *m_windowRun; }
     RecordingPrompts &prompts() { return *m_prompts; }
     FakePlatform &platform() { return *m_platform; }
     hall::test::StandinProcess &server() { return m_run.server(); }
@@ -70,7 +70,7 @@ private:
     RunFixture m_run;
     std::shared_ptr<FakePlatform> m_platform;
     std::shared_ptr<RecordingPrompts> m_prompts;
-    std::shared_ptr<ProvisioningRun> m_windowRun = std::make_shared<ProvisioningRun>();
+    std::shared_ptr<run::ProvisioningRun> m_windowRun = std::make_shared<run::ProvisioningRun>();
     std::unique_ptr<frmDBConnect> m_window;
     bool m_ready = false;
 };

@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))

@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 class TestMainWindow : public QObject

@@ -23,6 +23,7 @@
 #include <QTimer>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 Q_DECLARE_METATYPE(brevane::LanguageId)

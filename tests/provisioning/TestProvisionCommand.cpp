@@ -601,7 +601,7 @@ void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange()
         QCOMPARE(run(arguments).exitCode, 4);
     }
     if (situation == u"device") {
-        brevane::ProvisioningRun other;
+        brevane::run::ProvisioningRun other;
         QVERIFY(
             other.logOn(f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword)));
         other.ask(QStringLiteral("EXEC sp_addumpdevice 'disk', 'Other', '%1'").arg(f.defaultBackup()));

@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 using brevane::bench::median;
 
