@@ -2,7 +2,7 @@
 
 #include "Statements.h"
 
-namespace brevane::AdminStatements {
+namespace brevane::admin::AdminStatements {
 
 QString unicodeLiteral(const QString &text)
 {
@@ -48,4 +48,4 @@ QString dropDatabase(const QString &databaseName)
     return QStringLiteral("DROP DATABASE [") + escaped + QLatin1Char(']');
 }
 
-} // namespace brevane::AdminStatements
+} // namespace brevane::admin::AdminStatements

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace brevane::AdminStatements {
+namespace brevane::admin::AdminStatements {
 
 // The statements of verification, the script's guard, the catalogue look-ups
 // and the undo, exactly as they are sent. Names and paths are Unicode
@@ -17,4 +17,4 @@ QString databaseFiles(const QString &databaseName);
 QString dumpDevices();
 QString dropDatabase(const QString &databaseName);
 
-} // namespace brevane::AdminStatements
+} // namespace brevane::admin::AdminStatements

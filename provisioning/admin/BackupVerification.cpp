@@ -5,7 +5,9 @@
 #include "ProgramTexts.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::admin {
+
+using namespace brevane::run;
 
 namespace {
 
@@ -68,4 +70,4 @@ VerificationResult BackupVerification::verify(const QString &backupPath)
     return result;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

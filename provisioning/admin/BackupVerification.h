@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace brevane {
+namespace brevane::admin {
 
 // What RESTORE HEADERONLY says about a backup beyond its versions.
 struct BackupHeaderFacts
@@ -40,4 +40,4 @@ private:
     StatementSender m_send;
 };
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -2,7 +2,9 @@
 
 #include "ProgramTexts.h"
 
-namespace brevane {
+namespace brevane::admin {
+
+using namespace brevane::run;
 
 EnsureCheck::EnsureCheck(ServerCatalogue &catalogue)
     : m_catalogue(catalogue)
@@ -66,4 +68,4 @@ EnsureFinding EnsureCheck::check(const QString &databaseName, const QList<Planne
     return finding;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-namespace brevane {
+namespace brevane::admin {
 
 // Where the run would put one of the backup's files.
 struct PlannedFile
@@ -45,4 +45,4 @@ private:
     ServerCatalogue &m_catalogue;
 };
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -3,7 +3,7 @@
 #include "AdminStatements.h"
 #include "ConnectionSettingsFile.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 namespace {
 
@@ -51,4 +51,4 @@ QString RestoreScript::compose(
     return script;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::admin {
 
 // What the script's header tells the operator.
 struct ScriptHeader
@@ -31,4 +31,4 @@ public:
         const ScriptHeader &header, const QString &databaseName, const QStringList &restoreStatements);
 };
 
-} // namespace brevane
+} // namespace brevane::admin

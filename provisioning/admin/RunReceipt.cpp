@@ -14,7 +14,9 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace brevane {
+namespace brevane::admin {
+
+using namespace brevane::run;
 
 namespace {
 
@@ -163,4 +165,4 @@ ReceiptFile observeFile(const QString &logicalName, const QString &physicalName)
     return file;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::admin {
 
 // One file of the database the run left, with what it looked like then.
 struct ReceiptFile
@@ -63,4 +63,4 @@ struct RunReceipt
 // The file as the server's path names it, seen on this machine now.
 ReceiptFile observeFile(const QString &logicalName, const QString &physicalName);
 
-} // namespace brevane
+} // namespace brevane::admin

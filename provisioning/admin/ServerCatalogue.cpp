@@ -2,7 +2,7 @@
 
 #include "AdminStatements.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 namespace {
 
@@ -77,4 +77,4 @@ bool sameServerPath(const QString &a, const QString &b)
     return left.compare(right, Qt::CaseInsensitive) == 0;
 }
 
-} // namespace brevane
+} // namespace brevane::admin

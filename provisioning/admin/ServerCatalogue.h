@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-namespace brevane {
+namespace brevane::admin {
 
 // Sends one statement to the server and returns its first result; failures are thrown.
 using StatementSender = std::function<db::Recordset(const QString &statement)>;
@@ -47,4 +47,4 @@ private:
 // kind of separator, others exactly.
 bool sameServerPath(const QString &a, const QString &b);
 
-} // namespace brevane
+} // namespace brevane::admin

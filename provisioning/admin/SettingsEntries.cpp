@@ -4,7 +4,7 @@
 #include "Failure.h"
 #include "ProfileDocument.h"
 
-namespace brevane {
+namespace brevane::admin {
 
 bool SettingsEntryChange::isPassword() const
 {
@@ -51,4 +51,4 @@ QString maskedPassword()
     return QStringLiteral("********");
 }
 
-} // namespace brevane
+} // namespace brevane::admin

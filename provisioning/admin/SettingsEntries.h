@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::admin {
 
 // One of the six settings entries: what the file holds and what a run writes.
 struct SettingsEntryChange
@@ -33,4 +33,4 @@ void restoreSettings(const QString &settingsFile, const QList<SettingsEntryChang
 // The password as output may show it.
 QString maskedPassword();
 
-} // namespace brevane
+} // namespace brevane::admin

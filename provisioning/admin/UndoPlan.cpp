@@ -6,7 +6,9 @@
 #include "ProgramTexts.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::admin {
+
+using namespace brevane::run;
 
 namespace {
 
@@ -137,4 +139,4 @@ void UndoPlan::apply()
     }
 }
 
-} // namespace brevane
+} // namespace brevane::admin

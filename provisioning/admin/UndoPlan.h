@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::admin {
 
 // Puts back what a receipt says a run changed, and nothing else: drops the
 // database it left (only while its files are those of the receipt, with
@@ -35,4 +35,4 @@ private:
     ServerCatalogue m_catalogue;
 };
 
-} // namespace brevane
+} // namespace brevane::admin

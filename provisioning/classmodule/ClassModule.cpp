@@ -1,5 +1,6 @@
 #include "ClassModule.h"
 
+#include "Blanks.h"
 #include "Failure.h"
 
 #include <QListWidget>
@@ -19,19 +20,6 @@ constexpr qsizetype Int16Max = std::numeric_limits<qint16>::max();
 [[noreturn]] void throwOverflow()
 {
     throw Failure(FailureNumber::Overflow, QStringLiteral("Overflow"));
-}
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ') {
-        ++begin;
-    }
-    while (end > begin && text[end - 1] == u' ') {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
 }
 
 bool isDigit(QChar c)

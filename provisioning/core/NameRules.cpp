@@ -1,5 +1,7 @@
 #include "NameRules.h"
 
+#include "Blanks.h"
+
 #include <QStringList>
 
 namespace brevane {
@@ -12,17 +14,6 @@ bool isAsciiUpperLetter(QChar c)
 }
 
 } // namespace
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 NameCheck checkDatabaseName(const QString &name)
 {

@@ -4,9 +4,6 @@
 
 namespace brevane {
 
-// Removes the blank character (U+0020) from both ends; other white space stays.
-QString trimBlanks(const QString &text);
-
 // The outcome of the database-name rule for a trimmed name: the first broken
 // rule and, for an illegal character, that character in upper case.
 struct NameCheck

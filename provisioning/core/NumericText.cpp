@@ -1,5 +1,6 @@
 #include "NumericText.h"
 
+#include "Blanks.h"
 #include "Failure.h"
 
 #include <QRegularExpression>
@@ -14,17 +15,6 @@
 namespace brevane {
 
 namespace {
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && (text.at(begin) == QLatin1Char(' ') || text.at(begin) == QLatin1Char('\t')))
-        ++begin;
-    while (end > begin && (text.at(end - 1) == QLatin1Char(' ') || text.at(end - 1) == QLatin1Char('\t')))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 // Reads numeric text (already checked, so plain ASCII) in the C locale whatever the
 // user's locale is. A value too small to represent is 0, as it is for the platform;
@@ -47,14 +37,14 @@ bool isNumericText(const QString &text)
     // Anchored at the very end: a "$" would also match before a final line feed.
     static const QRegularExpression pattern(
         QRegularExpression::anchoredPattern(QStringLiteral("[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?")));
-    return pattern.match(trimBlanks(text)).hasMatch();
+    return pattern.match(trimBlanksAndTabs(text)).hasMatch();
 }
 
 qint32 toInt32(const QString &text)
 {
     if (!isNumericText(text))
         throw Failure(FailureNumber::TypeMismatch, QStringLiteral("Type mismatch"));
-    const std::optional<double> value = readNumber(trimBlanks(text));
+    const std::optional<double> value = readNumber(trimBlanksAndTabs(text));
     const double rounded = value ? std::nearbyint(*value) : 0.0; // default rounding mode: halves to even
     if (!value || !std::isfinite(rounded) || rounded < double(std::numeric_limits<qint32>::min())
         || rounded > double(std::numeric_limits<qint32>::max())) {

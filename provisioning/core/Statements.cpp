@@ -1,5 +1,6 @@
 #include "Statements.h"
 
+#include "Blanks.h"
 #include "NameRules.h"
 
 #include <QSet>
@@ -116,10 +117,7 @@ QString restoreDatabase(const QString &databaseName, const QString &deviceName, 
 
 QString withProgress(const QString &restoreStatement, int percent)
 {
-    QString statement = restoreStatement;
-    while (statement.endsWith(QLatin1Char(' ')))
-        statement.chop(1);
-    return statement + QStringLiteral(", STATS = ") + QString::number(percent);
+    return trimTrailingBlanks(restoreStatement) + QStringLiteral(", STATS = ") + QString::number(percent);
 }
 
 QString backupHeader(const QString &backupPath)

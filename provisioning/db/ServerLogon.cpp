@@ -1,5 +1,6 @@
 #include "ServerLogon.h"
 
+#include "Blanks.h"
 #include "NameRules.h"
 
 namespace brevane::db {

@@ -36,8 +36,6 @@ public:
             live().constLast()->restore();
     }
 
-    static bool isShown() { return !live().isEmpty(); }
-
 private:
     static QList<BusyCursor *> &live()
     {

@@ -26,12 +26,12 @@ public:
     static QString chooseBackupFile(QWidget *parent, const QString &backupFile);
     QString backupFile() const { return m_backupFile; }
 
+private:
     void Form_Load();
     void cmdPath_Click();
     void OKButton_Click();
     void CancelButton_Click();
 
-private:
     std::unique_ptr<Ui::Dialog> ui;
     // The open dialog keeps the name of the last choice, as a common dialog control does.
     QString m_lastFileName;

@@ -2,6 +2,8 @@
 
 namespace brevane {
 
+using namespace brevane::run;
+
 qint16 restoreResultFor(ProvisioningRun::RestoreOutcome outcome)
 {
     switch (outcome) {

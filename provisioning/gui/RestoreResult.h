@@ -16,6 +16,6 @@ enum RestoreResult : qint16 {
 };
 
 // The result for the run's outcome of a restore.
-qint16 restoreResultFor(ProvisioningRun::RestoreOutcome outcome);
+qint16 restoreResultFor(run::ProvisioningRun::RestoreOutcome outcome);
 
 } // namespace brevane

@@ -16,9 +16,12 @@
 
 namespace brevane {
 
-frmDBConnect::frmDBConnect(QWidget *parent)
+using namespace brevane::run;
+
+frmDBConnect::frmDBConnect(QWidget *parent, std::shared_ptr<run::ProvisioningRun> provisioningRun)
     : QWidget(parent)
     , ui(std::make_unique<Ui::frmDBConnect>())
+    , m_run(std::move(provisioningRun))
 {
     ui->setupUi(this);
     applyWindowFont(this);
@@ -38,7 +41,7 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     connect(ui->cmdPath, &QPushButton::clicked, this, &frmDBConnect::cmdPath_Click);
     connect(ui->cmdReStore, &QPushButton::clicked, this, &frmDBConnect::cmdReStore_Click);
     ui->txtDBName->installEventFilter(this);
-    m_run.setStatementObserver([this](const QString &statement) { m_state.strSqlText = statement; });
+    m_run->setStatementObserver([this](const QString &statement) { m_state.strSqlText = statement; });
 
     Form_Load();
 
@@ -50,7 +53,11 @@ frmDBConnect::frmDBConnect(QWidget *parent)
     ui->cmdPath->raise();
 }
 
-frmDBConnect::~frmDBConnect() = default;
+// The run may outlive the window: it stops reporting to it.
+frmDBConnect::~frmDBConnect()
+{
+    m_run->setStatementObserver({});
+}
 
 void frmDBConnect::Form_Load()
 {

@@ -23,12 +23,17 @@ class frmDBConnect : public QWidget
     Q_OBJECT
 
 public:
-    explicit frmDBConnect(QWidget *parent = nullptr);
+    // `provisioningRun` is the run the window drives, with its single server
+    // connection; whoever passes it may follow the run's state through it.
+    explicit frmDBConnect(QWidget *parent = nullptr,
+        std::shared_ptr<run::ProvisioningRun> provisioningRun = std::make_shared<run::ProvisioningRun>());
     ~frmDBConnect() override;
 
-    // The window's single server connection; null while empty.
-    db::Connection *connection() const { return m_run.connection(); }
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
+private:
     // Start-up and Exit.
     void Form_Load();
     void cmdExit_Click();
@@ -47,11 +52,6 @@ public:
     // Create database.
     void cmdReStore_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     bool OpenServerConnection(const QString &server, const QString &login, const QString &password);
     qint16 RestoreDatabase(const QString &backupFile, const QString &databaseName, const QString &logicalData,
         const QString &logicalLog, const QString &physicalData, const QString &physicalLog);
@@ -63,7 +63,7 @@ private:
 
     std::unique_ptr<Ui::frmDBConnect> ui;
     // The run and its server connection (the product's conMaster).
-    ProvisioningRun m_run;
+    std::shared_ptr<run::ProvisioningRun> m_run;
     ProgramState m_state;
     bool m_checkingName = false;
 };

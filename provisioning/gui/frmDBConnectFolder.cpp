@@ -1,4 +1,5 @@
 // The folder chooser of the restore page.
+#include "Blanks.h"
 #include "FilePlacement.h"
 #include "MessageTable.h"
 #include "NameRules.h"
@@ -8,6 +9,8 @@
 #include "ui_frmDBConnect.h"
 
 namespace brevane {
+
+using namespace brevane::run;
 
 void frmDBConnect::cmdPath_Click()
 {

@@ -12,6 +12,8 @@
 
 namespace brevane {
 
+using namespace brevane::run;
+
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
@@ -35,7 +37,7 @@ bool frmDBConnect::OpenServerConnection(const QString &server, const QString &lo
     bool opened = false;
     {
         BusyCursor busy;
-        opened = m_run.logOn(server, login, password);
+        opened = m_run->logOn(server, login, password);
     }
     if (!opened) {
         showMessage(this, GetMessageText(101) + kLineBreak + GetMessageText(1012), GetMessageText(1013),
@@ -62,7 +64,7 @@ void frmDBConnect::ReadBackupFileList()
     try {
         BusyCursor busy;
         // By position: row 1 is the data file and row 2 the log; further rows are not read.
-        const BackupFileList files = m_run.readBackupFileList(m_state.strBackupFile);
+        const BackupFileList files = m_run->readBackupFileList(m_state.strBackupFile);
         busy.restore();
         if (!files.files().isEmpty()) {
             ui->txtLogName_Data->setText(files.data().logicalName);

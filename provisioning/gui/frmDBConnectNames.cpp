@@ -1,5 +1,6 @@
 // The database-name field: the physical file names follow the name, and a
 // name that breaks the naming rule is refused when the field is left.
+#include "Blanks.h"
 #include "MessageTable.h"
 #include "NameRules.h"
 #include "UserPrompts.h"

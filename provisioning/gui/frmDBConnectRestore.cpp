@@ -1,5 +1,6 @@
 // Create database: the restore of the template under the new name, and the
 // connection settings written afterwards.
+#include "Blanks.h"
 #include "BusyCursor.h"
 #include "Connection.h"
 #include "Failure.h"
@@ -16,6 +17,8 @@
 #include <QScopeGuard>
 
 namespace brevane {
+
+using namespace brevane::run;
 
 namespace {
 
@@ -43,7 +46,7 @@ void frmDBConnect::cmdReStore_Click()
 
         // A connection released after its link was lost logs on again first,
         // with the values the server page holds now.
-        if (!m_run.isLoggedOn()) {
+        if (!m_run->isLoggedOn()) {
             if (!OpenServerConnection(
                     ui->CmbSQLServer->currentText(), ui->txtUserID->text(), ui->txtPws->text()))
                 return;
@@ -69,7 +72,7 @@ void frmDBConnect::cmdReStore_Click()
             ui->txtDBName->setEnabled(true);
             ui->FraRestore->hide();
             showMessage(this, GetMessageText(10042), GetMessageText(100));
-            m_run.release();
+            m_run->release();
             close();
             QCoreApplication::exit(0);
             return;
@@ -104,7 +107,7 @@ qint16 frmDBConnect::RestoreDatabase(const QString &backupFile, const QString &d
         .physicalLog = physicalLog,
         .moreMoves = {} };
     try {
-        return restoreResultFor(m_run.restore(request));
+        return restoreResultFor(m_run->restore(request));
     } catch (const Failure &failure) {
         showMessage(this, failure.descriptionFirst(), QString());
     }

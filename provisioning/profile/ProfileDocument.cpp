@@ -1,5 +1,7 @@
 #include "ProfileDocument.h"
 
+#include "Blanks.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -17,29 +19,7 @@ bool isFileSpace(QChar c)
 
 QStringView trimFileSpace(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isFileSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isFileSpace(text[end - 1])) {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
-}
-
-// Names asked for lose blanks only; a tab makes a different name.
-QStringView trimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ') {
-        ++begin;
-    }
-    while (end > begin && text[end - 1] == u' ') {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
+    return trimCharacters(text, u" \t\v");
 }
 
 bool sameName(QStringView a, QStringView b)

@@ -4,6 +4,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 AdminOptionSet::AdminOptionSet()
     : m_verify(QStringLiteral("verify"))
     , m_script(QStringLiteral("script"), {}, QStringLiteral("FILE"))

@@ -2,6 +2,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 int exitCodeFor(PreflightCheck refused)
 {
     if (refused == PreflightCheck::MovesKnown || refused == PreflightCheck::ServerPathsGiven)

@@ -23,6 +23,6 @@ constexpr int UndoRefused = 31; // not everything is as the receipt says
 
 } // namespace ExitCode
 
-int exitCodeFor(PreflightCheck refused);
+int exitCodeFor(run::PreflightCheck refused);
 
 } // namespace brevane::provision

@@ -12,6 +12,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 namespace {
 
 // Longest password line read; a longer line is refused rather than cut.

@@ -16,6 +16,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 namespace {
 
 constexpr int progressStepPercent = 10;

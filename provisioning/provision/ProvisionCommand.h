@@ -56,9 +56,9 @@ private:
 
     ProvisionOptions m_options;
     RunOutput &m_output;
-    ProvisioningRun m_run;
+    run::ProvisioningRun m_run;
     RunReport m_report;
-    RestoreRequest m_request;
+    run::RestoreRequest m_request;
     std::atomic<Phase> m_phase = Phase::Checking;
     std::atomic<int> m_restoreStatementsSent = 0;
     std::atomic<bool> m_jsonPrinted = false;

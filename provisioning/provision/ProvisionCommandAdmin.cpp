@@ -1,6 +1,7 @@
 // The steps brevane-provision adds for administrators: the repeatable run,
 // the verification of the backup, the script, and the receipt.
 #include "BackupVerification.h"
+#include "Blanks.h"
 #include "EnsureCheck.h"
 #include "ExitCode.h"
 #include "FilePlacement.h"
@@ -16,6 +17,10 @@
 #include <cstdio>
 
 namespace brevane::provision {
+
+using namespace brevane::run;
+
+using namespace brevane::admin;
 
 namespace {
 

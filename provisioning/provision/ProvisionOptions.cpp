@@ -12,6 +12,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 namespace {
 
 // An option that would carry the password on the command line, where other

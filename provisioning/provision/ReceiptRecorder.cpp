@@ -8,6 +8,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::admin;
+
 namespace {
 
 QString randomSalt()

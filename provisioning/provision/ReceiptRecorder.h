@@ -15,7 +15,7 @@ namespace brevane::provision {
 class ReceiptRecorder
 {
 public:
-    ReceiptRecorder(QString path, StatementSender send);
+    ReceiptRecorder(QString path, admin::StatementSender send);
 
     // Records the server's dump device and the settings as they are now.
     // `restoreFollows`: the receipt stays "started" until restoreEnded(),
@@ -35,8 +35,8 @@ private:
     void save();
 
     QString m_path;
-    StatementSender m_send;
-    RunReceipt m_receipt;
+    admin::StatementSender m_send;
+    admin::RunReceipt m_receipt;
     bool m_started = false;
     bool m_restorePending = false;
     std::mutex m_mutex;

@@ -4,6 +4,8 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
 QJsonObject RunReport::toJson() const
 {
     QJsonArray checkArray;

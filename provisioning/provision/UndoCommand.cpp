@@ -13,6 +13,10 @@
 
 namespace brevane::provision {
 
+using namespace brevane::run;
+
+using namespace brevane::admin;
+
 UndoCommand::UndoCommand(ProvisionOptions options, RunOutput &output)
     : m_options(std::move(options))
     , m_output(output)

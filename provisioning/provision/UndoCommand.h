@@ -24,7 +24,7 @@ private:
 
     ProvisionOptions m_options;
     RunOutput &m_output;
-    ProvisioningRun m_run;
+    run::ProvisioningRun m_run;
     QJsonObject m_report;
     bool m_changed = false;
 };

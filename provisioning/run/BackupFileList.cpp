@@ -1,6 +1,6 @@
 #include "BackupFileList.h"
 
-namespace brevane {
+namespace brevane::run {
 
 BackupFileList BackupFileList::fromRecordset(db::Recordset recordset)
 {
@@ -40,4 +40,4 @@ std::optional<QString> proposedDatabaseName(const QString &logicalDataName)
     return logicalDataName.left(logicalDataName.size() - 5);
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-namespace brevane {
+namespace brevane::run {
 
 // One file of the database a backup holds, as the server's file list names it.
 struct BackupFile
@@ -45,4 +45,4 @@ private:
 // nothing when that name is five characters or shorter.
 std::optional<QString> proposedDatabaseName(const QString &logicalDataName);
 
-} // namespace brevane
+} // namespace brevane::run

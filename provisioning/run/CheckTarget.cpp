@@ -4,7 +4,7 @@
 #include "ServerFacts.h"
 #include "ServerLocation.h"
 
-namespace brevane {
+namespace brevane::run {
 
 CheckTarget CheckTarget::settle(ServerFacts &facts, const QString &server, std::optional<bool> serverIsLocal,
     const QString &dataFolder, const QString &logFolder)
@@ -34,4 +34,4 @@ CheckTarget CheckTarget::settle(ServerFacts &facts, const QString &server, std::
     return target;
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 class ServerFacts;
 
@@ -30,4 +30,4 @@ struct CheckTarget
         const QString &dataFolder, const QString &logFolder);
 };
 
-} // namespace brevane
+} // namespace brevane::run

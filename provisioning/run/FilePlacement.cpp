@@ -2,7 +2,7 @@
 
 #include "ProgramTexts.h"
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -83,4 +83,4 @@ QString FilePlacement::join(const QString &folder, const QString &name)
     return base + name;
 }
 
-} // namespace brevane
+} // namespace brevane::run

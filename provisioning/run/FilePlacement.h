@@ -7,7 +7,7 @@
 #include <QMap>
 #include <QString>
 
-namespace brevane {
+namespace brevane::run {
 
 // Where the new database's files go: data files into dataFolder, logs into
 // logFolder, and the files named in `moves` (by logical name) to their own path.
@@ -44,4 +44,4 @@ public:
     static QString join(const QString &folder, const QString &name);
 };
 
-} // namespace brevane
+} // namespace brevane::run

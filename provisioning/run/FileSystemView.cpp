@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::unique_ptr<FileSystemView> FileSystemView::onServer(ServerFacts &facts, boo
     return std::make_unique<ServerFileSystem>(facts, windows);
 }
 
-} // namespace brevane
+} // namespace brevane::run

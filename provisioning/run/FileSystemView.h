@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 class ServerFacts;
 
@@ -28,4 +28,4 @@ public:
     static std::unique_ptr<FileSystemView> onServer(ServerFacts &facts, bool windows);
 };
 
-} // namespace brevane
+} // namespace brevane::run

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::run {
 
 LogonFailureKind logonFailureKind(const Failure &failure)
 {
@@ -20,4 +20,4 @@ LogonFailureKind logonFailureKind(const Failure &failure)
     return LogonFailureKind::Refused;
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -2,7 +2,7 @@
 
 #include "Failure.h"
 
-namespace brevane {
+namespace brevane::run {
 
 // Why a log-on failed: the server refused it (a wrong login or password, a
 // login that may not connect), or it never got an answer (no server at that
@@ -11,4 +11,4 @@ enum class LogonFailureKind { Refused, Unreachable };
 
 LogonFailureKind logonFailureKind(const Failure &failure);
 
-} // namespace brevane
+} // namespace brevane::run

@@ -1,5 +1,6 @@
 #include "Preflight.h"
 
+#include "Blanks.h"
 #include "Failure.h"
 #include "FilePlacement.h"
 #include "NameRules.h"
@@ -12,7 +13,7 @@
 
 #include <QLocale>
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -326,4 +327,4 @@ bool Preflight::checkSettingsFile(const PreflightRequest &request, PreflightResu
         result);
 }
 
-} // namespace brevane
+} // namespace brevane::run

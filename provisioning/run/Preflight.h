@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 class ProvisioningRun;
 
@@ -83,4 +83,4 @@ private:
     std::function<void(const PreflightStep &)> m_observer;
 };
 
-} // namespace brevane
+} // namespace brevane::run

@@ -1,6 +1,6 @@
 #include "PreflightCheck.h"
 
-namespace brevane {
+namespace brevane::run {
 
 QString preflightCheckKey(PreflightCheck check)
 {
@@ -39,4 +39,4 @@ QString preflightCheckKey(PreflightCheck check)
     return {};
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace brevane {
+namespace brevane::run {
 
 // The checks made before anything on the server or on disk changes, in the order they run.
 enum class PreflightCheck {
@@ -26,4 +26,4 @@ enum class PreflightCheck {
 // A short English name of the check, for output meant for scripts ("backup-present").
 QString preflightCheckKey(PreflightCheck check);
 
-} // namespace brevane
+} // namespace brevane::run

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::run {
 
 std::optional<ProductVersion> ProductVersion::parse(const QString &text)
 {
@@ -37,4 +37,4 @@ QString ProductVersion::toString() const
     return pieces.join(QLatin1Char('.'));
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 // A dotted version such as "15.0.2000.5", compared part by part as numbers.
 class ProductVersion
@@ -22,4 +22,4 @@ private:
     QList<int> m_parts;
 };
 
-} // namespace brevane
+} // namespace brevane::run

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QHash>
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -49,4 +49,4 @@ QString programText(const QString &english)
     return row == rowsByEnglish().constEnd() ? english : programText(*row);
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace brevane {
+namespace brevane::run {
 
 // The texts brevane-provision prints, from its own message table in the
 // four languages of the window's, in the user's language as the window
@@ -21,4 +21,4 @@ QString programText(qint32 id);
 // A row by its US English text; the text itself where the table lacks it.
 QString programText(const QString &english);
 
-} // namespace brevane
+} // namespace brevane::run

@@ -1,5 +1,6 @@
 #include "ProvisioningRun.h"
 
+#include "Blanks.h"
 #include "Connection.h"
 #include "Platform.h"
 #include "ServerLogon.h"
@@ -7,7 +8,7 @@
 
 #include <QFileInfo>
 
-namespace brevane {
+namespace brevane::run {
 
 ProvisioningRun::ProvisioningRun() = default;
 ProvisioningRun::~ProvisioningRun() = default;
@@ -180,4 +181,4 @@ void ProvisioningRun::cancel()
         m_connection->cancel();
 }
 
-} // namespace brevane
+} // namespace brevane::run

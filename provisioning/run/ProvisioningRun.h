@@ -14,11 +14,11 @@
 #include <memory>
 #include <mutex>
 
-namespace brevane {
-
-namespace db {
+namespace brevane::db {
 class Connection;
 }
+
+namespace brevane::run {
 
 // One provisioning run without a window: it holds the server connection and
 // carries the steps the installer takes. It returns results and throws
@@ -109,4 +109,4 @@ private:
     std::function<void(const QString &)> m_messageObserver;
 };
 
-} // namespace brevane
+} // namespace brevane::run

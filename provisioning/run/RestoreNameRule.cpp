@@ -1,10 +1,11 @@
 #include "RestoreNameRule.h"
 
+#include "Blanks.h"
 #include "NameRules.h"
 #include "PreflightCheck.h"
 #include "ProgramTexts.h"
 
-namespace brevane {
+namespace brevane::run {
 
 QString RestoreNameRule::refusal(const QString &databaseName, const QStringList &newFiles)
 {
@@ -32,4 +33,4 @@ QString RestoreNameRule::refusal(const QString &databaseName, const QStringList 
     return {};
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::run {
 
 // Every rule a new database's name meets in the restore statement: the
 // naming rule, the server's refusal of an empty name, at most 128
@@ -19,4 +19,4 @@ public:
     static QString refusal(const QString &databaseName, const QStringList &newFiles);
 };
 
-} // namespace brevane
+} // namespace brevane::run

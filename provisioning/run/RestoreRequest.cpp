@@ -1,10 +1,11 @@
 #include "RestoreRequest.h"
 
+#include "Blanks.h"
 #include "FilePlacement.h"
 #include "NameRules.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::run {
 
 RestoreRequest RestoreRequest::intoFolder(
     const QString &backupFile, const BackupFileList &list, const QString &databaseName, const QString &folder)
@@ -72,4 +73,4 @@ QStringList RestoreRequest::newFiles() const
     return files;
 }
 
-} // namespace brevane
+} // namespace brevane::run

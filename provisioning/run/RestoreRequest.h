@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace brevane {
+namespace brevane::run {
 
 // Where one of the backup's files goes.
 struct FileMove
@@ -46,4 +46,4 @@ struct RestoreRequest
         const QString &backupFile, const QString &databaseName, const QList<FileMove> &moves);
 };
 
-} // namespace brevane
+} // namespace brevane::run

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 // How long a run waits for the server, in seconds (0: for ever).
 struct RunTimeouts
@@ -12,4 +12,4 @@ struct RunTimeouts
     int restore = 180; // the dump device and restore statements
 };
 
-} // namespace brevane
+} // namespace brevane::run

@@ -11,7 +11,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -71,4 +71,4 @@ bool ServerAccount::mayCreateIn(const QString &folder) const
     return (info.st_mode & (S_IWOTH | S_IXOTH)) == (S_IWOTH | S_IXOTH);
 }
 
-} // namespace brevane
+} // namespace brevane::run

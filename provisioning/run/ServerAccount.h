@@ -5,7 +5,7 @@
 #include <optional>
 #include <sys/types.h>
 
-namespace brevane {
+namespace brevane::run {
 
 class ServerFacts;
 
@@ -35,4 +35,4 @@ private:
     gid_t m_gid;
 };
 
-} // namespace brevane
+} // namespace brevane::run

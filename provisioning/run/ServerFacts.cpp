@@ -4,7 +4,7 @@
 #include "ProvisioningRun.h"
 #include "Statements.h"
 
-namespace brevane {
+namespace brevane::run {
 
 namespace {
 
@@ -190,4 +190,4 @@ std::optional<QList<ServerFacts::Device>> ServerFacts::backupDevices()
     return devices;
 }
 
-} // namespace brevane
+} // namespace brevane::run

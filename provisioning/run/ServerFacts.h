@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 class ProvisioningRun;
 
@@ -55,4 +55,4 @@ private:
     ProvisioningRun &m_run;
 };
 
-} // namespace brevane
+} // namespace brevane::run

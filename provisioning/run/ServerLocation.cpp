@@ -3,7 +3,7 @@
 #include <QHostAddress>
 #include <QSysInfo>
 
-namespace brevane {
+namespace brevane::run {
 
 bool ServerLocation::addressNamesThisMachine(const QString &server)
 {
@@ -24,4 +24,4 @@ bool ServerLocation::isThisMachine(const QString &machineName)
         && machineName.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
-} // namespace brevane
+} // namespace brevane::run

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace brevane {
+namespace brevane::run {
 
 // Whether the server runs on this machine, so that the paths it is sent
 // name this machine's files.
@@ -18,4 +18,4 @@ public:
     static bool isThisMachine(const QString &machineName);
 };
 
-} // namespace brevane
+} // namespace brevane::run

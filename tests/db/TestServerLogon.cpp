@@ -1,3 +1,4 @@
+#include "Blanks.h"
 #include "NameRules.h"
 #include "ServerLogon.h"
 

@@ -1,5 +1,6 @@
 #include "ConnectionSettingsFile.h"
 #include "Failure.h"
+#include "FileContents.h"
 #include "PrivateProfile.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 using brevane::ConnectionSettings;
 using brevane::Failure;
 using brevane::profile::AnsiCodePage;
+using hall::test::writeAll;
 namespace SettingsFailure = brevane::SettingsFailure;
 
 namespace {
@@ -26,21 +28,17 @@ const AnsiCodePage Western(AnsiCodePage::WesternEuropean);
 const ConnectionSettings kSettings { QStringLiteral("127.0.0.1"), QStringLiteral("sa"),
     QStringLiteral("Pw;#=\"x"), QStringLiteral("Hall") };
 
-QByteArray utf16(const QString &text)
-{
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
+// The file's bytes, or a mark that no file could be read: a missing file
+// never compares equal to an empty one.
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-bool writeAll(const QString &path, const QByteArray &bytes)
+QByteArray utf16(const QString &text)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
 }
 
 ino_t inodeOf(const QString &path)

@@ -2,69 +2,43 @@
 
 #include "Dialog.h"
 #include "MessageTable.h"
+#include "PressButton.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 namespace brevane::test {
 
 ProvisioningFixture::ProvisioningFixture(QStringList serverOptions)
-    : m_platform(std::make_shared<FakePlatform>())
+    : m_run(std::move(serverOptions))
+    , m_platform(std::make_shared<FakePlatform>())
     , m_prompts(std::make_shared<RecordingPrompts>())
 {
     setUserInterfaceLanguageOverride(LanguageId::EnglishUnitedStates);
     Platform::setCurrent(m_platform);
     UserPrompts::setCurrent(m_prompts);
 
-    QDir(root()).mkpath(QStringLiteral("Brevane"));
-    QDir(root()).mkpath(QStringLiteral("DB"));
-    QDir(root()).mkpath(QStringLiteral("Data"));
     m_platform->programDir = programFolder();
     m_platform->ipv4Address.reset();
-
-    hall::test::StandinProcess::Options options;
-    options.logins = { QStringLiteral("sa:") + QString::fromLatin1(kPassword) };
-    options.extraArgs = serverOptions;
-    m_server = std::make_unique<hall::test::StandinProcess>(options);
-    if (!m_server->start()) {
-        m_error = m_server->errorString();
+    if (!m_run.ready())
         return;
-    }
-    if (!makeBackup(root() + QStringLiteral("/DB/rivazadUZ.Bak"),
-            { QStringLiteral("--data"),
-                QStringLiteral("rivazadUZ_Data=C:\\Program Files\\SQL\\Data\\rivazadUZ_Data.MDF"),
-                QStringLiteral("--log"),
-                QStringLiteral("rivazadUZ_Log=C:\\Program Files\\SQL\\Data\\rivazadUZ_Log.LDF") }))
-        return;
-    m_window = std::make_unique<frmDBConnect>();
+    m_window = std::make_unique<frmDBConnect>(nullptr, m_windowRun);
     m_ready = true;
 }
 
 ProvisioningFixture::~ProvisioningFixture()
 {
     m_window.reset();
-    m_server.reset();
     UserPrompts::setCurrent(nullptr);
     Platform::setCurrent(nullptr);
     setUserInterfaceLanguageOverride(std::nullopt);
 }
 
-bool ProvisioningFixture::makeBackup(const QString &file, const QStringList &args)
-{
-    QString error;
-    if (!hall::test::StandinProcess::makeBackup(file, args, &error)) {
-        m_error = error;
-        return false;
-    }
-    return true;
-}
-
 void ProvisioningFixture::fillServerPage(const QString &password)
 {
     auto servers = control<QComboBox>("CmbSQLServer");
-    servers->addItem(QStringLiteral("127.0.0.1,%1").arg(m_server->port()));
+    servers->addItem(QStringLiteral("127.0.0.1,%1").arg(server().port()));
     servers->setCurrentIndex(servers->count() - 1);
     field("txtPws")->setText(password);
 }
@@ -85,7 +59,7 @@ void ProvisioningFixture::pressNext(std::function<void(QWidget *)> chooser)
             modal->close();
     });
     poll.start();
-    m_window->cmdCreateDB_Click();
+    pressButton(*m_window, "cmdCreateDB");
 }
 
 bool ProvisioningFixture::reachRestorePage()
@@ -112,8 +86,8 @@ bool ProvisioningFixture::reachRestorePageWith(const QString &backupFile)
             return;
         }
         m_prompts->queueFileName(backupFile);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     });
     return onRestorePage();
 }
@@ -121,7 +95,7 @@ bool ProvisioningFixture::reachRestorePageWith(const QString &backupFile)
 void ProvisioningFixture::chooseFolder(const QString &folder)
 {
     m_prompts->queueFileName(folder + QStringLiteral("/ignored.mdf"));
-    m_window->cmdPath_Click();
+    pressButton(*m_window, "cmdPath");
 }
 
 } // namespace brevane::test

@@ -2,49 +2,48 @@
 
 #include "FakePlatform.h"
 #include "RecordingPrompts.h"
-#include "StandinProcess.h"
+#include "RunFixture.h"
 #include "frmDBConnect.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QTemporaryDir>
+#include <QPushButton>
 
 #include <functional>
 #include <memory>
 
 namespace brevane::test {
 
-// A program folder laid out as the product ships it, a SQL Server stand-in
-// serving it on a loopback port, and the main window opened on it:
-//   ROOT/Brevane          the program's folder
-//   ROOT/DB/rivazadUZ.Bak the template backup (unless a test removes it)
-//   ROOT/Connect.sys      the settings file (when a test writes one)
-//   ROOT/Data             a folder for new databases
+// The run fixture's program folder and SQL Server stand-in, with the main
+// window opened on them (a test may remove the template backup, and writes
+// ROOT/Connect.sys when it needs one).
 class ProvisioningFixture
 {
 public:
-    static constexpr const char *kPassword = "Secret#1";
+    static constexpr const char *kPassword = RunFixture::kPassword;
 
     explicit ProvisioningFixture(QStringList serverOptions = {});
     ~ProvisioningFixture();
 
     bool ready() const { return m_ready; }
-    QString error() const { return m_error; }
+    QString error() const { return m_run.error(); }
 
-    QString root() const { return m_root.path(); }
-    QString programFolder() const { return root() + QStringLiteral("/Brevane"); }
+    QString root() const { return m_run.root(); }
+    QString programFolder() const { return m_run.programFolder(); }
     QString defaultBackup() const { return programFolder() + QStringLiteral("/../DB/rivazadUZ.Bak"); }
-    QString dataFolder() const { return root() + QStringLiteral("/Data"); }
-    QString settingsFile() const { return root() + QStringLiteral("/Connect.sys"); }
+    QString dataFolder() const { return m_run.dataFolder(); }
+    QString settingsFile() const { return m_run.settingsFile(); }
 
     // Writes a stand-in backup with the given logical and physical names.
-    bool makeBackup(const QString &file, const QStringList &args);
+    bool makeBackup(const QString &file, const QStringList &args) { return m_run.makeBackup(file, args); }
 
     frmDBConnect &window() { return *m_window; }
+    // The run the window drives: its connection is the window's.
+    run::ProvisioningRun &run() { return *m_windowRun; }
     RecordingPrompts &prompts() { return *m_prompts; }
     FakePlatform &platform() { return *m_platform; }
-    hall::test::StandinProcess &server() { return *m_server; }
+    hall::test::StandinProcess &server() { return m_run.server(); }
 
     template<typename T = QWidget> T *control(const char *name)
     {
@@ -64,15 +63,16 @@ public:
     bool reachRestorePageWith(const QString &backupFile);
     // Picks the data folder through the folder chooser.
     void chooseFolder(const QString &folder);
+    // Presses the Restore button of the restore page.
+    void pressRestore() { control<QPushButton>("cmdReStore")->click(); }
 
 private:
-    QTemporaryDir m_root;
+    RunFixture m_run;
     std::shared_ptr<FakePlatform> m_platform;
     std::shared_ptr<RecordingPrompts> m_prompts;
-    std::unique_ptr<hall::test::StandinProcess> m_server;
+    std::shared_ptr<run::ProvisioningRun> m_windowRun = std::make_shared<run::ProvisioningRun>();
     std::unique_ptr<frmDBConnect> m_window;
     bool m_ready = false;
-    QString m_error;
 };
 
 } // namespace brevane::test

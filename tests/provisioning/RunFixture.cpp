@@ -1,6 +1,8 @@
 #include "RunFixture.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QTest>
 
 namespace brevane::test {
 
@@ -38,6 +40,18 @@ QStringList RunFixture::changingStatements() const
             changing << statement;
     }
     return changing;
+}
+
+bool RunFixture::waitForStatement(const QString &fragment)
+{
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        const QStringList sent = m_server->statements();
+        if (!sent.isEmpty() && sent.last().contains(fragment))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 } // namespace brevane::test

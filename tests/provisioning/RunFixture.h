@@ -36,6 +36,8 @@ public:
     bool makeBackup(const QString &file, const QStringList &args);
     // The statements that change something: device and restore statements.
     QStringList changingStatements() const;
+    // Waits up to 30 s for the last statement the stand-in received to contain `fragment`.
+    bool waitForStatement(const QString &fragment);
 
 private:
     QTemporaryDir m_root;

@@ -140,18 +140,6 @@ bool damageLastByte(const QString &file)
     return writeAll(file, bytes);
 }
 
-bool waitForStatement(RunFixture &f, const QString &fragment)
-{
-    QDeadlineTimer deadline(30000);
-    while (!deadline.hasExpired()) {
-        const QStringList sent = f.server().statements();
-        if (!sent.isEmpty() && sent.last().contains(fragment))
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
-}
-
 } // namespace
 
 class TestAdministration : public QObject
@@ -360,7 +348,7 @@ void TestAdministration::shouldUndoExactlyWhatTheReceiptRecords()
         return;
     }
     if (cancel) {
-        QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+        QVERIFY(f.waitForStatement(QStringLiteral("RESTORE DATABASE")));
         ::kill(pid_t(process.processId()), SIGINT);
     }
     const Finished provisioned = collect(process);

@@ -1,4 +1,5 @@
 #include "Dialog.h"
+#include "PressButton.h"
 #include "ProvisioningFixture.h"
 
 #include <QFile>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
@@ -45,13 +47,13 @@ void TestBackupFileList::wrongPasswordShowsTwoBoxesAndStaysOnTheServerPage()
         QStringLiteral("Sql Server connect failed, please check server, username and password!"));
     QCOMPARE(second.title, QStringLiteral("Information"));
     QVERIFY(!f.onRestorePage());
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
 
     // The next Next builds a fresh connection and logs on.
     f.prompts().clear();
     f.field("txtPws")->setText(QString::fromLatin1(ProvisioningFixture::kPassword));
     f.pressNext();
-    QVERIFY(f.window().connection());
+    QVERIFY(f.run().connection());
     QVERIFY(f.onRestorePage());
     QVERIFY(f.prompts().messages().isEmpty());
 }
@@ -93,7 +95,7 @@ void TestBackupFileList::missingDefaultAndCancelledChooserSaysNothing()
     QVERIFY(chooserShown);
     QVERIFY(f.prompts().messages().isEmpty());
     QVERIFY(!f.onRestorePage());
-    QVERIFY(f.window().connection()); // the log-on stays open
+    QVERIFY(f.run().connection()); // the log-on stays open
     QVERIFY(f.server().statements().isEmpty());
 }
 
@@ -119,10 +121,10 @@ void TestBackupFileList::chooserOutcomesThatLeaveNoFileNameTheMissingPath()
         auto dialog = qobject_cast<Dialog *>(chooser);
         if (action == QStringLiteral("choose-missing")) {
             f.prompts().queueFileName(missing);
-            dialog->cmdPath_Click();
-            dialog->OKButton_Click();
+            pressButton(*dialog, "cmdPath");
+            pressButton(*dialog, "OKButton");
         } else if (action == QStringLiteral("ok-empty")) {
-            dialog->OKButton_Click();
+            pressButton(*dialog, "OKButton");
         } else {
             dialog->close();
         }
@@ -153,7 +155,7 @@ void TestBackupFileList::fileThatIsNoBackupGives1047()
             + f.defaultBackup());
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Error"));
     QVERIFY(!f.onRestorePage());
-    QVERIFY(f.window().connection());
+    QVERIFY(f.run().connection());
 }
 
 void TestBackupFileList::backupWithOneFileRowGivesTheGeneralFailureBox()
@@ -215,8 +217,8 @@ void TestBackupFileList::backupPathWithApostropheIsInspected()
     f.pressNext([&](QWidget *chooser) {
         auto dialog = qobject_cast<Dialog *>(chooser);
         f.prompts().queueFileName(odd);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     });
     QVERIFY2(f.prompts().messages().isEmpty(), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     QVERIFY(f.onRestorePage());
@@ -239,8 +241,8 @@ void TestBackupFileList::chooserIsAskedAgainAtEveryInspection()
         auto dialog = qobject_cast<Dialog *>(chooser);
         QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("txtNewPath"))->text().isEmpty());
         f.prompts().queueFileName(other);
-        dialog->cmdPath_Click();
-        dialog->OKButton_Click();
+        pressButton(*dialog, "cmdPath");
+        pressButton(*dialog, "OKButton");
     };
     f.pressNext(choose);
     QVERIFY(f.onRestorePage());

@@ -15,6 +15,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using brevane::test::ScopedPrompts;
 
 namespace {

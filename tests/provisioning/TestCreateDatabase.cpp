@@ -17,19 +17,14 @@
 #include <unistd.h>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 using hall::test::readAll;
+using hall::test::writeAll;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
 
 namespace {
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 const QByteArray kSettings = "[Program]\r\nLastUser=manager\r\n\r\n[SQL Server]\r\nUser=old\r\nServer=old\r\n"
                              "[Printer]\r\nName=Counter\r\n";
 
@@ -65,7 +60,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
 {
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     f.window().show();
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
@@ -74,7 +69,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     bool busyWhileRunning = false;
     f.prompts().setOnMessage(
         [&](const MessageRequest &) { busyWhileRunning = !f.field("txtDBName")->isEnabled(); });
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Information"));
@@ -84,7 +79,7 @@ void TestCreateDatabase::wholeRunCreatesTheDatabaseRecordsTheSettingsAndEnds()
     // the process could not be dumped while it held it.
     QCOMPARE(f.field("txtPws")->text(), QString());
     QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(!f.onRestorePage());
 
     QVERIFY(QFile::exists(f.dataFolder() + QStringLiteral("/rivazadUZ.mdf")));
@@ -123,7 +118,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
 
     // Log on again (the finished run forgot the password), then the same name in another letter case.
@@ -134,7 +129,7 @@ void TestCreateDatabase::existingNameIsReportedAfterTheExistenceQueryAlone()
     f.chooseFolder(f.dataFolder());
     const int before = f.server().statements().size();
     f.field("txtDBName")->setText(QStringLiteral("RIVAZADUZ"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(), QStringList { QStringLiteral("Database name exist!\r\nRIVAZADUZ") });
     QCOMPARE(f.server().statements().size(), before + 1);
     QVERIFY(f.server().statements().last().contains(QStringLiteral("sysdatabases")));
@@ -150,14 +145,14 @@ void TestCreateDatabase::reservedDeviceNameIsRefusedBeforeAnyDeviceStatement()
     QVERIFY(QFile::copy(f.defaultBackup(), backup));
     QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(),
         QStringList { QStringLiteral("Cannot use system file as backup device, please select another backup "
                                      "file name!") });
     QCOMPARE(f.server().statements().size(), 2); // the file list, then the existence query
     // The long wait the device statements and the restore may need is set before them, and stays.
-    QVERIFY(f.window().connection());
-    QCOMPARE(f.window().connection()->CommandTimeout(), 180);
+    QVERIFY(f.run().connection());
+    QCOMPARE(f.run().connection()->CommandTimeout(), 180);
 }
 
 void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
@@ -167,24 +162,24 @@ void TestCreateDatabase::missingBackupFolderAndNameAreCaughtBeforeTheServer()
     QVERIFY(f.reachRestorePage());
     const int sent = f.server().statements().size();
 
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Please select database storage folder and then make restore!"));
 
     f.field("txtNewPath")->setText(f.root() + QStringLiteral("/gone"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Folder not exist, please select database storage folder and then make restore!\r\n")
             + f.root() + QStringLiteral("/gone"));
 
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("9lives"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(), QStringLiteral("Database name must start with a letter"));
 
     f.field("txtDBName")->setText(QStringLiteral("Hall"));
     QVERIFY(QFile::remove(f.defaultBackup()));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts().last(),
         QStringLiteral("Cannot find original file, please check whether following file is exist?\r\n")
             + f.defaultBackup());
@@ -205,7 +200,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
     QFETCH(QString, problem);
     ProvisioningFixture f;
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
     if (problem == QStringLiteral("logical")) {
@@ -214,8 +209,8 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         f.field("txtFileName_Data")->setText(f.root() + QStringLiteral("/nowhere/x.mdf"));
     } else {
         // A device under another name already points at the backup file.
-        QVERIFY(f.window().connection());
-        f.window().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
+        QVERIFY(f.run().connection());
+        f.run().connection()->Execute(QStringLiteral("exec sp_addumpdevice 'disk', 'OtherName','")
             + f.defaultBackup() + QStringLiteral("'"));
     }
     // While the failure is on screen the name field is still disabled, but
@@ -226,7 +221,7 @@ void TestCreateDatabase::serverErrorsInsideTheRestoreAreReported()
         busyUnderTheBox = QGuiApplication::overrideCursor() != nullptr;
         nameDisabledUnderTheBox = !f.field("txtDBName")->isEnabled();
     });
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QVERIFY(!busyUnderTheBox);
     QVERIFY(nameDisabledUnderTheBox);
     QCOMPARE(f.prompts().messages().size(), 1);
@@ -243,10 +238,10 @@ void TestCreateDatabase::connectionLostMidRestoreIsAFailureAndKeepsTheSettings()
 {
     ProvisioningFixture f({ QStringLiteral("--fault-drop-mid-restore") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
         qPrintable(f.prompts().messages().first().text));
@@ -261,7 +256,7 @@ void TestCreateDatabase::missingSettingsFileIsNotCreated()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY(!QFile::exists(f.settingsFile()));
 }
@@ -272,19 +267,19 @@ void TestCreateDatabase::nextCreateAfterALostLinkLogsOnAgain()
     // a new one has room for all four statements of a Create.
     ProvisioningFixture f({ QStringLiteral("--fault-drop-after"), QStringLiteral("4") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QVERIFY2(f.prompts().messages().first().text.endsWith(QStringLiteral(" : -2147467259")),
         qPrintable(f.prompts().messages().first().text));
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(f.onRestorePage());
 
     f.prompts().clear();
     const int sent = f.server().statements().size();
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(), QStringList { kCreated });
     QCOMPARE(f.server().statements().size(), sent + 4);
     QVERIFY(f.server().statements().at(sent).contains(QStringLiteral("sysdatabases")));
@@ -297,19 +292,19 @@ void TestCreateDatabase::failedLogOnAfterALostLinkGivesTheLogOnBoxes()
     REQUIRE_FIXTURE(f);
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
 
     // The password on the server page has changed meanwhile: the new log-on is refused.
     f.prompts().clear();
     const int sent = f.server().statements().size();
     f.field("txtPws")->setText(QStringLiteral("wrong"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messageTexts(),
         QStringList { QStringLiteral("Error\r\nError when connecting database") });
     QCOMPARE(f.prompts().messages().first().title, QStringLiteral("Datebase settings"));
     QCOMPARE(f.server().statements().size(), sent);
-    QCOMPARE(f.window().connection(), nullptr);
+    QCOMPARE(f.run().connection(), nullptr);
     QVERIFY(f.field("txtDBName")->isEnabled());
     QVERIFY(f.onRestorePage());
 }
@@ -330,7 +325,7 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
     QFETCH(QString, expectedStart);
     ProvisioningFixture f({ QStringLiteral("--login"), QStringLiteral("sa:\u5bc6\u7801\u00c4\u00e9") });
     REQUIRE_FIXTURE(f);
-    writeAll(f.settingsFile(), kSettings);
+    QVERIFY(writeAll(f.settingsFile(), kSettings));
     if (obstacle == QStringLiteral("read-only")) {
         QVERIFY(QFile::setPermissions(f.settingsFile(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         f.fillServerPage();
@@ -340,7 +335,7 @@ void TestCreateDatabase::settingsThatCannotBeWrittenAreReportedAndTheRunEnds()
     f.pressNext();
     QVERIFY(f.onRestorePage());
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     const QStringList texts = f.prompts().messageTexts();
     QCOMPARE(texts.size(), 2);
@@ -365,7 +360,7 @@ void TestCreateDatabase::oddNamesAreBracketedInTheRestore()
     QVERIFY2(f.reachRestorePageWith(backup), qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->setText(QStringLiteral("Table"));
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     QCOMPARE(f.prompts().messages().size(), 1);
     QCOMPARE(f.prompts().messages().first().text, kCreated);
     QVERIFY(f.server().statements().last().startsWith(
@@ -378,8 +373,8 @@ void TestCreateDatabase::exitWithAnOpenConnectionEndsAtOnceAndForgetsThePassword
     REQUIRE_FIXTURE(f);
     f.window().show();
     QVERIFY(f.reachRestorePage());
-    QVERIFY(f.window().connection());
-    QCOMPARE(f.window().connection()->State(), db::Connection::StateOpen);
+    QVERIFY(f.run().connection());
+    QCOMPARE(f.run().connection()->State(), db::Connection::StateOpen);
     f.prompts().clear();
     const int sent = f.server().statements().size();
 
@@ -413,11 +408,11 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
     std::function<void()> undo = [] {};
     const auto cleanup = qScopeGuard([&] { undo(); });
     if (obstacle == QStringLiteral("immutable folder")) {
-        writeAll(f.settingsFile(), kSettings);
+        QVERIFY(writeAll(f.settingsFile(), kSettings));
     } else if (obstacle == QStringLiteral("foreign link")) {
         QVERIFY(QDir(f.root()).mkdir(QStringLiteral("elsewhere")));
         realFile = f.root() + QStringLiteral("/elsewhere/shadow");
-        writeAll(realFile, kSettings);
+        QVERIFY(writeAll(realFile, kSettings));
         QCOMPARE(::chown(QFile::encodeName(realFile).constData(), 65534, 65534), 0);
         QVERIFY(QFile::link(realFile, f.settingsFile()));
     } else {
@@ -427,7 +422,7 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
             QSKIP("no permission to mount a tmpfs here");
         undo = [small] { ::umount(QFile::encodeName(small).constData()); };
         realFile = small + QStringLiteral("/Connect.sys");
-        writeAll(realFile, kSettings);
+        QVERIFY(writeAll(realFile, kSettings));
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
         const QByteArray page(4096, 'x');
@@ -441,7 +436,7 @@ void TestCreateDatabase::settingsFileObstaclesAsTheUserSeesThem()
             QSKIP("this file system takes no immutable attribute");
         undo = [&f] { QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), f.root() }); };
     }
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     const QByteArray afterwards = readAll(realFile);
     undo();
     undo = [] {};

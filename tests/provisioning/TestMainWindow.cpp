@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 class TestMainWindow : public QObject
@@ -72,7 +73,8 @@ void TestMainWindow::startsOnTheServerPageWithNoConnection()
 {
     ScopedPrompts prompts;
     ScopedPlatform platform;
-    frmDBConnect window;
+    const auto run = std::make_shared<ProvisioningRun>();
+    frmDBConnect window(nullptr, run);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto server = window.findChild<QGroupBox *>(QStringLiteral("FraSet"));
@@ -80,7 +82,7 @@ void TestMainWindow::startsOnTheServerPageWithNoConnection()
     QVERIFY(server->isVisible());
     QVERIFY(!restore->isVisible());
     QCOMPARE(server->geometry().topLeft(), restore->geometry().topLeft());
-    QCOMPARE(window.connection(), nullptr);
+    QCOMPARE(run->connection(), nullptr);
     QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("txtUserID"))->text(), QStringLiteral("sa"));
     // Shown, the restore page covers the server page.
     restore->show();

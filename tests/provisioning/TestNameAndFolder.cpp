@@ -1,5 +1,6 @@
 #include "Dialog.h"
 #include "FakePlatform.h"
+#include "PressButton.h"
 #include "QtTranslations.h"
 #include "QtUserPrompts.h"
 #include "RecordingPrompts.h"
@@ -11,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +23,7 @@
 #include <QTimer>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 Q_DECLARE_METATYPE(brevane::LanguageId)
@@ -37,6 +40,13 @@ struct RestorePage
     RestorePage() { window.findChild<QGroupBox *>(QStringLiteral("FraRestore"))->show(); }
     QLineEdit *field(const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); }
     QString name() { return field("txtDBName")->text(); }
+    // Moves the focus from the name field to the next control, as Tab does.
+    void leaveNameField()
+    {
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(field("txtDBName"), &leave);
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace
@@ -110,13 +120,13 @@ void TestNameAndFolder::leavingTheFieldTrimsSilently()
     page.field("txtFileName_Data")->setText(QStringLiteral("D:\\Hall\\x.mdf"));
     page.field("txtFileName_Log")->setText(QStringLiteral("D:\\Hall\\x_Log.ldf"));
     page.field("txtDBName")->setText(QStringLiteral("  Snooker_1  "));
-    page.window.txtDBName_LostFocus();
+    page.leaveNameField();
     QCOMPARE(page.name(), QStringLiteral("Snooker_1"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall\\Snooker_1.Mdf"));
     QVERIFY(page.prompts->messages().isEmpty());
     for (const QString &passing : { QString(), QStringLiteral("   ") }) {
         page.field("txtDBName")->setText(passing);
-        page.window.txtDBName_LostFocus();
+        page.leaveNameField();
         QCOMPARE(page.name(), QString());
     }
     QVERIFY(page.prompts->messages().isEmpty());
@@ -146,7 +156,7 @@ void TestNameAndFolder::brokenNamesAreRefusedWithTheFirstRule()
     QFETCH(QString, message);
     RestorePage page;
     page.field("txtDBName")->setText(name);
-    page.window.txtDBName_LostFocus();
+    page.leaveNameField();
     QCOMPARE(page.prompts->messageTexts(), QStringList { message });
     QCOMPARE(page.prompts->messages().first().title, QStringLiteral("Information"));
     QCOMPARE(page.name(), name);
@@ -209,7 +219,7 @@ void TestNameAndFolder::folderOffTheSystemDriveIsTakenWithoutQuestion()
     page.platform->windowsDir = windowsDirectory;
     page.field("txtDBName")->setText(QStringLiteral("  Hall "));
     page.prompts->queueFileName(chosen);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
 
     QVERIFY(page.prompts->messages().isEmpty());
     QCOMPARE(page.prompts->fileDialogs().size(), 1);
@@ -233,7 +243,7 @@ void TestNameAndFolder::folderOnTheSystemDriveAsksAndYesOpensTheDialogAgain()
     page.prompts->queueFileName(QStringLiteral("C:\\Data\\Hall.mdf"));
     page.prompts->queueAnswer(MessageAnswer::Yes);
     page.prompts->queueFileName(QStringLiteral("E:\\Hall\\Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
 
     QCOMPARE(page.prompts->messages().size(), 1);
     const MessageRequest question = page.prompts->messages().first();
@@ -253,7 +263,7 @@ void TestNameAndFolder::folderOnTheSystemDriveKeptOnNo()
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("/usr/local/hall/x.mdf")); // the system folder here is /usr
     page.prompts->queueAnswer(MessageAnswer::No);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.prompts->messages().size(), 1);
     QCOMPARE(page.prompts->fileDialogs().size(), 1);
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/usr/local/hall"));
@@ -267,7 +277,7 @@ void TestNameAndFolder::cancellingTheFolderDialogChangesNothing()
     page.field("txtFileName_Data")->setText(QStringLiteral("/srv/hall/Hall.mdf"));
     page.field("txtFileName_Log")->setText(QStringLiteral("/srv/hall/Hall_Log.ldf"));
     page.prompts->queueFileName(std::nullopt);
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/srv/hall"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/srv/hall/Hall.mdf"));
     QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/srv/hall/Hall_Log.ldf"));
@@ -279,7 +289,7 @@ void TestNameAndFolder::folderInTheDriveRootHasNoSeparatorOfItsOwn()
     page.platform->windowsDir = QStringLiteral("C:\\Windows");
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("D:\\Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("D:"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("D:\\Hall.mdf"));
 }
@@ -321,7 +331,7 @@ void TestNameAndFolder::backupChooserTakesAPathThatDoesNotExist()
     });
     user.start();
     Dialog chooser;
-    chooser.cmdPath_Click();
+    pressButton(chooser, "cmdPath");
     user.stop();
 
     QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
@@ -333,7 +343,7 @@ void TestNameAndFolder::fileInTheRootFolderGivesTheRootFolder()
     RestorePage page;
     page.field("txtDBName")->setText(QStringLiteral("Hall"));
     page.prompts->queueFileName(QStringLiteral("/Hall.mdf"));
-    page.window.cmdPath_Click();
+    pressButton(page.window, "cmdPath");
     QCOMPARE(page.field("txtNewPath")->text(), QStringLiteral("/"));
     QCOMPARE(page.field("txtFileName_Data")->text(), QStringLiteral("/Hall.mdf"));
     QCOMPARE(page.field("txtFileName_Log")->text(), QStringLiteral("/Hall_Log.ldf"));
@@ -375,7 +385,7 @@ void TestNameAndFolder::backupChooserListsFilesWithoutAnExtension()
     });
     user.start();
     Dialog chooser;
-    chooser.cmdPath_Click();
+    pressButton(chooser, "cmdPath");
     user.stop();
 
     listed.sort();
@@ -496,7 +506,7 @@ void TestNameAndFolder::shouldShowQtTextsInTheLanguageOfTheMessages()
     });
     user.start();
     frmDBConnect window;
-    window.cmdPath_Click();
+    pressButton(window, "cmdPath");
     user.stop();
     installQtTranslations(LanguageId::EnglishUnitedStates);
     setUserInterfaceLanguageOverride(std::nullopt);

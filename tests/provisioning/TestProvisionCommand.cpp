@@ -73,18 +73,6 @@ Finished run(const QStringList &arguments, const QByteArray &input = QByteArray(
     return finished;
 }
 
-bool waitForStatement(RunFixture &f, const QString &fragment)
-{
-    QDeadlineTimer deadline(30000);
-    while (!deadline.hasExpired()) {
-        const QStringList sent = f.server().statements();
-        if (!sent.isEmpty() && sent.last().contains(fragment))
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
-}
-
 } // namespace
 
 class TestProvisionCommand : public QObject
@@ -129,7 +117,7 @@ void TestProvisionCommand::wholeRunWritesTheSameSettingsAsTheWindow()
         QVERIFY(writeAll(w.settingsFile(), kSettings));
         QVERIFY(w.reachRestorePage());
         w.chooseFolder(w.dataFolder());
-        w.window().cmdReStore_Click();
+        w.pressRestore();
         windowSettings = readAll(w.settingsFile());
         windowServer = QStringLiteral("127.0.0.1,%1").arg(w.server().port());
     }
@@ -355,7 +343,7 @@ void TestProvisionCommand::interruptDuringASlowedRestoreCancelsOnTheServer()
     start(process,
         baseArguments(f) + (progress ? QStringList { QStringLiteral("--progress") } : QStringList()),
         QByteArray(RunFixture::kPassword) + '\n');
-    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    QVERIFY(f.waitForStatement(QStringLiteral("RESTORE DATABASE")));
     QByteArray out;
     if (progress) {
         QDeadlineTimer deadline(30000);
@@ -388,7 +376,7 @@ void TestProvisionCommand::interruptDuringTheChecksEndsAtOnceWithNothingChanged(
     QProcess process;
     start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
         QByteArray(RunFixture::kPassword) + '\n');
-    QVERIFY(waitForStatement(f, QStringLiteral("HEADERONLY")));
+    QVERIFY(f.waitForStatement(QStringLiteral("HEADERONLY")));
     ::kill(pid_t(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 6);
@@ -408,7 +396,7 @@ void TestProvisionCommand::settingsThatBecameUnwritableDuringTheRestoreAreReport
     QProcess process;
     start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
         QByteArray(RunFixture::kPassword) + '\n');
-    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    QVERIFY(f.waitForStatement(QStringLiteral("RESTORE DATABASE")));
     // Made immutable after the checks passed: even root cannot replace it now.
     const bool locked
         = QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("+i"), f.settingsFile() }) == 0;
@@ -613,7 +601,7 @@ void TestProvisionCommand::shouldCheckWhereTheServerLooksBeforeAnyChange()
         QCOMPARE(run(arguments).exitCode, 4);
     }
     if (situation == u"device") {
-        brevane::ProvisioningRun other;
+        brevane::run::ProvisioningRun other;
         QVERIFY(
             other.logOn(f.serverText(), QStringLiteral("sa"), QString::fromLatin1(RunFixture::kPassword)));
         other.ask(QStringLiteral("EXEC sp_addumpdevice 'disk', 'Other', '%1'").arg(f.defaultBackup()));
@@ -696,7 +684,7 @@ void TestProvisionCommand::shouldPrintOneJsonObjectWhenInterruptedTwice()
     QProcess process;
     start(process, baseArguments(f) + QStringList { QStringLiteral("--json") },
         QByteArray(RunFixture::kPassword) + '\n');
-    QVERIFY(waitForStatement(f, QStringLiteral("RESTORE DATABASE")));
+    QVERIFY(f.waitForStatement(QStringLiteral("RESTORE DATABASE")));
     // Two different signals, so that neither merges into the other.
     ::kill(pid_t(process.processId()), SIGINT);
     ::kill(pid_t(process.processId()), SIGTERM);

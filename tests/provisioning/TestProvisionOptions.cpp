@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::provision;
 
 class TestProvisionOptions : public QObject

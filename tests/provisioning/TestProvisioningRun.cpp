@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 using hall::test::readAll;
 using hall::test::writeAll;

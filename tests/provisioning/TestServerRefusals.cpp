@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
@@ -24,7 +25,7 @@ void TestServerRefusals::emptiedNameIsRefusedByTheServerInTheFailureBox()
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(f.dataFolder());
     f.field("txtDBName")->clear();
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     // The server's own refusal reaches the user in the failure box, not a success message.
     QCOMPARE(f.prompts().messages().size(), 1);

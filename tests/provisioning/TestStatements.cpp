@@ -1,3 +1,4 @@
+#include "Blanks.h"
 #include "Failure.h"
 #include "NameRules.h"
 #include "NumericText.h"

@@ -6,6 +6,7 @@
 #include <QTest>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 
 #define REQUIRE_FIXTURE(f) QVERIFY2((f).ready(), qPrintable((f).error()))
@@ -30,7 +31,7 @@ void TestUnicodePaths::databaseIsCreatedInAFolderBeyondTheServerCodePage()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(f.reachRestorePage());
     f.chooseFolder(folder);
-    f.window().cmdReStore_Click();
+    f.pressRestore();
 
     QCOMPARE(f.prompts().messageTexts(), QStringList { GetMessageText(10042) });
     QVERIFY(QFile::exists(folder + QStringLiteral("/rivazadUZ.mdf")));

@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 using brevane::bench::median;
 

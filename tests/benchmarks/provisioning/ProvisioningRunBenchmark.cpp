@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace brevane;
+using namespace brevane::run;
 using namespace brevane::test;
 using brevane::bench::median;
 
@@ -37,9 +38,9 @@ double windowRunMilliseconds()
     f.fillServerPage();
     f.pressNext();
     f.chooseFolder(f.dataFolder());
-    f.window().cmdReStore_Click();
+    f.pressRestore();
     const double elapsed = timer.nsecsElapsed() / 1e6;
-    if (f.prompts().messages().size() != 1 || f.window().connection())
+    if (f.prompts().messages().size() != 1 || f.run().connection())
         qFatal("the run did not succeed: %s", qPrintable(f.prompts().messageTexts().join(QLatin1Char('|'))));
     return elapsed;
 }
