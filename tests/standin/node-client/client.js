@@ -24,18 +24,18 @@ let messages = [];
 connection.on('infoMessage', (m) => messages.push(m.number));
 connection.on('errorMessage', (m) => messages.push(m.number));
 
-function run(spec) {
+function run(query) {
   return new Promise((resolve) => {
     const result = { rows: [], messages: [], error: null };
     messages = result.messages;
-    const request = new Request(spec.sql, (error, rowCount) => {
+    const request = new Request(query.sql, (error, rowCount) => {
       result.error = error ? error.message : null;
       result.rowCount = rowCount ?? null;
       resolve(result);
     });
-    for (const p of spec.params || []) request.addParameter(p.name, TYPES[p.type], p.value);
+    for (const p of query.params || []) request.addParameter(p.name, TYPES[p.type], p.value);
     request.on('row', (columns) => result.rows.push(columns.map((c) => c.value)));
-    if (spec.batch) connection.execSqlBatch(request);
+    if (query.batch) connection.execSqlBatch(request);
     else connection.execSql(request);
   });
 }
@@ -46,6 +46,6 @@ connection.connect(async (error) => {
     process.exit(1);
   }
   console.log(JSON.stringify({ connected: true, messages }));
-  for (const spec of requests) console.log(JSON.stringify(await run(spec)));
+  for (const query of requests) console.log(JSON.stringify(await run(query)));
   connection.close();
 });
