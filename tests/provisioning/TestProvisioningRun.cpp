@@ -85,7 +85,8 @@ bool settingsThatTheWriterRefuses(const QString &situation, RunFixture &f, Prefl
         const QString shared = f.root() + QStringLiteral("/shared");
         QDir().mkpath(shared);
         ::chmod(QFile::encodeName(shared).constData(), situation == u"settingssticky" ? 01777 : 0755);
-        ::chown(QFile::encodeName(f.settingsFile()).constData(), 65534, 65534);
+        if (::chown(QFile::encodeName(f.settingsFile()).constData(), 65534, 65534) != 0)
+            return false;
         request.settingsFile = shared + QStringLiteral("/Connect.sys");
         QFile::link(f.settingsFile(), request.settingsFile);
         if (situation == u"settingssticky")
