@@ -350,8 +350,16 @@ else
         if window=$(DISPLAY=":$display" timeout 30 xdotool search --sync --onlyvisible --name 'Sql Server' 2>/dev/null | head -n1) \
             && title=$(DISPLAY=":$display" xdotool getwindowname "$window"); then
             pass "on a virtual display Brevane shows the window \"$title\""
-            DISPLAY=":$display" xprop -id "$window" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) =' \
-                && pass "its window carries the icon of the hicolor theme" \
+            # The icon property may follow the mapping of the window by a moment on a busy machine.
+            has_icon=no
+            for _ in $(seq 50); do
+                if DISPLAY=":$display" xprop -id "$window" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) ='; then
+                    has_icon=yes
+                    break
+                fi
+                sleep 0.1
+            done
+            [[ $has_icon == yes ]] && pass "its window carries the icon of the hicolor theme" \
                 || fail "Brevane's window has no icon"
         else
             cat "$WORK/brevane-x11.out"
