@@ -75,14 +75,7 @@ void TestSessions::initTestCase()
 
 QString TestSessions::makeBackup()
 {
-    const QString file = m_files.filePath(QStringLiteral("rivazadUZ.Bak"));
-    QString error;
-    if (!StandinProcess::makeBackup(file,
-            { QStringLiteral("--data"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF"),
-                QStringLiteral("--log"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF") },
-            &error))
-        qWarning("%s", qPrintable(error));
-    return file;
+    return StandinProcess::makeTemplateBackup(m_files.path());
 }
 
 void TestSessions::shouldAnswerOthersWhileAClientDoesNotReadAndThenDropIt()

@@ -203,4 +203,16 @@ bool StandinProcess::makeBackup(const QString &file, const QStringList &args, QS
     return ok;
 }
 
+QString StandinProcess::makeTemplateBackup(const QString &folder)
+{
+    const QString file = folder + QStringLiteral("/rivazadUZ.Bak");
+    QString error;
+    if (!makeBackup(file,
+            { QStringLiteral("--data"), QStringLiteral("rivazadUZ_Data=C:\\Data\\rivazadUZ_Data.MDF"),
+                QStringLiteral("--log"), QStringLiteral("rivazadUZ_Log=C:\\Data\\rivazadUZ_Log.LDF") },
+            &error))
+        qWarning("%s", qPrintable(error));
+    return file;
+}
+
 } // namespace hall::test

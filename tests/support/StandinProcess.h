@@ -50,6 +50,8 @@ public:
     static QString executablePath();
     // Runs `sqlserver-standin make-backup FILE ARGS...`; false with *error set on failure.
     static bool makeBackup(const QString &file, const QStringList &args, QString *error = nullptr);
+    // The product's template backup (rivazadUZ, a data and a log file) as FOLDER/rivazadUZ.Bak; its path.
+    static QString makeTemplateBackup(const QString &folder);
 
 private:
     Options m_options;
